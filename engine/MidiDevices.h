@@ -1,0 +1,66 @@
+// The five operations Tangrel needs of a MIDI output system, and the single
+// output devices that make one up. Each platform backend (built-in synthesizer,
+// virtual port, RtMidi ports, the test capture device) is one MidiOutputDevice.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tangrel {
+
+constexpr int32_t kMidiMapper = -1;
+
+// One output device. Open and Close are paired by the caller; Send is only
+// called between them.
+class MidiOutputDevice {
+ public:
+  virtual ~MidiOutputDevice() = default;
+  virtual std::string Name() const = 0;
+  virtual bool Open() = 0;
+  virtual void Send(uint32_t word) = 0;
+  virtual void Close() = 0;
+};
+
+// The count / capabilities / open / short message / close interface over all
+// devices. At most one device is open at a time.
+class MidiDevices {
+ public:
+  virtual ~MidiDevices() = default;
+  virtual int32_t DeviceCount() const = 0;
+  // Product name of a device; nothing when it cannot be queried (always for
+  // the MIDI mapper, -1, which Linux does not have).
+  virtual std::optional<std::string> DeviceName(int32_t deviceId) const = 0;
+  virtual bool Open(int32_t deviceId) = 0;
+  virtual void ShortMessage(uint32_t word) = 0;
+  virtual void Close() = 0;
+};
+
+// MidiDevices over an ordered list of devices.
+class DeviceSet : public MidiDevices {
+ public:
+  DeviceSet() = default;
+  explicit DeviceSet(std::vector<std::unique_ptr<MidiOutputDevice>> devices);
+  void Add(std::unique_ptr<MidiOutputDevice> device);
+
+  int32_t DeviceCount() const override;
+  std::optional<std::string> DeviceName(int32_t deviceId) const override;
+  bool Open(int32_t deviceId) override;
+  void ShortMessage(uint32_t word) override;
+  void Close() override;
+
+  MidiOutputDevice* Device(int32_t deviceId) const;
+
+ private:
+  std::vector<std::unique_ptr<MidiOutputDevice>> devices_;
+  MidiOutputDevice* open_ = nullptr;
+};
+
+// The devices of this machine, in menu order: the built-in synthesizer (when
+// its SoundFont exists), the "Tangrel" virtual port (where the MIDI system
+// offers one), then every output port RtMidi lists.
+std::unique_ptr<DeviceSet> MakeSystemDevices();
+
+}  // namespace tangrel

@@ -1,0 +1,96 @@
+// MidiOut: message building and the Switch (open, close, device choice).
+#include "engine/MidiOut.h"
+
+#include "engine/KeyMap.h"
+
+namespace tangrel {
+
+void SendShortMessage(MidiOut& out, uint8_t status, int32_t channel, int32_t data1,
+                      int32_t data2) {
+  if (!out.settings->switchOpen) return;
+  out.devices->ShortMessage(ShortMessageWord(status, static_cast<uint32_t>(channel),
+                                             static_cast<uint32_t>(data1),
+                                             static_cast<uint32_t>(data2)));
+}
+
+static std::optional<int32_t> SendNote(MidiOut& out, uint8_t status, int32_t channel,
+                                       int32_t octave, int32_t degree, int32_t velocity) {
+  auto note = NoteNumber(octave, degree, out.settings->mode);
+  // A loaded file can carry any octave shift: a note outside the MIDI range
+  // would spill into the status byte, so it is not sent.
+  if (!note || *note < 0 || *note > 127) return std::nullopt;
+  SendShortMessage(out, status, channel, *note, velocity);
+  return note;
+}
+
+std::optional<int32_t> SendNoteOn(MidiOut& out, int32_t channel, int32_t octave,
+                                  int32_t degree, int32_t velocity) {
+  return SendNote(out, midi::kNoteOn, channel, octave, degree, velocity);
+}
+
+std::optional<int32_t> SendNoteOff(MidiOut& out, int32_t channel, int32_t octave,
+                                   int32_t degree, int32_t velocity) {
+  return SendNote(out, midi::kNoteOff, channel, octave, degree, velocity);
+}
+
+void SendNoteOffNumber(MidiOut& out, int32_t channel, int32_t note) {
+  SendShortMessage(out, midi::kNoteOff, channel, note, 0);
+}
+
+void SendProgramChange(MidiOut& out, int32_t channel, int32_t program) {
+  SendShortMessage(out, midi::kProgramChange, channel, program, 0);
+}
+
+void SendPitchBend(MidiOut& out, int32_t channel, int32_t value) {
+  SendShortMessage(out, midi::kPitchBend, channel, value & 0x7F, value >> 7);
+}
+
+void SendAllNotesOff(MidiOut& out) {
+  for (int32_t channel = 0; channel < 16; ++channel) {
+    SendShortMessage(out, midi::kControlChange, channel, midi::kAllNotesOffController, 0);
+  }
+}
+
+std::vector<DeviceMenuItem> ListMidiOutDevices(MidiOut& out) {
+  std::vector<DeviceMenuItem> items;
+  if (auto mapper = out.devices->DeviceName(kMidiMapper)) {
+    items.push_back({*mapper, IDM_DEVICE_MAPPER});
+  } else {
+    out.settings->deviceId = 0;
+  }
+  for (int32_t i = 0; i < out.devices->DeviceCount(); ++i) {
+    items.push_back({out.devices->DeviceName(i).value_or(""), IDM_DEVICE_BASE + i});
+  }
+  return items;
+}
+
+OpenResult OpenMidiOut(MidiOut& out, ProgramChangeTo to) {
+  SessionSettings& s = *out.settings;
+  if (s.switchOpen) return OpenResult::AlreadyOpen;
+  if (!out.devices->Open(s.deviceId)) return OpenResult::Failed;
+  s.switchOpen = 1;
+  SendProgramChange(out, s.track, s.program);
+  if (to == ProgramChangeTo::TrackAndBourdon) SendProgramChange(out, kBourdonChannel, s.program);
+  return OpenResult::Opened;
+}
+
+bool CloseMidiOut(MidiOut& out) {
+  if (!out.settings->switchOpen) return false;
+  SendAllNotesOff(out);
+  out.devices->Close();
+  out.settings->switchOpen = 0;
+  return true;
+}
+
+SelectResult SelectMidiOutDevice(MidiOut& out, int32_t command) {
+  SelectResult result{out.settings->deviceId, false, OpenResult::AlreadyOpen};
+  out.settings->deviceId = command - IDM_DEVICE_BASE;
+  if (out.settings->switchOpen) {
+    CloseMidiOut(out);
+    result.reopened = true;
+    result.reopen = OpenMidiOut(out);
+  }
+  return result;
+}
+
+}  // namespace tangrel

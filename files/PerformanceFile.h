@@ -1,0 +1,49 @@
+// The performance file: a RIFF form "TG  " holding the EventList, the mode and
+// the bourdon setting.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/KeyMap.h"
+#include "recording/EventList.h"
+
+namespace tangrel {
+
+// The messages the caller shows; each holds one "%s" for the file name.
+namespace file_messages {
+constexpr const char* kCannotCreate = "不能创建文件%s.";
+constexpr const char* kCannotWrite = "不能写入文件%s.";
+constexpr const char* kCannotOpen = "不能找到或打开文件%s.";
+constexpr const char* kNotStandard = "文件%s不是标准的Tangrel文件.";
+constexpr const char* kNotSupported = "文件%s不是被支持的Tangrel文件.";
+constexpr const char* kCannotRead = "不能读取文件%s.";
+}  // namespace file_messages
+
+// Fills a message's "%s" with the name, or "Untitle" when it is empty.
+std::string FormatFileMessage(const char* format, const std::string& name);
+
+// Writes through a temporary file renamed over the target, so a failure leaves
+// an existing file as it was. Returns null on success, else a message format.
+const char* SavePerformanceFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
+                                int32_t bourdon, const std::string& path);
+
+struct LoadedPerformance {
+  std::vector<PerformanceEvent> events;
+  ModeId modeId = 0;
+  uint32_t bourdon = 0;  // the raw stored word
+};
+
+// Reads a file into `loaded`. Returns null on success, else a message format;
+// on failure `loaded` is left untouched.
+const char* LoadPerformanceFile(const std::string& path, LoadedPerformance& loaded);
+
+// Whether a loaded file becomes the current performance: its mode must be one
+// of the 24 modes (a value between the groups or outside them is refused, so a
+// refused file never becomes the file that the next Save overwrites).
+bool AcceptableLoadedMode(ModeId modeId);
+// The bourdon voice is on exactly when the stored word is 1.
+inline int32_t LoadedBourdon(uint32_t word) { return word == 1 ? 1 : 0; }
+
+}  // namespace tangrel

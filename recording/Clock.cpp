@@ -1,0 +1,13 @@
+// The steady millisecond clock.
+#include "recording/Clock.h"
+
+#include <chrono>
+
+namespace tangrel {
+
+uint32_t SteadyMilliseconds() {
+  auto now = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+}  // namespace tangrel

@@ -1,0 +1,62 @@
+// The recorded performance: timed key events as live playing accepted them,
+// and the separate copy that playback reads.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "recording/Clock.h"
+
+namespace tangrel {
+
+constexpr uint32_t WM_KEYDOWN = 256;
+constexpr uint32_t WM_KEYUP = 257;
+
+// Stored byte for byte in the performance file: four little-endian 32-bit
+// fields, no padding.
+struct PerformanceEvent {
+  uint32_t delay;       // ms since the previous event (the first: since Record)
+  uint32_t message;     // WM_KEYDOWN or WM_KEYUP
+  uint32_t keyData;     // scan code in bits 16..23, as the key message carried it
+  int32_t octaveShift;  // the chord's shift when the event was stored
+};
+static_assert(sizeof(PerformanceEvent) == 16);
+static_assert(offsetof(PerformanceEvent, delay) == 0);
+static_assert(offsetof(PerformanceEvent, message) == 4);
+static_assert(offsetof(PerformanceEvent, keyData) == 8);
+static_assert(offsetof(PerformanceEvent, octaveShift) == 12);
+
+inline uint32_t ScanCodeOf(uint32_t keyData) { return (keyData >> 16) & 0xFF; }
+
+struct EventList {
+  std::vector<PerformanceEvent> events;
+  bool recording = false;
+  uint32_t lastEventTime = 0;
+  MillisecondClock clock = SteadyMilliseconds;
+  bool* modified = nullptr;  // the window's modified flag, set by the first event
+
+  uint32_t count() const { return static_cast<uint32_t>(events.size()); }
+};
+
+// Read-only once made, shared with the playback thread.
+using PlaybackEvents = std::shared_ptr<const std::vector<PerformanceEvent>>;
+
+struct PlaybackCopy {
+  PlaybackEvents events;  // none until made, and after a release
+  uint32_t count = 0;
+};
+
+// The Record command: recording on, the list emptied, the clock noted.
+void StartRecording(EventList& list);
+// Stores one event with its delay. False when memory ran out: the event is
+// dropped and the records already stored stay valid.
+bool AppendEvent(EventList& list, uint32_t message, uint32_t keyData, int32_t octaveShift);
+// The Finish command: recording off and a fresh playback copy.
+void FinishRecording(EventList& list, PlaybackCopy& copy);
+// False when memory ran out; the copy is then empty with count 0.
+bool MakePlaybackCopy(PlaybackCopy& copy, const PerformanceEvent* events, uint32_t count);
+void ReleasePlaybackCopy(PlaybackCopy& copy);
+
+}  // namespace tangrel
