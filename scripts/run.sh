@@ -1,0 +1,6 @@
+#!/usr/bin/env bash
+# Builds Tangrel and starts it, playing through the built-in synthesizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/build.sh build
+exec ./build/tangrel "$@"

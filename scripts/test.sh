@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Builds Tangrel and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/build.sh build
+cd build
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure
