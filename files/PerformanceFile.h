@@ -2,7 +2,9 @@
 // the bourdon setting.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,10 @@ struct LoadedPerformance {
 // Reads a file into `loaded`. Returns null on success, else a message format;
 // on failure `loaded` is left untouched.
 const char* LoadPerformanceFile(const std::string& path, LoadedPerformance& loaded);
+// The checks of a load after the file has been read whole: the same messages,
+// and `loaded` is likewise left untouched on failure. Never reads outside
+// `bytes`, whatever its size fields claim.
+const char* ParsePerformanceFile(const uint8_t* bytes, size_t size, LoadedPerformance& loaded);
 
 // Whether a loaded file becomes the current performance: its mode must be one
 // of the 24 modes (a value between the groups or outside them is refused, so a
@@ -45,5 +51,14 @@ const char* LoadPerformanceFile(const std::string& path, LoadedPerformance& load
 bool AcceptableLoadedMode(ModeId modeId);
 // The bourdon voice is on exactly when the stored word is 1.
 inline int32_t LoadedBourdon(uint32_t word) { return word == 1 ? 1 : 0; }
+
+// What a successfully loaded file changes once accepted; the window and the
+// tool both take a load through AcceptLoadedPerformance.
+struct AcceptedPerformance {
+  ModeId mode;
+  int32_t bourdon;  // 0 or 1
+};
+// Nothing when the file's mode is refused: then nothing changes at all.
+std::optional<AcceptedPerformance> AcceptLoadedPerformance(const LoadedPerformance& loaded);
 
 }  // namespace tangrel

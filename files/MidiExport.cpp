@@ -1,0 +1,121 @@
+// Building the Standard MIDI File of a take and writing it out.
+#include "files/MidiExport.h"
+
+#include <algorithm>
+#include <new>
+
+#include "files/SafeWrite.h"
+
+namespace tangrel {
+
+namespace {
+
+constexpr uint64_t kTicksPerQuarter = 192;
+constexpr uint64_t kMicrosecondsPerQuarter = 759494;
+constexpr uint32_t kLargestVariableLength = 0x0FFFFFFF;  // four 7-bit groups
+constexpr uint8_t kVelocity = 127;
+constexpr uint8_t kBourdonChannel = 15;
+
+constexpr uint8_t kTempo[] = {0x00, 0xFF, 0x51, 0x03, 0x0B, 0x96, 0xC6};
+// After 399 ticks a silent note 1 on and off, then End of Track: every export
+// ends with the same closing silence.
+constexpr uint8_t kNotesTail[] = {0x83, 0x0F, 0x90, 0x01, 0x00, 0x00, 0x80,
+                                  0x01, 0x00, 0x00, 0xFF, 0x2F, 0x00};
+constexpr uint8_t kBourdonTail[] = {0x00, 0xFF, 0x2F, 0x00};
+
+struct TrackShape {
+  uint8_t channel;
+  int32_t transpose;  // added to every note
+  const uint8_t* tail;
+  size_t tailSize;
+};
+constexpr TrackShape kNotesTrack = {0, 0, kNotesTail, sizeof kNotesTail};
+constexpr TrackShape kBourdonTrack = {kBourdonChannel, -12, kBourdonTail, sizeof kBourdonTail};
+
+uint32_t MillisecondsToTicks(uint64_t delayMs) {
+  // The product needs 64 bits for any delay above about 22 000 ms.
+  uint64_t ticks = delayMs * kTicksPerQuarter * 1000 / kMicrosecondsPerQuarter;
+  return static_cast<uint32_t>(std::min<uint64_t>(ticks, UINT32_MAX));
+}
+
+void AppendBigEndian(std::vector<uint8_t>& out, uint32_t value, int bytes) {
+  for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8) {
+    out.push_back(static_cast<uint8_t>(value >> shift));
+  }
+}
+
+void AppendChunkHeader(std::vector<uint8_t>& out, const char* id, uint32_t length) {
+  out.insert(out.end(), id, id + 4);
+  AppendBigEndian(out, length, 4);
+}
+
+// Appends one "MTrk" chunk. False when a note is wanted and the mode has none.
+bool AppendTrack(std::vector<uint8_t>& out, const PerformanceEvent* events, uint32_t count,
+                 ModeId mode, int32_t program, const TrackShape& shape) {
+  std::vector<uint8_t> body;
+  body.reserve(size_t{count} * 7 + 16);
+  body.insert(body.end(), kTempo, kTempo + sizeof kTempo);
+  body.insert(body.end(), {0x00, static_cast<uint8_t>(0xC0 | shape.channel),
+                           static_cast<uint8_t>(program & 0x7F)});
+  // A key without a note writes nothing; its delay moves on to the next note.
+  uint64_t carriedMs = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    const PerformanceEvent& event = events[i];
+    // Capped where it is already far past the largest delta a file holds.
+    carriedMs = std::min<uint64_t>(carriedMs + event.delay, UINT32_MAX);
+    auto key = LookupNoteKey(ScanCodeOf(event.keyData));
+    if (!key) continue;
+    auto note = NoteNumber(key->octave, key->degree, mode);
+    if (!note) return false;
+    AppendVariableLength(body, MillisecondsToTicks(carriedMs));
+    carriedMs = 0;
+    uint8_t status = event.message == WM_KEYDOWN ? 0x90 : 0x80;
+    body.insert(body.end(), {static_cast<uint8_t>(status | shape.channel),
+                             static_cast<uint8_t>((*note + shape.transpose) & 0x7F), kVelocity});
+  }
+  body.insert(body.end(), shape.tail, shape.tail + shape.tailSize);
+  AppendChunkHeader(out, "MTrk", static_cast<uint32_t>(body.size()));
+  out.insert(out.end(), body.begin(), body.end());
+  return true;
+}
+
+}  // namespace
+
+uint32_t DelayToTicks(uint32_t delayMs) { return MillisecondsToTicks(delayMs); }
+
+void AppendVariableLength(std::vector<uint8_t>& out, uint32_t value) {
+  value = std::min(value, kLargestVariableLength);
+  int groups = 1;
+  while (groups < 4 && (value >> (7 * groups)) != 0) ++groups;
+  for (int group = groups - 1; group >= 0; --group) {
+    uint8_t bits = static_cast<uint8_t>((value >> (7 * group)) & 0x7F);
+    out.push_back(group > 0 ? static_cast<uint8_t>(bits | 0x80) : bits);
+  }
+}
+
+std::vector<uint8_t> BuildMidiFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
+                                   int32_t program, int32_t bourdon) {
+  bool twoTracks = bourdon != 0;
+  std::vector<uint8_t> out;
+  AppendChunkHeader(out, "MThd", 6);
+  AppendBigEndian(out, twoTracks ? 1 : 0, 2);  // format
+  AppendBigEndian(out, twoTracks ? 2 : 1, 2);  // tracks
+  AppendBigEndian(out, kTicksPerQuarter, 2);
+  if (!AppendTrack(out, events, count, mode, program, kNotesTrack)) return {};
+  if (twoTracks && !AppendTrack(out, events, count, mode, program, kBourdonTrack)) return {};
+  return out;
+}
+
+bool ExportMidiFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
+                    int32_t program, int32_t bourdon, const std::string& path) {
+  std::vector<uint8_t> bytes;
+  try {
+    bytes = BuildMidiFile(events, count, mode, program, bourdon);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  if (bytes.empty()) return false;
+  return WriteFileReplacing(path, bytes.data(), bytes.size()) == SafeWriteResult::kWritten;
+}
+
+}  // namespace tangrel

@@ -1,0 +1,201 @@
+// Saving and loading the performance file, and the rule that accepts a load.
+#include "files/PerformanceFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <new>
+
+#include "files/Riff.h"
+#include "files/SafeWrite.h"
+
+namespace tangrel {
+
+namespace {
+
+using riff::MakeFourCC;
+
+constexpr riff::FourCC kFormType = MakeFourCC("TG  ");
+constexpr riff::FourCC kFmt = MakeFourCC("fmt ");
+constexpr riff::FourCC kData = MakeFourCC("data");
+constexpr char kSoftwareName[] = "TG by Vrel";
+constexpr uint32_t kHeaderSize = 24;  // the "fmt " chunk
+constexpr size_t kRecordSize = sizeof(PerformanceEvent);
+// The file size beyond the records; the "RIFF" size is this less 8.
+constexpr uint64_t kFileOverhead = 104;
+
+std::string TodayText() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", local.tm_year + 1900, local.tm_mon + 1,
+                local.tm_mday);
+  return text;
+}
+
+void EncodeRecords(const PerformanceEvent* events, uint32_t count, uint8_t* out) {
+  for (uint32_t i = 0; i < count; ++i, out += kRecordSize) {
+    riff::SetU32LE(out, events[i].delay);
+    riff::SetU32LE(out + 4, events[i].message);
+    riff::SetU32LE(out + 8, events[i].keyData);
+    riff::SetU32LE(out + 12, static_cast<uint32_t>(events[i].octaveShift));
+  }
+}
+
+void DecodeRecords(const uint8_t* in, uint32_t count, PerformanceEvent* events) {
+  for (uint32_t i = 0; i < count; ++i, in += kRecordSize) {
+    events[i] = {riff::GetU32LE(in), riff::GetU32LE(in + 4), riff::GetU32LE(in + 8),
+                 static_cast<int32_t>(riff::GetU32LE(in + 12))};
+  }
+}
+
+// The whole file in memory, chunk by chunk as it lies on disk.
+std::vector<uint8_t> BuildPerformanceFile(const PerformanceEvent* events, uint32_t count,
+                                          ModeId mode, int32_t bourdon) {
+  riff::RiffWriter writer;
+  writer.bytes.reserve(kFileOverhead + size_t{count} * kRecordSize);
+  riff::OpenForm(writer, MakeFourCC("RIFF"), kFormType);
+  riff::OpenForm(writer, MakeFourCC("LIST"), MakeFourCC("INFO"));
+  riff::OpenChunk(writer, MakeFourCC("ISFT"));
+  riff::WriteBytes(writer, kSoftwareName, sizeof kSoftwareName);
+  riff::CloseChunk(writer);
+  // The chunk takes its size from the text, should a year ever need five digits.
+  std::string date = TodayText();
+  riff::OpenChunk(writer, MakeFourCC("ISCD"));
+  riff::WriteBytes(writer, date.c_str(), date.size() + 1);
+  riff::CloseChunk(writer);
+  riff::CloseChunk(writer);  // LIST
+
+  riff::OpenChunk(writer, kFmt);
+  riff::WriteU32(writer, count);
+  riff::WriteU32(writer, static_cast<uint32_t>(mode));
+  riff::WriteU32(writer, bourdon != 0 ? 1 : 0);
+  for (int reserved = 0; reserved < 3; ++reserved) riff::WriteU32(writer, 0);
+  riff::CloseChunk(writer);
+
+  riff::OpenChunk(writer, kData);
+  size_t start = writer.bytes.size();
+  writer.bytes.resize(start + size_t{count} * kRecordSize);
+  EncodeRecords(events, count, writer.bytes.data() + start);
+  riff::CloseChunk(writer);
+  riff::CloseChunk(writer);  // RIFF
+  return writer.bytes;
+}
+
+// Reads a file whole; nothing when it cannot be opened, and `readError` set
+// when it was opened but not read.
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, bool& readError) {
+  readError = false;
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    close(fd);
+    return std::nullopt;
+  }
+  std::vector<uint8_t> bytes;
+  try {
+    // The size is a hint only: the file may change under us.
+    bytes.resize(S_ISREG(info.st_mode) ? static_cast<size_t>(info.st_size) + 1 : 65536);
+    size_t filled = 0;
+    for (;;) {
+      if (filled == bytes.size()) bytes.resize(bytes.size() * 2);
+      ssize_t got = read(fd, bytes.data() + filled, bytes.size() - filled);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) {
+        readError = true;
+        break;
+      }
+      if (got == 0) break;
+      filled += static_cast<size_t>(got);
+    }
+    bytes.resize(filled);
+  } catch (const std::bad_alloc&) {
+    readError = true;
+  }
+  close(fd);
+  if (readError) return std::vector<uint8_t>{};
+  return bytes;
+}
+
+}  // namespace
+
+std::string FormatFileMessage(const char* format, const std::string& name) {
+  std::string text = format;
+  size_t slot = text.find("%s");
+  if (slot != std::string::npos) text.replace(slot, 2, name.empty() ? "Untitle" : name);
+  return text;
+}
+
+const char* SavePerformanceFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
+                                int32_t bourdon, const std::string& path) {
+  // The "RIFF" size must hold the records and everything before them.
+  if (kFileOverhead - 8 + uint64_t{count} * kRecordSize > UINT32_MAX) {
+    return file_messages::kCannotWrite;
+  }
+  std::vector<uint8_t> bytes;
+  try {
+    bytes = BuildPerformanceFile(events, count, mode, bourdon);
+  } catch (const std::bad_alloc&) {
+    return file_messages::kCannotWrite;
+  }
+  switch (WriteFileReplacing(path, bytes.data(), bytes.size())) {
+    case SafeWriteResult::kWritten: return nullptr;
+    case SafeWriteResult::kCannotCreate: return file_messages::kCannotCreate;
+    case SafeWriteResult::kCannotWrite: return file_messages::kCannotWrite;
+  }
+  return file_messages::kCannotWrite;
+}
+
+const char* ParsePerformanceFile(const uint8_t* bytes, size_t size, LoadedPerformance& loaded) {
+  auto form = riff::FindRiffForm({bytes, size}, kFormType);
+  if (!form) return file_messages::kNotStandard;
+  auto fmt = riff::FindChunk(*form, kFmt);
+  if (!fmt) return file_messages::kNotStandard;
+  if (fmt->size != kHeaderSize) return file_messages::kNotSupported;
+  if (fmt->body.size < kHeaderSize) return file_messages::kCannotRead;
+  const uint8_t* header = fmt->body.data;
+  uint32_t eventCount = riff::GetU32LE(header);
+  if (eventCount == 0) return file_messages::kNotSupported;
+  // Only the chunks after "fmt " count: a "data" before it is no data.
+  auto data = riff::FindChunk(*form, kData, fmt->next);
+  if (!data) return file_messages::kNotStandard;
+  uint64_t recordBytes = uint64_t{eventCount} * kRecordSize;
+  if (data->size != recordBytes) return file_messages::kNotSupported;
+  // A file cut inside the records fails before the buffer for them is made.
+  if (data->body.size < recordBytes) return file_messages::kCannotRead;
+
+  LoadedPerformance result;
+  try {
+    result.events.resize(eventCount);
+  } catch (const std::bad_alloc&) {
+    return file_messages::kCannotRead;
+  }
+  DecodeRecords(data->body.data, eventCount, result.events.data());
+  result.modeId = static_cast<ModeId>(riff::GetU32LE(header + 4));
+  result.bourdon = riff::GetU32LE(header + 8);
+  loaded = std::move(result);
+  return nullptr;
+}
+
+const char* LoadPerformanceFile(const std::string& path, LoadedPerformance& loaded) {
+  bool readError = false;
+  auto bytes = ReadWholeFile(path, readError);
+  if (!bytes) return file_messages::kCannotOpen;
+  if (readError) return file_messages::kCannotRead;
+  return ParsePerformanceFile(bytes->data(), bytes->size(), loaded);
+}
+
+bool AcceptableLoadedMode(ModeId modeId) { return FindMode(modeId) != nullptr; }
+
+std::optional<AcceptedPerformance> AcceptLoadedPerformance(const LoadedPerformance& loaded) {
+  if (!AcceptableLoadedMode(loaded.modeId)) return std::nullopt;
+  return AcceptedPerformance{loaded.modeId, LoadedBourdon(loaded.bourdon)};
+}
+
+}  // namespace tangrel
