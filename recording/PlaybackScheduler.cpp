@@ -1,11 +1,111 @@
-// Placeholder.
+// The playback thread: absolute deadlines from a fixed start, every wait a
+// condition-variable wait so that a stop is prompt.
 #include "recording/PlaybackScheduler.h"
+
+#include <new>
+#include <system_error>
+#include <utility>
+
 namespace tangrel {
+namespace {
+
+// A delay beyond this is waited for as if it were this long: a century keeps
+// the nanosecond arithmetic of the clock far from overflow, whatever a loaded
+// file claims.
+constexpr uint64_t kLongestWaitMs = 100ull * 365 * 24 * 3600 * 1000;
+
+std::chrono::steady_clock::time_point DeadlineAfter(std::chrono::steady_clock::time_point base,
+                                                    uint64_t ms) {
+  return base + std::chrono::milliseconds(ms < kLongestWaitMs ? ms : kLongestWaitMs);
+}
+
+}  // namespace
+
 PlaybackScheduler::PlaybackScheduler(PlaybackSink& sink) : sink_(sink) {}
+
 PlaybackScheduler::~PlaybackScheduler() { Stop(); }
-bool PlaybackScheduler::Start(PlaybackEvents, bool) { return false; }
-void PlaybackScheduler::Stop() {}
-bool PlaybackScheduler::Running() const { return false; }
-uint64_t PlaybackScheduler::Generation() const { return generation_; }
-void PlaybackScheduler::Run(PlaybackEvents, bool, uint64_t) {}
+
+bool PlaybackScheduler::Start(PlaybackEvents events, bool circle) {
+  if (!events || events->empty() || OnPlaybackThread()) return false;
+  std::vector<uint64_t> times;
+  try {
+    times = PlaybackTimesMs(*events);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  Stop();
+  std::lock_guard<std::mutex> lock(mutex_);
+  stopRequested_ = false;
+  running_ = true;
+  const uint64_t generation = ++generation_;
+  // The copy itself stays with the caller: the thread needs only the times.
+  try {
+    thread_ = std::thread(&PlaybackScheduler::Run, this, std::move(times), circle, generation,
+                          Clock::now());
+  } catch (const std::system_error&) {
+    running_ = false;
+    return false;
+  }
+  return true;
+}
+
+void PlaybackScheduler::Stop() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  stopRequested_ = true;
+  running_ = false;
+  wake_.notify_all();
+  // From inside a hand-over the thread cannot join itself; it leaves as soon
+  // as the hand-over returns and is joined by the next Start, Stop or the
+  // destructor.
+  if (!thread_.joinable() || thread_.get_id() == std::this_thread::get_id()) return;
+  std::thread finished = std::move(thread_);
+  lock.unlock();  // the thread takes the lock on its way out
+  finished.join();
+}
+
+bool PlaybackScheduler::Running() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return running_;
+}
+
+uint64_t PlaybackScheduler::Generation() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return generation_;
+}
+
+bool PlaybackScheduler::OnPlaybackThread() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return thread_.get_id() == std::this_thread::get_id();
+}
+
+bool PlaybackScheduler::WaitUntil(std::unique_lock<std::mutex>& lock, Clock::time_point deadline) {
+  return !wake_.wait_until(lock, deadline, [this] { return stopRequested_; });
+}
+
+void PlaybackScheduler::Run(std::vector<uint64_t> times, bool circle, uint64_t generation,
+                            Clock::time_point start) {
+  const uint32_t count = static_cast<uint32_t>(times.size());
+  Clock::time_point passStart = start;
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    for (uint32_t i = 0; i < count; ++i) {
+      // Every deadline counts from the pass start, never from the previous
+      // wake-up, so the lateness of one hand-over does not shift the rest.
+      if (!WaitUntil(lock, DeadlineAfter(passStart, times[i]))) return;
+      // The sink is called unlocked so that it may call Stop itself.
+      lock.unlock();
+      sink_.PlayEvent(generation, i);
+      lock.lock();
+    }
+    if (stopRequested_) return;
+    if (!circle) break;
+    passStart = DeadlineAfter(passStart, times.back());
+  }
+  running_ = false;
+  lock.unlock();
+  // Nothing waits for the UI here: its End Play handler may call Stop, which
+  // joins this thread as it leaves.
+  sink_.EndOfPlayback(generation);
+}
+
 }  // namespace tangrel

@@ -2,12 +2,15 @@
 // steady clock and hands the event to the UI thread, which replays it.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "recording/EventList.h"
+#include "recording/PlaybackTiming.h"
 
 namespace tangrel {
 
@@ -22,8 +25,8 @@ class PlaybackSink {
   virtual void EndOfPlayback(uint64_t generation) = 0;
 };
 
-constexpr uint32_t kPlaybackPeriodMs = 5;  // shorter intervals are stretched to it
-
+// Start and Stop are called from one controlling thread (the UI thread); Stop
+// may also be called from inside a hand-over.
 class PlaybackScheduler {
  public:
   explicit PlaybackScheduler(PlaybackSink& sink);
@@ -31,18 +34,26 @@ class PlaybackScheduler {
   PlaybackScheduler(const PlaybackScheduler&) = delete;
   PlaybackScheduler& operator=(const PlaybackScheduler&) = delete;
 
-  // Plays the copy from its first event. False (and nothing starts) when the
-  // copy is missing or empty. Stops a running playback first.
+  // Plays the copy from its first event. False (and nothing changes: a running
+  // playback goes on) when the copy is missing or empty, or when called from
+  // inside a hand-over. Otherwise stops a running playback first.
   bool Start(PlaybackEvents events, bool circle);
   // Synchronous: when it returns, nothing is scheduled and nothing more will be
-  // handed over. Safe to call when stopped.
+  // handed over. Safe to call when stopped. Called from inside a hand-over it
+  // cannot wait for its own thread: nothing more is handed over once that
+  // hand-over returns.
   void Stop();
   bool Running() const;
   // The generation of the last Start; hand-overs of older ones are stale.
   uint64_t Generation() const;
 
  private:
-  void Run(PlaybackEvents events, bool circle, uint64_t generation);
+  using Clock = std::chrono::steady_clock;
+
+  void Run(std::vector<uint64_t> times, bool circle, uint64_t generation, Clock::time_point start);
+  // Waits until the deadline or a stop; true when the deadline came first.
+  bool WaitUntil(std::unique_lock<std::mutex>& lock, Clock::time_point deadline);
+  bool OnPlaybackThread() const;
 
   PlaybackSink& sink_;
   mutable std::mutex mutex_;
