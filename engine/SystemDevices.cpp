@@ -1,6 +1,16 @@
-// Placeholder until the platform backends land.
+// The devices of this machine, in the order the Device menu shows them.
+#include "engine/BuiltInSynthDevice.h"
 #include "engine/MidiDevices.h"
+#include "engine/RtMidiDevices.h"
 
 namespace tangrel {
-std::unique_ptr<DeviceSet> MakeSystemDevices() { return std::make_unique<DeviceSet>(); }
+
+std::unique_ptr<DeviceSet> MakeSystemDevices() {
+  auto set = std::make_unique<DeviceSet>();
+  const std::string soundFont = DefaultSoundFontPath();
+  if (SoundFontExists(soundFont)) set->Add(std::make_unique<BuiltInSynthDevice>(soundFont));
+  for (auto& device : MakeRtMidiDevices()) set->Add(std::move(device));
+  return set;
+}
+
 }  // namespace tangrel

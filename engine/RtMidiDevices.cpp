@@ -1,0 +1,188 @@
+// RtMidi reports failures by throwing RtMidiError, from its constructors too.
+// Everything RtMidi is reached through RtMidiConnection, which turns errors and
+// warnings into results, so that nothing escapes into the core.
+#include "engine/RtMidiDevices.h"
+
+#include <rtmidi/RtMidi.h>
+
+#include <array>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace tangrel {
+namespace {
+
+constexpr const char* kClientName = "Tangrel";
+
+// The MIDI systems on which RtMidi can open a virtual output port.
+constexpr std::array<RtMidi::Api, 3> kVirtualPortApis = {
+    RtMidi::LINUX_ALSA, RtMidi::UNIX_JACK, RtMidi::MACOSX_CORE};
+
+bool OffersVirtualPorts(RtMidi::Api api) {
+  for (RtMidi::Api a : kVirtualPortApis) {
+    if (a == api) return true;
+  }
+  return false;
+}
+
+class RtMidiConnection {
+ public:
+  // Null when the MIDI system cannot be used here: the ALSA API throws from
+  // its constructor on a machine without a sequencer.
+  static std::unique_ptr<RtMidiConnection> Create(RtMidi::Api api) {
+    auto connection = std::unique_ptr<RtMidiConnection>(new RtMidiConnection);
+    try {
+      connection->out_ = std::make_unique<RtMidiOut>(api, kClientName);
+    } catch (const RtMidiError&) {
+      return nullptr;
+    }
+    // From here on RtMidi calls the callback instead of throwing.
+    connection->out_->setErrorCallback(&RtMidiConnection::OnError, connection.get());
+    return connection;
+  }
+
+  // Runs one call on the output; false when RtMidi reported an error or a
+  // warning during it (JACK warns when no server runs).
+  template <typename Call>
+  bool Run(Call&& call) {
+    failed_ = false;
+    try {
+      call(*out_);
+    } catch (const RtMidiError&) {
+      failed_ = true;
+    }
+    return !failed_;
+  }
+
+ private:
+  RtMidiConnection() = default;
+
+  static void OnError(RtMidiError::Type type, const std::string&, void* self) {
+    if (type != RtMidiError::DEBUG_WARNING) static_cast<RtMidiConnection*>(self)->failed_ = true;
+  }
+
+  std::unique_ptr<RtMidiOut> out_;
+  bool failed_ = false;
+};
+
+// Bytes of a channel message by status nibble 0x8..0xE: program change and
+// channel pressure carry one data byte, the others two.
+int MessageLength(uint32_t status) {
+  constexpr std::array<int, 7> kLengths = {3, 3, 3, 3, 2, 2, 3};
+  return (status >= 0x80 && status < 0xF0) ? kLengths[(status >> 4) - 8] : 0;
+}
+
+// An RtMidi device opens its own connection on Open and drops it on Close.
+class RtMidiDevice : public MidiOutputDevice {
+ public:
+  RtMidiDevice(RtMidi::Api api, std::string name) : api_(api), name_(std::move(name)) {}
+
+  std::string Name() const override { return name_; }
+
+  bool Open() override {
+    connection_ = RtMidiConnection::Create(api_);
+    if (!connection_ || !Connect(*connection_)) {
+      connection_.reset();
+      return false;
+    }
+    return true;
+  }
+
+  void Send(uint32_t word) override {
+    if (!connection_) return;
+    const unsigned char bytes[3] = {static_cast<unsigned char>(word & 0xFF),
+                                    static_cast<unsigned char>((word >> 8) & 0xFF),
+                                    static_cast<unsigned char>((word >> 16) & 0xFF)};
+    const int length = MessageLength(bytes[0]);
+    if (length == 0) return;
+    connection_->Run([&](RtMidiOut& out) { out.sendMessage(bytes, static_cast<size_t>(length)); });
+  }
+
+  void Close() override {
+    if (connection_) connection_->Run([](RtMidiOut& out) { out.closePort(); });
+    connection_.reset();
+  }
+
+ protected:
+  virtual bool Connect(RtMidiConnection& connection) = 0;
+  const std::string& PortName() const { return name_; }
+
+ private:
+  RtMidi::Api api_;
+  std::string name_;
+  std::unique_ptr<RtMidiConnection> connection_;
+};
+
+class VirtualPortDevice : public RtMidiDevice {
+ public:
+  explicit VirtualPortDevice(RtMidi::Api api) : RtMidiDevice(api, kVirtualPortName) {}
+
+ protected:
+  bool Connect(RtMidiConnection& connection) override {
+    return connection.Run([](RtMidiOut& out) { out.openVirtualPort(kVirtualPortName); });
+  }
+};
+
+class OutputPortDevice : public RtMidiDevice {
+ public:
+  OutputPortDevice(RtMidi::Api api, std::string portName) : RtMidiDevice(api, std::move(portName)) {}
+
+ protected:
+  // Ports come and go between listing and opening: the port is found again by
+  // its name, not by its old number.
+  bool Connect(RtMidiConnection& connection) override {
+    return connection.Run([&](RtMidiOut& out) {
+      const unsigned count = out.getPortCount();
+      for (unsigned i = 0; i < count; ++i) {
+        if (out.getPortName(i) == PortName()) {
+          out.openPort(i, kClientName);
+          return;
+        }
+      }
+      throw RtMidiError("port is gone", RtMidiError::INVALID_DEVICE);
+    });
+  }
+};
+
+// The first compiled MIDI system that answers, with its output port names.
+struct MidiSystem {
+  RtMidi::Api api = RtMidi::UNSPECIFIED;
+  std::vector<std::string> portNames;
+};
+
+std::optional<MidiSystem> FindMidiSystem() {
+  std::vector<RtMidi::Api> apis;
+  RtMidi::getCompiledApi(apis);
+  for (RtMidi::Api api : apis) {
+    if (api == RtMidi::RTMIDI_DUMMY) continue;
+    auto connection = RtMidiConnection::Create(api);
+    if (!connection) continue;
+    MidiSystem system{api, {}};
+    const bool answered = connection->Run([&](RtMidiOut& out) {
+      const unsigned count = out.getPortCount();
+      for (unsigned i = 0; i < count; ++i) system.portNames.push_back(out.getPortName(i));
+    });
+    if (answered) return system;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<std::unique_ptr<MidiOutputDevice>> MakeRtMidiDevices() {
+  // A JACK client must never start a server of its own while listing.
+  setenv("JACK_NO_START_SERVER", "1", 0);
+  std::vector<std::unique_ptr<MidiOutputDevice>> devices;
+  const std::optional<MidiSystem> system = FindMidiSystem();
+  if (!system) return devices;
+  if (OffersVirtualPorts(system->api)) {
+    devices.push_back(std::make_unique<VirtualPortDevice>(system->api));
+  }
+  for (const std::string& name : system->portNames) {
+    devices.push_back(std::make_unique<OutputPortDevice>(system->api, name));
+  }
+  return devices;
+}
+
+}  // namespace tangrel

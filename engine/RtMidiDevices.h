@@ -1,0 +1,19 @@
+// Output devices over RtMidi: the "Tangrel" virtual port that other programs
+// connect to, and one device per MIDI output port the MIDI system lists.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "engine/MidiDevices.h"
+
+namespace tangrel {
+
+constexpr const char* kVirtualPortName = "Tangrel";
+
+// The virtual port first (when the MIDI system offers one), then the ports, of
+// the first MIDI system that answers (the ALSA sequencer, else a running JACK
+// server). Empty when none does; never throws, never starts a server.
+std::vector<std::unique_ptr<MidiOutputDevice>> MakeRtMidiDevices();
+
+}  // namespace tangrel

@@ -1,0 +1,54 @@
+// SynthEngine: one FluidSynth synthesizer with its settings and a General MIDI
+// SoundFont, fed with short message words. It has no audio driver of its own:
+// the built-in synthesizer device adds one, tests and the render tool pull the
+// samples into memory.
+#pragma once
+
+#include <fluidsynth.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace tangrel {
+
+// The SoundFont the built-in synthesizer plays: TANGREL_SOUNDFONT when set,
+// else the system default General MIDI SoundFont
+// (/usr/share/sounds/sf3/default-GM.sf3).
+std::string DefaultSoundFontPath();
+
+// The synth's output gain, measured with the system GM SoundFont: one piano
+// note at full velocity peaks at 0.08 (clearly audible), eight keys with their
+// bourdon at 0.35; with the chord, 103 of the 128 programs stay below full
+// scale (the default gain of 0.2 is too quiet for a single note).
+constexpr double kSynthGain = 0.4;
+
+class SynthEngine {
+ public:
+  // Null when the settings, the synth or the SoundFont cannot be made/loaded.
+  static std::unique_ptr<SynthEngine> Create(const std::string& soundFontPath,
+                                             double sampleRate = 44100.0);
+  ~SynthEngine();
+  SynthEngine(const SynthEngine&) = delete;
+  SynthEngine& operator=(const SynthEngine&) = delete;
+
+  // One short message word (status | channel | data1 << 8 | data2 << 16):
+  // note on/off, control change, program change, pitch bend. Other words are
+  // ignored.
+  void Send(uint32_t word);
+  // Renders the next frames into two channel buffers, offline.
+  void RenderFloat(float* left, float* right, int frames);
+
+  double SampleRate() const { return sampleRate_; }
+  fluid_synth_t* Synth() const { return synth_; }
+  fluid_settings_t* Settings() const { return settings_; }
+
+ private:
+  SynthEngine(fluid_settings_t* settings, fluid_synth_t* synth, double sampleRate);
+
+  fluid_settings_t* settings_;
+  fluid_synth_t* synth_;
+  double sampleRate_;
+};
+
+}  // namespace tangrel

@@ -1,0 +1,307 @@
+// Helpers for the sound tests and the audio benchmark: pitch and band-energy
+// estimates of rendered or captured sound, environment variables set for one
+// scope, child processes, and a private PulseAudio server with a null sink.
+#pragma once
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace tangrel::testaudio {
+
+// ---- Analysis -------------------------------------------------------------
+
+inline double Cents(double frequency, double reference) {
+  return 1200.0 * std::log2(frequency / reference);
+}
+
+inline double Rms(const std::vector<float>& x, size_t from = 0, size_t to = SIZE_MAX) {
+  to = std::min(to, x.size());
+  if (to <= from) return 0.0;
+  double sum = 0.0;
+  for (size_t i = from; i < to; ++i) sum += double(x[i]) * x[i];
+  return std::sqrt(sum / double(to - from));
+}
+
+// Normalized autocorrelation at one lag over a window.
+inline double Correlation(const std::vector<float>& x, size_t from, size_t length, size_t lag) {
+  double xy = 0.0, xx = 0.0, yy = 0.0;
+  for (size_t i = from; i < from + length; ++i) {
+    xy += double(x[i]) * x[i + lag];
+    xx += double(x[i]) * x[i];
+    yy += double(x[i + lag]) * x[i + lag];
+  }
+  return (xx > 0.0 && yy > 0.0) ? xy / std::sqrt(xx * yy) : 0.0;
+}
+
+struct PitchEstimate {
+  double frequency = 0.0;
+  double clarity = 0.0;  // correlation at the chosen period: near 1 for a tone
+};
+
+// The fundamental of the sound from `from` on, by autocorrelation: the first
+// period (50..1000 Hz) that correlates nearly as well as the best one, so that
+// a tone is not taken an octave low. Refined by a parabola through the peak.
+inline PitchEstimate EstimatePitch(const std::vector<float>& x, double rate, size_t from,
+                                   size_t length = 8192) {
+  const size_t minLag = size_t(rate / 1000.0), maxLag = size_t(rate / 50.0);
+  if (x.size() < from + length + maxLag + 1) return {};
+  std::vector<double> r(maxLag + 2, 0.0);
+  double best = 0.0;
+  for (size_t lag = minLag; lag <= maxLag + 1; ++lag) {
+    r[lag] = Correlation(x, from, length, lag);
+    if (lag <= maxLag) best = std::max(best, r[lag]);
+  }
+  for (size_t lag = minLag + 1; lag <= maxLag; ++lag) {
+    if (r[lag] >= 0.9 * best && r[lag] >= r[lag - 1] && r[lag] >= r[lag + 1]) {
+      const double a = r[lag - 1], b = r[lag], c = r[lag + 1];
+      const double denominator = a - 2.0 * b + c;
+      const double shift = denominator != 0.0 ? 0.5 * (a - c) / denominator : 0.0;
+      return {rate / (double(lag) + shift), b};
+    }
+  }
+  return {};
+}
+
+// Energy of one frequency (Goertzel over a Hann window), per sample.
+inline double PowerAt(const std::vector<float>& x, double rate, double frequency, size_t from,
+                      size_t length) {
+  length = std::min(length, x.size() - std::min(from, x.size()));
+  const double w = 2.0 * M_PI * frequency / rate;
+  const double coefficient = 2.0 * std::cos(w);
+  double s1 = 0.0, s2 = 0.0;
+  for (size_t i = 0; i < length; ++i) {
+    const double hann = 0.5 - 0.5 * std::cos(2.0 * M_PI * double(i) / double(length - 1));
+    const double s0 = hann * x[from + i] + coefficient * s1 - s2;
+    s2 = s1;
+    s1 = s0;
+  }
+  return (s1 * s1 + s2 * s2 - coefficient * s1 * s2) / double(length);
+}
+
+// The first sample from `from` on whose 1 ms neighbourhood is louder than the
+// threshold; nothing when the sound never gets there.
+inline std::optional<size_t> Onset(const std::vector<float>& x, double rate, double threshold,
+                                   size_t from = 0) {
+  const size_t window = size_t(rate / 1000.0);
+  for (size_t i = from; i + window <= x.size(); i += window / 4) {
+    if (Rms(x, i, i + window) > threshold) {
+      for (size_t j = i; j < i + window; ++j) {
+        if (std::fabs(x[j]) > threshold) return j;
+      }
+      return i;
+    }
+  }
+  return std::nullopt;
+}
+
+// Signed 16-bit samples, as parec and the file driver write them, to floats;
+// stereo is mixed down.
+inline std::vector<float> FromS16(const std::vector<char>& bytes, int channels) {
+  std::vector<float> out;
+  const size_t frames = bytes.size() / (2 * size_t(channels));
+  out.reserve(frames);
+  for (size_t f = 0; f < frames; ++f) {
+    double sum = 0.0;
+    for (int c = 0; c < channels; ++c) {
+      int16_t v;
+      std::memcpy(&v, &bytes[(f * size_t(channels) + size_t(c)) * 2], 2);
+      sum += v / 32768.0;
+    }
+    out.push_back(float(sum / channels));
+  }
+  return out;
+}
+
+inline std::vector<char> ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<char>(std::istreambuf_iterator<char>(in), {});
+}
+
+// ---- Environment and processes ---------------------------------------------
+
+// Sets (or, with nullopt, removes) one variable and restores it at scope end.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    Set(value);
+  }
+  ~ScopedEnv() { Set(old_); }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  void Set(const std::optional<std::string>& value) {
+    if (value) {
+      setenv(name_.c_str(), value->c_str(), 1);
+    } else {
+      unsetenv(name_.c_str());
+    }
+  }
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
+inline bool OnPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/bin:/bin";
+  size_t start = 0;
+  while (start <= dirs.size()) {
+    const size_t end = std::min(dirs.find(':', start), dirs.size());
+    const std::string candidate = dirs.substr(start, end - start) + "/" + program;
+    if (access(candidate.c_str(), X_OK) == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+// Starts a program with the current environment plus `env` (NAME=VALUE),
+// its output to the given descriptors (-1: to /dev/null). Returns its pid, or
+// -1.
+inline pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                   int stdoutFd = -1, int stderrFd = -1) {
+  std::vector<std::string> environment = env;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    const std::string name = entry.substr(0, entry.find('='));
+    const bool overridden = std::any_of(env.begin(), env.end(), [&](const std::string& o) {
+      return o.compare(0, name.size() + 1, name + "=") == 0;
+    });
+    if (!overridden) environment.push_back(entry);
+  }
+  std::vector<char*> args, envp;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  for (const std::string& e : environment) envp.push_back(const_cast<char*>(e.c_str()));
+  envp.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+  posix_spawn_file_actions_adddup2(&actions, stdoutFd >= 0 ? stdoutFd : devNull, 1);
+  posix_spawn_file_actions_adddup2(&actions, stderrFd >= 0 ? stderrFd : devNull, 2);
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data()) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  close(devNull);
+  return pid;
+}
+
+// SIGTERM to this one process, then SIGKILL if it has not gone in 5 s.
+inline void StopProcess(pid_t pid) {
+  if (pid <= 0) return;
+  kill(pid, SIGTERM);
+  for (int i = 0; i < 100; ++i) {
+    if (waitpid(pid, nullptr, WNOHANG) == pid) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+}
+
+// ---- A private PulseAudio server ---------------------------------------------
+
+// PulseAudio with a null sink "testsink" (48 kHz stereo) in its own runtime
+// folder and socket, so a test never touches a desktop's server. `-n` loads
+// no default script, so nothing probes for hardware.
+class PrivatePulseServer {
+ public:
+  static constexpr const char* kSink = "testsink";
+  static constexpr int kRate = 48000;
+
+  static bool Available() { return OnPath("pulseaudio") && OnPath("parec"); }
+
+  // False when the server did not answer on its socket within 10 s. With a
+  // log path, the server logs at debug level there (underruns included).
+  bool Start(const std::string& logPath = "") {
+    char pattern[] = "/tmp/tangrel-pulse-XXXXXX";
+    if (!mkdtemp(pattern)) return false;
+    dir_ = pattern;
+    const std::string runtime = dir_ + "/pulse";
+    mkdir(runtime.c_str(), 0700);
+    socket_ = runtime + "/native";
+    std::ofstream(dir_ + "/test.pa")
+        << "load-module module-null-sink sink_name=" << kSink << " rate=" << kRate
+        << " channels=2\n"
+        << "load-module module-native-protocol-unix socket=" << socket_
+        << " auth-anonymous=1\n"
+        << "set-default-sink " << kSink << "\n";
+    std::vector<std::string> argv = {"pulseaudio", "-n", "-F", dir_ + "/test.pa",
+                                     "--daemonize=no", "--system=false", "--exit-idle-time=-1",
+                                     "--use-pid-file=no", "--disallow-exit=yes"};
+    if (!logPath.empty()) {
+      argv.push_back("--log-level=debug");
+      argv.push_back("--log-target=file:" + logPath);
+    }
+    pid_ = Spawn(argv, {"HOME=" + dir_, "PULSE_RUNTIME_PATH=" + runtime});
+    if (pid_ <= 0) return false;
+    for (int i = 0; i < 200; ++i) {
+      if (Answers()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+
+  void Stop() {
+    StopProcess(pid_);
+    pid_ = -1;
+    if (!dir_.empty()) {
+      std::error_code ignored;
+      std::filesystem::remove_all(dir_, ignored);
+      dir_.clear();
+    }
+  }
+
+  ~PrivatePulseServer() { Stop(); }
+
+  std::string Address() const { return "unix:" + socket_; }
+  const std::string& Dir() const { return dir_; }
+
+  // parec on the sink's monitor, mono s16le at the sink's rate, into fd.
+  pid_t StartCapture(int fd, int latencyMs = 0) const {
+    std::vector<std::string> argv = {"parec", "-d", std::string(kSink) + ".monitor",
+                                     "--format=s16le", "--rate=" + std::to_string(kRate),
+                                     "--channels=1"};
+    if (latencyMs > 0) argv.push_back("--latency-msec=" + std::to_string(latencyMs));
+    return Spawn(argv, {"PULSE_SERVER=" + Address()}, fd);
+  }
+
+ private:
+  bool Answers() const {
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socket_.c_str(), sizeof(address.sun_path) - 1);
+    const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+    close(fd);
+    return ok;
+  }
+
+  pid_t pid_ = -1;
+  std::string dir_;
+  std::string socket_;
+};
+
+}  // namespace tangrel::testaudio
