@@ -1,0 +1,125 @@
+// The render command: the take played offline through the built-in
+// synthesizer, with playback's timing and the window's replay path, into a WAV.
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "engine/LivePlaying.h"
+#include "engine/SynthEngine.h"
+#include "recording/PlaybackTiming.h"
+#include "tools/ToolCommands.h"
+#include "tools/WavFile.h"
+
+namespace tangrel::tool {
+namespace {
+
+constexpr uint32_t kRenderRate = 44100;
+constexpr uint64_t kTailMs = 1500;  // lets the last notes ring out
+constexpr uint32_t kBlockFrames = 4096;
+
+uint64_t FramesAt(uint64_t ms) { return ms * kRenderRate / 1000; }
+
+// The built-in synthesizer as a MIDI output device, without an audio driver.
+class OfflineSynthDevice : public MidiOutputDevice {
+ public:
+  explicit OfflineSynthDevice(SynthEngine& synth) : synth_(synth) {}
+  std::string Name() const override { return "Built-in synthesizer"; }
+  bool Open() override { return true; }
+  void Send(uint32_t word) override { synth_.Send(word); }
+  void Close() override {}
+
+ private:
+  SynthEngine& synth_;
+};
+
+// Pulls samples from the synth into the file, up to a given frame.
+class Renderer {
+ public:
+  Renderer(SynthEngine& synth, WavFile& wav) : synth_(synth), wav_(wav) {}
+
+  bool RenderUntil(uint64_t frame) {
+    while (ok_ && done_ < frame) {
+      const auto n = static_cast<uint32_t>(std::min<uint64_t>(kBlockFrames, frame - done_));
+      synth_.RenderFloat(left_.data(), right_.data(), static_cast<int>(n));
+      ok_ = wav_.Write(left_.data(), right_.data(), n);
+      done_ += n;
+    }
+    return ok_;
+  }
+
+ private:
+  SynthEngine& synth_;
+  WavFile& wav_;
+  std::vector<float> left_ = std::vector<float>(kBlockFrames);
+  std::vector<float> right_ = std::vector<float>(kBlockFrames);
+  uint64_t done_ = 0;
+  bool ok_ = true;
+};
+
+SessionSettings RenderSettings(const ParsedCommand& command, const LoadedPerformance& take) {
+  SessionSettings settings;
+  settings.deviceId = 0;
+  settings.track = static_cast<int32_t>(command.Integer("--track").value_or(0));
+  settings.program = static_cast<int32_t>(command.Integer("--program").value_or(0));
+  settings.velocity = static_cast<int32_t>(command.Integer("--velocity").value_or(127));
+  settings.mode = take.modeId;
+  settings.bourdon = LoadedBourdon(take.bourdon);
+  return settings;
+}
+
+int Fail(const char* format, const std::string& path) {
+  std::fprintf(stderr, "%s\n", FormatFileMessage(format, path).c_str());
+  return kExitFailure;
+}
+
+}  // namespace
+
+int RunRender(const ParsedCommand& command) {
+  LoadedPerformance take;
+  if (!LoadTake(command.arguments[0], take)) return kExitFailure;
+  const std::string& outPath = command.arguments[1];
+
+  const std::vector<uint64_t> times = PlaybackTimesMs(take.events);
+  const uint64_t frames = FramesAt((times.empty() ? 0 : times.back()) + kTailMs);
+  if (frames > kLongestWavFrames) {
+    std::fprintf(stderr, "tangrel-tool: the take is too long for a WAV file (%.0f s)\n",
+                 static_cast<double>(frames) / kRenderRate);
+    return kExitFailure;
+  }
+
+  const std::string soundFont = command.Text("--soundfont").value_or(DefaultSoundFontPath());
+  auto synth = SynthEngine::Create(soundFont, kRenderRate);
+  if (!synth) {
+    std::fprintf(stderr, "tangrel-tool: cannot load the SoundFont %s\n", soundFont.c_str());
+    return kExitFailure;
+  }
+
+  // The window's output and replay path, over the offline synthesizer.
+  SessionSettings settings = RenderSettings(command, take);
+  DeviceSet devices;
+  devices.Add(std::make_unique<OfflineSynthDevice>(*synth));
+  MidiOut out{&devices, &settings};
+  OpenMidiOut(out);
+  EventList list;  // replay never records into it
+  LiveState live;
+  PlayContext ctx{out, list, nullptr};
+
+  WavFile wav;
+  if (const char* message = wav.Create(outPath, kRenderRate, static_cast<uint32_t>(frames))) {
+    return Fail(message, outPath);
+  }
+  Renderer renderer(*synth, wav);
+  for (size_t i = 0; i < take.events.size(); ++i) {
+    if (!renderer.RenderUntil(FramesAt(times[i]))) break;
+    const PerformanceEvent& e = take.events[i];
+    ReplayEvent(live, ctx, e.message, e.keyData, e.octaveShift);
+  }
+  // End Play follows the last event of a pass: every channel silenced.
+  SilenceEverything(live, ctx);
+  if (!renderer.RenderUntil(frames)) return Fail(file_messages::kCannotWrite, outPath);
+  if (const char* message = wav.Finish()) return Fail(message, outPath);
+  return kExitOk;
+}
+
+}  // namespace tangrel::tool

@@ -1,0 +1,93 @@
+// The info and export-midi commands, and loading a take as the window would.
+#include "tools/ToolCommands.h"
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "engine/KeyMap.h"
+#include "files/MidiExport.h"
+#include "recording/PlaybackTiming.h"
+#include "tools/KeyNames.h"
+
+namespace tangrel::tool {
+namespace {
+
+constexpr std::array<const char*, 12> kPitchNames = {"C",  "C#", "D",  "D#", "E",  "F",
+                                                     "F#", "G",  "G#", "A",  "A#", "B"};
+
+// The menu text without the space that aligns it in the menu.
+std::string ModeName(ModeId id) {
+  const Mode* mode = FindMode(id);
+  std::string text = mode ? mode->menuText : "?";
+  return text.substr(text.find_first_not_of(' '));
+}
+
+// What replay sounds for the event on the track, "60 C4", or "-" when nothing.
+std::string NoteText(const PerformanceEvent& event, ModeId mode) {
+  auto entry = LookupNoteKey(ScanCodeOf(event.keyData));
+  if (!entry) return "-";
+  auto note = NoteNumber(entry->octave + event.octaveShift, entry->degree, mode);
+  if (!note || *note < 0 || *note > 127) return "-";
+  return std::to_string(*note) + " " + kPitchNames[static_cast<size_t>(*note % 12)] +
+         std::to_string(*note / 12 - 1);
+}
+
+std::string MessageText(uint32_t message) {
+  if (message == WM_KEYDOWN) return "press";
+  if (message == WM_KEYUP) return "release";
+  return "message " + std::to_string(message);
+}
+
+void PrintEvents(const LoadedPerformance& take) {
+  std::printf("%6s %10s  %-8s %-14s %4s %5s  %s\n", "#", "delay(ms)", "event", "key", "scan",
+              "shift", "note");
+  for (size_t i = 0; i < take.events.size(); ++i) {
+    const PerformanceEvent& e = take.events[i];
+    const uint32_t scan = ScanCodeOf(e.keyData);
+    const char* key = KeyName(scan);
+    std::printf("%6zu %10u  %-8s %-14s %4u %5d  %s\n", i, e.delay, MessageText(e.message).c_str(),
+                key ? key : "-", scan, e.octaveShift, NoteText(e, take.modeId).c_str());
+  }
+}
+
+}  // namespace
+
+bool LoadTake(const std::string& path, LoadedPerformance& take) {
+  const char* message = LoadPerformanceFile(path, take);
+  if (!message && !AcceptableLoadedMode(take.modeId)) message = file_messages::kNotSupported;
+  if (!message) return true;
+  std::fprintf(stderr, "%s\n", FormatFileMessage(message, path).c_str());
+  return false;
+}
+
+int RunInfo(const ParsedCommand& command) {
+  LoadedPerformance take;
+  if (!LoadTake(command.arguments[0], take)) return kExitFailure;
+  const std::vector<uint64_t> times = PlaybackTimesMs(take.events);
+  std::printf("events: %zu\n", take.events.size());
+  std::printf("mode: %d %s\n", take.modeId, ModeName(take.modeId).c_str());
+  std::printf("bourdon: %d\n", LoadedBourdon(take.bourdon));
+  // As playback times it: chords spread by the playback period.
+  std::printf("length: %.3f s\n", times.empty() ? 0.0 : static_cast<double>(times.back()) / 1000.0);
+  if (command.Has("--events")) PrintEvents(take);
+  return kExitOk;
+}
+
+int RunExportMidi(const ParsedCommand& command) {
+  LoadedPerformance take;
+  if (!LoadTake(command.arguments[0], take)) return kExitFailure;
+  const std::string& out = command.arguments[1];
+  const auto mode = static_cast<ModeId>(command.Integer("--mode").value_or(take.modeId));
+  const auto bourdon =
+      static_cast<int32_t>(command.Integer("--bourdon").value_or(LoadedBourdon(take.bourdon)));
+  const auto program = static_cast<int32_t>(command.Integer("--program").value_or(0));
+  if (!ExportMidiFile(take.events.data(), static_cast<uint32_t>(take.events.size()), mode, program,
+                      bourdon, out)) {
+    std::fprintf(stderr, "%s\n", FormatFileMessage(file_messages::kCannotWrite, out).c_str());
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+}  // namespace tangrel::tool
