@@ -1,0 +1,54 @@
+// Start-up paths: no device, a device that will not open, a device that does.
+#include <gtest/gtest.h>
+
+#include "WindowHarness.h"
+
+namespace tangrel::test {
+namespace {
+
+TEST(Startup, NoDeviceShowsTheErrorBoxAndEndsWithCodeZero) {
+  DeviceSet none;
+  RecordedMessages messages;
+  EXPECT_EQ(CreateMainWindow(none, messages), nullptr);
+  EXPECT_EQ(RunTangrel(*qApp, none, messages), 0);  // returns without running the loop
+  ASSERT_EQ(messages.shown.size(), 2u);
+  EXPECT_EQ(messages.shown[0].icon, MessageIcon::Error);
+  EXPECT_EQ(messages.shown[0].caption, QStringLiteral("TG"));
+  EXPECT_EQ(messages.shown[0].text, QStringLiteral("No MIDI output devices!"));
+}
+
+TEST(Startup, TheFirstDeviceOpensWithTheProgramChangeOnTheTrackChannelOnly) {
+  Harness h;
+  EXPECT_TRUE(h.messages.shown.empty());
+  EXPECT_EQ(h.window->Settings().deviceId, 0);  // no MIDI mapper on this system
+  EXPECT_EQ(h.window->Settings().switchOpen, 1);
+  EXPECT_TRUE(h.device->IsOpen());
+  // The harness cleared the capture after start-up; make a fresh window to see it.
+  DeviceSet devices;
+  auto owned = std::make_unique<CaptureDevice>();
+  CaptureDevice* device = owned.get();
+  devices.Add(std::move(owned));
+  RecordedMessages messages;
+  auto window = CreateMainWindow(devices, messages);
+  EXPECT_EQ(device->Words(), (std::vector<uint32_t>{0x000000C0u}));
+}
+
+TEST(Startup, ADeviceThatFailsToOpenWarnsAndLeavesTheKeysSilent) {
+  Harness h(/*opens=*/false);
+  ASSERT_EQ(h.messages.shown.size(), 1u);
+  EXPECT_EQ(h.messages.shown[0].icon, MessageIcon::Warning);
+  EXPECT_EQ(h.messages.shown[0].caption, QStringLiteral("TG"));
+  EXPECT_EQ(h.messages.shown[0].text, QStringLiteral("Cannot open MIDI device"));
+  EXPECT_EQ(h.window->Settings().switchOpen, 0);
+  h.Press(kScanA);
+  const QRect s = h.window->Keyboard().CellRect(kScanS);
+  h.Mouse(QEvent::MouseButtonPress, s.center());
+  EXPECT_TRUE(h.Words().empty());
+  EXPECT_EQ(h.CapColour(kScanA), Harness::StripColour(0));
+  EXPECT_EQ(h.CapColour(kScanS), Harness::StripColour(0));
+  h.Mouse(QEvent::MouseButtonRelease, s.center());
+  EXPECT_EQ(h.device->OpenCount(), 0);
+}
+
+}  // namespace
+}  // namespace tangrel::test

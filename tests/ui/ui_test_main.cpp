@@ -1,0 +1,13 @@
+// Runs the window tests inside one QApplication (QT_QPA_PLATFORM=offscreen).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "ui/Startup.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  tangrel::InstallFontSubstitutions();
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
