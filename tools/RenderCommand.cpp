@@ -57,14 +57,14 @@ class Renderer {
   bool ok_ = true;
 };
 
-SessionSettings RenderSettings(const ParsedCommand& command, const LoadedPerformance& take) {
+SessionSettings RenderSettings(const ParsedCommand& command, const Take& take) {
   SessionSettings settings;
   settings.deviceId = 0;
   settings.track = static_cast<int32_t>(command.Integer("--track").value_or(0));
   settings.program = static_cast<int32_t>(command.Integer("--program").value_or(0));
   settings.velocity = static_cast<int32_t>(command.Integer("--velocity").value_or(127));
-  settings.mode = take.modeId;
-  settings.bourdon = LoadedBourdon(take.bourdon);
+  settings.mode = take.mode;
+  settings.bourdon = take.bourdon;
   return settings;
 }
 
@@ -76,7 +76,7 @@ int Fail(const char* format, const std::string& path) {
 }  // namespace
 
 int RunRender(const ParsedCommand& command) {
-  LoadedPerformance take;
+  Take take;
   if (!LoadTake(command.arguments[0], take)) return kExitFailure;
   const std::string& outPath = command.arguments[1];
 

@@ -3,7 +3,9 @@
 
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "engine/KeyMap.h"
 #include "files/MidiExport.h"
@@ -39,7 +41,7 @@ std::string MessageText(uint32_t message) {
   return "message " + std::to_string(message);
 }
 
-void PrintEvents(const LoadedPerformance& take) {
+void PrintEvents(const Take& take) {
   std::printf("%6s %10s  %-8s %-14s %4s %5s  %s\n", "#", "delay(ms)", "event", "key", "scan",
               "shift", "note");
   for (size_t i = 0; i < take.events.size(); ++i) {
@@ -47,27 +49,35 @@ void PrintEvents(const LoadedPerformance& take) {
     const uint32_t scan = ScanCodeOf(e.keyData);
     const char* key = KeyName(scan);
     std::printf("%6zu %10u  %-8s %-14s %4u %5d  %s\n", i, e.delay, MessageText(e.message).c_str(),
-                key ? key : "-", scan, e.octaveShift, NoteText(e, take.modeId).c_str());
+                key ? key : "-", scan, e.octaveShift, NoteText(e, take.mode).c_str());
   }
 }
 
 }  // namespace
 
-bool LoadTake(const std::string& path, LoadedPerformance& take) {
-  const char* message = LoadPerformanceFile(path, take);
-  if (!message && !AcceptableLoadedMode(take.modeId)) message = file_messages::kNotSupported;
-  if (!message) return true;
-  std::fprintf(stderr, "%s\n", FormatFileMessage(message, path).c_str());
-  return false;
+bool LoadTake(const std::string& path, Take& take) {
+  LoadedPerformance loaded;
+  const char* message = LoadPerformanceFile(path, loaded);
+  std::optional<AcceptedPerformance> accepted;
+  if (!message) accepted = AcceptLoadedPerformance(loaded);
+  if (!message && !accepted) message = file_messages::kNotSupported;
+  if (message) {
+    std::fprintf(stderr, "%s\n", FormatFileMessage(message, path).c_str());
+    return false;
+  }
+  take.events = std::move(loaded.events);
+  take.mode = accepted->mode;
+  take.bourdon = accepted->bourdon;
+  return true;
 }
 
 int RunInfo(const ParsedCommand& command) {
-  LoadedPerformance take;
+  Take take;
   if (!LoadTake(command.arguments[0], take)) return kExitFailure;
   const std::vector<uint64_t> times = PlaybackTimesMs(take.events);
   std::printf("events: %zu\n", take.events.size());
-  std::printf("mode: %d %s\n", take.modeId, ModeName(take.modeId).c_str());
-  std::printf("bourdon: %d\n", LoadedBourdon(take.bourdon));
+  std::printf("mode: %d %s\n", take.mode, ModeName(take.mode).c_str());
+  std::printf("bourdon: %d\n", take.bourdon);
   // As playback times it: chords spread by the playback period.
   std::printf("length: %.3f s\n", times.empty() ? 0.0 : static_cast<double>(times.back()) / 1000.0);
   if (command.Has("--events")) PrintEvents(take);
@@ -75,12 +85,11 @@ int RunInfo(const ParsedCommand& command) {
 }
 
 int RunExportMidi(const ParsedCommand& command) {
-  LoadedPerformance take;
+  Take take;
   if (!LoadTake(command.arguments[0], take)) return kExitFailure;
   const std::string& out = command.arguments[1];
-  const auto mode = static_cast<ModeId>(command.Integer("--mode").value_or(take.modeId));
-  const auto bourdon =
-      static_cast<int32_t>(command.Integer("--bourdon").value_or(LoadedBourdon(take.bourdon)));
+  const auto mode = static_cast<ModeId>(command.Integer("--mode").value_or(take.mode));
+  const auto bourdon = static_cast<int32_t>(command.Integer("--bourdon").value_or(take.bourdon));
   const auto program = static_cast<int32_t>(command.Integer("--program").value_or(0));
   if (!ExportMidiFile(take.events.data(), static_cast<uint32_t>(take.events.size()), mode, program,
                       bourdon, out)) {

@@ -1,0 +1,247 @@
+// tangrel-tool, run as a program on performance files made here: its listing,
+// exit codes, MIDI export and the WAV it renders through the synthesizer.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "files/MidiExport.h"
+#include "files/PerformanceFile.h"
+#include "test_audio_support.h"
+
+using namespace tangrel;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uint32_t kA = 30, kS = 31, kMinus = 12, kEsc = 1;
+constexpr double kRate = 44100.0;
+
+class ToolTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/tangrel-tool-XXXXXX";
+    dir_ = mkdtemp(pattern);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+
+  std::string Save(const std::string& name, const std::vector<PerformanceEvent>& events,
+                   ModeId mode, int32_t bourdon) {
+    std::string path = Path(name);
+    EXPECT_EQ(SavePerformanceFile(events.data(), static_cast<uint32_t>(events.size()), mode,
+                                  bourdon, path),
+              nullptr);
+    return path;
+  }
+
+  struct Outcome {
+    int code;
+    std::string out;
+    std::string err;
+  };
+
+  Outcome Run(const std::vector<std::string>& args) {
+    std::string line = Quote(TANGREL_TOOL_PATH);
+    for (const std::string& arg : args) line += " " + Quote(arg);
+    line += " >" + Quote(Path("stdout")) + " 2>" + Quote(Path("stderr"));
+    int status = std::system(line.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(Path("stdout")),
+            Read(Path("stderr"))};
+  }
+
+  static std::string Quote(const std::string& word) { return "'" + word + "'"; }
+  static std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  std::string dir_;
+};
+
+PerformanceEvent Press(uint32_t delay, uint32_t scan, int32_t shift = 0) {
+  return {delay, WM_KEYDOWN, (scan << 16) | 1, shift};
+}
+PerformanceEvent Release(uint32_t delay, uint32_t scan, int32_t shift = 0) {
+  return {delay, WM_KEYUP, (scan << 16) | 0xC0000001u, shift};
+}
+
+// The lines of a text with runs of spaces made single, for column layouts.
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream words(line);
+    std::string word, joined;
+    while (words >> word) joined += (joined.empty() ? "" : " ") + word;
+    lines.push_back(joined);
+  }
+  return lines;
+}
+
+}  // namespace
+
+TEST_F(ToolTest, InfoPrintsTheCountModeBourdonAndPlaybackLength) {
+  // The chord's second key is stretched to 5 ms: 300, 500, 505, 605.
+  auto file = Save("take.tgi", {Press(300, kA), Release(200, kA), Press(0, kS, 1), Release(100, kS, 1)},
+                   1302, 1);
+  Outcome r = Run({"info", file});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "events: 4\nmode: 1302 A Major\nbourdon: 1\nlength: 0.605 s\n");
+  EXPECT_EQ(r.err, "");
+}
+
+TEST_F(ToolTest, EventsListDelayKindKeyScanShiftAndNoteInTheFilesMode) {
+  auto file = Save("take.tgi",
+                   {Press(300, kA), Press(0, kS, 1), Release(10, kMinus, -1), Press(5, kEsc),
+                    Press(5, 60), {7, 300, kA << 16, 0}},
+                   1302, 0);
+  Outcome r = Run({"info", file, "--events"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  auto lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 4u + 1u + 6u);
+  EXPECT_EQ(lines[4], "# delay(ms) event key scan shift note");
+  EXPECT_EQ(lines[5], "0 300 press A 30 0 69 A4");    // 1 = A in A major
+  EXPECT_EQ(lines[6], "1 0 press S 31 1 83 B5");      // an octave up with the chord
+  EXPECT_EQ(lines[7], "2 10 release minus 12 -1 75 D#5");
+  EXPECT_EQ(lines[8], "3 5 press Esc 1 0 -");         // a key without a note
+  EXPECT_EQ(lines[9], "4 5 press - 60 0 -");          // beyond the key map
+  EXPECT_EQ(lines[10], "5 7 message 300 A 30 0 69 A4");
+}
+
+TEST_F(ToolTest, FilesThatDoNotLoadGiveTheirMessageAndExitOne) {
+  const std::string missing = Path("missing.tgi");
+  Outcome r = Run({"info", missing});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, FormatFileMessage(file_messages::kCannotOpen, missing) + "\n");
+  EXPECT_EQ(r.out, "");
+
+  // A mode between the two groups is refused by every command, as the window
+  // refuses it, and nothing is written.
+  auto refused = Save("refused.tgi", {Press(10, kA), Release(10, kA)}, 1306, 0);
+  const std::string refusal = FormatFileMessage(file_messages::kNotSupported, refused) + "\n";
+  for (auto args : std::vector<std::vector<std::string>>{
+           {"info", refused}, {"export-midi", refused, Path("out.mid"), "--mode", "1297"},
+           {"render", refused, Path("out.wav")}}) {
+    r = Run(args);
+    EXPECT_EQ(r.code, 1) << args[0];
+    EXPECT_EQ(r.err, refusal) << args[0];
+  }
+  EXPECT_FALSE(fs::exists(Path("out.mid")));
+  EXPECT_FALSE(fs::exists(Path("out.wav")));
+
+  auto good = Save("good.tgi", {Press(10, kA), Release(10, kA)}, 1297, 0);
+  const std::string nowhere = Path("no-such-folder/out.wav");
+  r = Run({"render", good, nowhere});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, FormatFileMessage(file_messages::kCannotCreate, nowhere) + "\n");
+  r = Run({"render", good, Path("out.wav"), "--soundfont", Path("none.sf2")});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("SoundFont"), std::string::npos);
+  EXPECT_FALSE(fs::exists(Path("out.wav")));
+}
+
+TEST_F(ToolTest, UsageErrorsExitTwoWithAUsageLineAndHelpExitsZero) {
+  const std::vector<std::vector<std::string>> wrong = {
+      {},
+      {"play", "a.tgi"},
+      {"info"},
+      {"info", "a.tgi", "b.tgi"},
+      {"info", "a.tgi", "--events=1"},
+      {"export-midi", "a.tgi", "b.mid", "--program", "128"},
+      {"export-midi", "a.tgi", "b.mid", "--mode", "1306"},
+      {"export-midi", "a.tgi", "b.mid", "--bourdon", "2"},
+      {"render", "a.tgi", "b.wav", "--track", "15"},
+      {"render", "a.tgi", "b.wav", "--velocity", "0"},
+      {"render", "a.tgi", "b.wav", "--velocity"},
+      {"render", "a.tgi", "b.wav", "--loud"},
+  };
+  for (const auto& args : wrong) {
+    Outcome r = Run(args);
+    EXPECT_EQ(r.code, 2) << ::testing::PrintToString(args);
+    EXPECT_NE(r.err.find("usage: tangrel-tool "), std::string::npos)
+        << ::testing::PrintToString(args);
+  }
+  Outcome r = Run({"info"});
+  EXPECT_NE(r.err.find("usage: tangrel-tool info FILE.tgi [--events]\n"), std::string::npos);
+
+  for (std::string command : {"info", "export-midi", "render"}) {
+    r = Run({command, "--help"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out.rfind("usage: tangrel-tool " + command + " ", 0), 0u) << r.out;
+  }
+  r = Run({"--help"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.out.find("tangrel-tool render FILE.tgi OUT.wav"), std::string::npos);
+}
+
+TEST_F(ToolTest, ExportMidiWritesWhatTheExportCommandWrites) {
+  const std::vector<PerformanceEvent> events = {Press(120, kA), Press(3, kS, 1), Release(507, kA),
+                                                Release(30000, kS, 1)};
+  auto file = Save("take.tgi", events, 1300, 1);
+  auto expected = [&](ModeId mode, int32_t program, int32_t bourdon) {
+    EXPECT_TRUE(ExportMidiFile(events.data(), 4, mode, program, bourdon, Path("expected.mid")));
+    return Read(Path("expected.mid"));
+  };
+
+  Outcome r = Run({"export-midi", file, Path("default.mid")});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(Read(Path("default.mid")), expected(1300, 0, 1));  // the file's mode and bourdon
+
+  r = Run({"export-midi", file, Path("chosen.mid"), "--program=5", "--mode", "1320", "--bourdon",
+           "0"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(Read(Path("chosen.mid")), expected(1320, 5, 0));
+}
+
+TEST_F(ToolTest, RenderSoundsTheTakeAtItsPlaybackTimesWithTheFilesBourdon) {
+  // A held from 200 ms to 800 ms, with the bourdon an octave below.
+  auto file = Save("take.tgi", {Press(200, kA), Release(600, kA)}, 1297, 1);
+  const std::string wav = Path("take.wav");
+  Outcome r = Run({"render", file, wav});
+  ASSERT_EQ(r.code, 0) << r.err;
+
+  // Python's wave module reads the header independently.
+  const std::string check = "python3 -c \"import wave; w = wave.open('" + wav +
+                            "'); print(w.getnchannels(), w.getsampwidth(), w.getframerate(), "
+                            "w.getnframes())\" > " + Quote(Path("wave.txt"));
+  ASSERT_EQ(std::system(check.c_str()), 0);
+  const size_t frames = (800 + 1500) * 441 / 10;
+  EXPECT_EQ(Read(Path("wave.txt")), "2 2 44100 " + std::to_string(frames) + "\n");
+
+  std::vector<char> bytes = testaudio::ReadAll(wav);
+  ASSERT_EQ(bytes.size(), 44 + frames * 4);
+  std::vector<float> sound = testaudio::FromS16({bytes.begin() + 44, bytes.end()}, 2);
+
+  // Silence until the note, which starts at 200 ms.
+  auto onset = testaudio::Onset(sound, kRate, 0.005);
+  ASSERT_TRUE(onset.has_value());
+  EXPECT_GE(*onset, size_t(0.199 * kRate));
+  EXPECT_LE(*onset, size_t(0.215 * kRate));
+
+  const size_t from = size_t(0.3 * kRate), length = 16384;  // 300..670 ms
+  const double off = testaudio::PowerAt(sound, kRate, 370.0, from, length);
+  EXPECT_GT(testaudio::PowerAt(sound, kRate, 261.6, from, length), 100 * off);  // middle C
+  EXPECT_GT(testaudio::PowerAt(sound, kRate, 130.8, from, length), 100 * off);  // the bourdon
+  // Released at 800 ms and silenced at the end: the tail dies away.
+  EXPECT_LT(testaudio::Rms(sound, sound.size() - 4410), 0.1 * testaudio::Rms(sound, from, from + length));
+}
+
+TEST_F(ToolTest, RenderLengthIncludesTheStretchOfChords) {
+  // Four events 0, 1, 1, 1 ms apart play 5 ms apart: the last at 20 ms.
+  auto file = Save("chord.tgi", {Press(0, kA), Press(1, kS), Release(1, kA), Release(1, kS)},
+                   1297, 0);
+  Outcome r = Run({"render", file, Path("chord.wav"), "--track", "9", "--velocity", "90"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(fs::file_size(Path("chord.wav")), 44u + (20 + 1500) * 441 / 10 * 4);
+}
