@@ -1,0 +1,215 @@
+// The devices of this machine: which ones count, in which order, and how the
+// built-in synthesizer opens, plays and fails.
+#include <gtest/gtest.h>
+
+#include "engine/BuiltInSynthDevice.h"
+#include "engine/MidiOut.h"
+#include "engine/RtMidiDevices.h"
+#include "tests/core/test_audio_support.h"
+
+namespace tangrel {
+namespace {
+
+using namespace testaudio;
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// A folder of its own for one test, removed at the end.
+class TempDir {
+ public:
+  TempDir() {
+    char pattern[] = "/tmp/tangrel-devices-XXXXXX";
+    path_ = mkdtemp(pattern) ? pattern : "";
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+struct WavSound {
+  int rate = 0;
+  std::vector<float> samples;  // mono mix
+};
+
+// The PCM of a 16-bit WAV file, as the `file` driver writes it.
+WavSound ReadWav(const std::string& path) {
+  const std::vector<char> bytes = ReadAll(path);
+  WavSound wav;
+  int channels = 0;
+  auto u32 = [&](size_t at) {
+    uint32_t v = 0;
+    std::memcpy(&v, &bytes[at], 4);
+    return v;
+  };
+  for (size_t at = 12; at + 8 <= bytes.size();) {
+    const std::string id(&bytes[at], 4);
+    const size_t size = std::min<size_t>(u32(at + 4), bytes.size() - at - 8);
+    if (id == "fmt " && size >= 16) {
+      channels = static_cast<unsigned char>(bytes[at + 10]);
+      wav.rate = static_cast<int>(u32(at + 12));
+    } else if (id == "data" && channels > 0) {
+      wav.samples = FromS16(std::vector<char>(&bytes[at + 8], &bytes[at + 8] + size), channels);
+      break;
+    }
+    at += 8 + size + (size & 1);
+  }
+  return wav;
+}
+
+TEST(SystemDevices, BuiltInSynthesizerComesFirstAndThereIsNoMapper) {
+  ScopedEnv soundFont("TANGREL_SOUNDFONT", std::nullopt);
+  ASSERT_TRUE(SoundFontExists(DefaultSoundFontPath())) << "install a GM SoundFont";
+  auto devices = MakeSystemDevices();
+  ASSERT_GE(devices->DeviceCount(), 1);
+  EXPECT_EQ(devices->DeviceName(0), "Built-in synthesizer");
+  EXPECT_EQ(devices->DeviceName(kMidiMapper), std::nullopt);
+  EXPECT_EQ(devices->DeviceName(devices->DeviceCount()), std::nullopt);
+
+  SessionSettings settings;
+  MidiOut out{devices.get(), &settings};
+  const auto menu = ListMidiOutDevices(out);
+  ASSERT_FALSE(menu.empty());
+  EXPECT_EQ(settings.deviceId, 0);
+  EXPECT_EQ(menu.front().name, "Built-in synthesizer");
+}
+
+TEST(SystemDevices, MissingSoundFontLeavesTheSynthesizerOut) {
+  ScopedEnv soundFont("TANGREL_SOUNDFONT", "/nonexistent/tangrel-test.sf2");
+  auto devices = MakeSystemDevices();
+  for (int32_t i = 0; i < devices->DeviceCount(); ++i) {
+    EXPECT_NE(devices->DeviceName(i), "Built-in synthesizer");
+  }
+}
+
+// These machines have neither an ALSA sequencer nor a JACK server: RtMidi's
+// ALSA constructor throws, and JACK must not try to start a server (which
+// stalls for seconds).
+TEST(SystemDevices, ListingMidiPortsThrowsNothingAndStartsNoServer) {
+  ScopedEnv noStart("JACK_NO_START_SERVER", std::nullopt);
+  const auto start = Clock::now();
+  std::vector<std::unique_ptr<MidiOutputDevice>> ports;
+  EXPECT_NO_THROW(ports = MakeRtMidiDevices());
+  EXPECT_LT(SecondsSince(start), 4.0);
+  int virtualPorts = 0;
+  for (const auto& port : ports) {
+    EXPECT_FALSE(port->Name().empty());
+    if (port->Name() == kVirtualPortName) ++virtualPorts;
+  }
+  EXPECT_LE(virtualPorts, 1);
+  if (!ports.empty() && virtualPorts == 1) {
+    EXPECT_EQ(ports.front()->Name(), kVirtualPortName);
+  }
+}
+
+TEST(BuiltInSynth, PlaysMiddleCIntoTheFileDriver) {
+  TempDir dir;
+  const std::string wavPath = dir.File("out.wav");
+  ScopedEnv driver("TANGREL_AUDIO_DRIVER", "file");
+  ScopedEnv file("TANGREL_AUDIO_FILE", wavPath);
+  BuiltInSynthDevice synth;
+  ASSERT_TRUE(synth.Open());
+  EXPECT_EQ(synth.AudioDriver(), "file");
+  EXPECT_TRUE(synth.Open()) << "open while open keeps the synth";
+  synth.Send(ShortMessageWord(midi::kNoteOn, 0, 60, 127));
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  synth.Close();
+  EXPECT_EQ(synth.AudioDriver(), "");
+
+  const WavSound wav = ReadWav(wavPath);
+  ASSERT_EQ(wav.rate, 48000);
+  const auto onset = Onset(wav.samples, wav.rate, 0.01);
+  ASSERT_TRUE(onset) << wav.samples.size() << " samples";
+  const auto pitch = EstimatePitch(wav.samples, wav.rate, *onset + size_t(0.1 * wav.rate));
+  EXPECT_NEAR(Cents(pitch.frequency, 261.63), 0.0, 20.0) << pitch.frequency << " Hz";
+}
+
+TEST(BuiltInSynth, OpenFailsWithoutALoadableSoundFont) {
+  TempDir dir;
+  const std::string notASoundFont = dir.File("notes.sf2");
+  std::ofstream(notASoundFont) << "RIFF but not really a SoundFont";
+  ScopedEnv driver("TANGREL_AUDIO_DRIVER", "file");
+  ScopedEnv file("TANGREL_AUDIO_FILE", dir.File("out.wav"));
+  for (const std::string& path : {dir.File("missing.sf2"), notASoundFont}) {
+    BuiltInSynthDevice synth(path);
+    EXPECT_FALSE(synth.Open()) << path;
+    synth.Send(ShortMessageWord(midi::kNoteOn, 0, 60, 127));  // reaches nothing
+    synth.Close();
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.File("out.wav")));
+}
+
+TEST(BuiltInSynth, OpenFailsWhenNoAudioDriverStartsAndWorksLater) {
+  TempDir dir;
+  {
+    ScopedEnv driver("TANGREL_AUDIO_DRIVER", "pulseaudio");
+    ScopedEnv server("PULSE_SERVER", "unix:" + dir.File("no-server"));
+    BuiltInSynthDevice synth;
+    EXPECT_FALSE(synth.Open());
+  }
+  ScopedEnv driver("TANGREL_AUDIO_DRIVER", "no-such-driver");
+  BuiltInSynthDevice synth;
+  EXPECT_FALSE(synth.Open());
+  synth.Close();
+
+  ScopedEnv fileDriver("TANGREL_AUDIO_DRIVER", "file");
+  ScopedEnv file("TANGREL_AUDIO_FILE", dir.File("out.wav"));
+  EXPECT_TRUE(synth.Open());
+  synth.Close();
+}
+
+// On a machine without any sound system every default driver fails, each in
+// milliseconds: jack too, because it may not start a server.
+TEST(BuiltInSynth, DefaultDriversFailPromptlyWithoutASoundSystem) {
+  if (std::filesystem::exists("/dev/snd")) GTEST_SKIP() << "this machine has sound hardware";
+  TempDir dir;
+  ScopedEnv driver("TANGREL_AUDIO_DRIVER", std::nullopt);
+  ScopedEnv server("PULSE_SERVER", "unix:" + dir.File("no-server"));
+  ScopedEnv noStart("JACK_NO_START_SERVER", std::nullopt);
+  ScopedEnv sdl("SDL_AUDIODRIVER", std::nullopt);
+  BuiltInSynthDevice synth;
+  const auto start = Clock::now();
+  EXPECT_FALSE(synth.Open());
+  EXPECT_LT(SecondsSince(start), 4.0);
+}
+
+TEST(BuiltInSynth, AudioSettingsComeFromTheEnvironment) {
+  {
+    ScopedEnv driver("TANGREL_AUDIO_DRIVER", std::nullopt);
+    ScopedEnv size("TANGREL_AUDIO_PERIOD_SIZE", std::nullopt);
+    ScopedEnv periods("TANGREL_AUDIO_PERIODS", std::nullopt);
+    const AudioOutputSettings audio = AudioOutputSettingsFromEnvironment();
+    EXPECT_EQ(audio.drivers, (std::vector<std::string>{"pulseaudio", "alsa", "jack", "sdl2"}));
+    EXPECT_EQ(audio.periodSize, kDefaultPeriodSize);
+    EXPECT_EQ(audio.periods, kDefaultPeriods);
+  }
+  {
+    ScopedEnv driver("TANGREL_AUDIO_DRIVER", "alsa");
+    ScopedEnv size("TANGREL_AUDIO_PERIOD_SIZE", "512");
+    ScopedEnv periods("TANGREL_AUDIO_PERIODS", "8");
+    const AudioOutputSettings audio = AudioOutputSettingsFromEnvironment();
+    EXPECT_EQ(audio.drivers, std::vector<std::string>{"alsa"});
+    EXPECT_EQ(audio.periodSize, 512);
+    EXPECT_EQ(audio.periods, 8);
+  }
+  // What FluidSynth would refuse falls back to the defaults.
+  const std::pair<const char*, const char*> bad[] = {
+      {"12", "1"}, {"256 frames", "4x"}, {"-4", "65"}, {"99999999999", ""}};
+  for (const auto& [badSize, badPeriods] : bad) {
+    ScopedEnv size("TANGREL_AUDIO_PERIOD_SIZE", badSize);
+    ScopedEnv periods("TANGREL_AUDIO_PERIODS", badPeriods);
+    const AudioOutputSettings audio = AudioOutputSettingsFromEnvironment();
+    EXPECT_EQ(audio.periodSize, kDefaultPeriodSize) << badSize;
+    EXPECT_EQ(audio.periods, kDefaultPeriods) << badPeriods;
+  }
+}
+
+}  // namespace
+}  // namespace tangrel
