@@ -2,6 +2,7 @@
 #include "files/MidiExport.h"
 
 #include <algorithm>
+#include <array>
 #include <new>
 
 #include "files/SafeWrite.h"
@@ -49,33 +50,48 @@ void AppendChunkHeader(std::vector<uint8_t>& out, const char* id, uint32_t lengt
   AppendBigEndian(out, length, 4);
 }
 
+// The note of each scan code in a mode: kNoNote for keys without one, and
+// kNoMode for keys whose note the mode cannot give.
+constexpr int32_t kNoNote = -1;
+constexpr int32_t kNoMode = -2;
+std::array<int32_t, kKeyMapSize> NotesOfMode(ModeId mode) {
+  std::array<int32_t, kKeyMapSize> notes{};
+  for (uint32_t scan = 0; scan < notes.size(); ++scan) {
+    auto key = LookupNoteKey(scan);
+    auto note = key ? NoteNumber(key->octave, key->degree, mode) : std::nullopt;
+    notes[scan] = !key ? kNoNote : note ? *note : kNoMode;
+  }
+  return notes;
+}
+
 // Appends one "MTrk" chunk. False when a note is wanted and the mode has none.
 bool AppendTrack(std::vector<uint8_t>& out, const PerformanceEvent* events, uint32_t count,
-                 ModeId mode, int32_t program, const TrackShape& shape) {
-  std::vector<uint8_t> body;
-  body.reserve(size_t{count} * 7 + 16);
-  body.insert(body.end(), kTempo, kTempo + sizeof kTempo);
-  body.insert(body.end(), {0x00, static_cast<uint8_t>(0xC0 | shape.channel),
-                           static_cast<uint8_t>(program & 0x7F)});
+                 const std::array<int32_t, kKeyMapSize>& notes, int32_t program,
+                 const TrackShape& shape) {
+  AppendChunkHeader(out, "MTrk", 0);  // the length is known at the end
+  size_t start = out.size();
+  out.insert(out.end(), kTempo, kTempo + sizeof kTempo);
+  out.insert(out.end(), {0x00, static_cast<uint8_t>(0xC0 | shape.channel),
+                         static_cast<uint8_t>(program & 0x7F)});
   // A key without a note writes nothing; its delay moves on to the next note.
   uint64_t carriedMs = 0;
   for (uint32_t i = 0; i < count; ++i) {
     const PerformanceEvent& event = events[i];
     // Capped where it is already far past the largest delta a file holds.
     carriedMs = std::min<uint64_t>(carriedMs + event.delay, UINT32_MAX);
-    auto key = LookupNoteKey(ScanCodeOf(event.keyData));
-    if (!key) continue;
-    auto note = NoteNumber(key->octave, key->degree, mode);
-    if (!note) return false;
-    AppendVariableLength(body, MillisecondsToTicks(carriedMs));
+    uint32_t scan = ScanCodeOf(event.keyData);
+    int32_t note = scan < notes.size() ? notes[scan] : kNoNote;
+    if (note == kNoNote) continue;
+    if (note == kNoMode) return false;
+    AppendVariableLength(out, MillisecondsToTicks(carriedMs));
     carriedMs = 0;
     uint8_t status = event.message == WM_KEYDOWN ? 0x90 : 0x80;
-    body.insert(body.end(), {static_cast<uint8_t>(status | shape.channel),
-                             static_cast<uint8_t>((*note + shape.transpose) & 0x7F), kVelocity});
+    out.insert(out.end(), {static_cast<uint8_t>(status | shape.channel),
+                           static_cast<uint8_t>((note + shape.transpose) & 0x7F), kVelocity});
   }
-  body.insert(body.end(), shape.tail, shape.tail + shape.tailSize);
-  AppendChunkHeader(out, "MTrk", static_cast<uint32_t>(body.size()));
-  out.insert(out.end(), body.begin(), body.end());
+  out.insert(out.end(), shape.tail, shape.tail + shape.tailSize);
+  uint32_t length = static_cast<uint32_t>(out.size() - start);
+  for (int i = 0; i < 4; ++i) out[start - 4 + i] = static_cast<uint8_t>(length >> (24 - 8 * i));
   return true;
 }
 
@@ -97,12 +113,15 @@ std::vector<uint8_t> BuildMidiFile(const PerformanceEvent* events, uint32_t coun
                                    int32_t program, int32_t bourdon) {
   bool twoTracks = bourdon != 0;
   std::vector<uint8_t> out;
+  // An event takes at most 7 bytes in each track.
+  out.reserve((twoTracks ? 2 : 1) * (size_t{count} * 7 + 40));
   AppendChunkHeader(out, "MThd", 6);
   AppendBigEndian(out, twoTracks ? 1 : 0, 2);  // format
   AppendBigEndian(out, twoTracks ? 2 : 1, 2);  // tracks
   AppendBigEndian(out, kTicksPerQuarter, 2);
-  if (!AppendTrack(out, events, count, mode, program, kNotesTrack)) return {};
-  if (twoTracks && !AppendTrack(out, events, count, mode, program, kBourdonTrack)) return {};
+  auto notes = NotesOfMode(mode);
+  if (!AppendTrack(out, events, count, notes, program, kNotesTrack)) return {};
+  if (twoTracks && !AppendTrack(out, events, count, notes, program, kBourdonTrack)) return {};
   return out;
 }
 

@@ -84,7 +84,7 @@ std::vector<uint8_t> BuildPerformanceFile(const PerformanceEvent* events, uint32
   EncodeRecords(events, count, writer.bytes.data() + start);
   riff::CloseChunk(writer);
   riff::CloseChunk(writer);  // RIFF
-  return writer.bytes;
+  return std::move(writer.bytes);
 }
 
 // Reads a file whole; nothing when it cannot be opened, and `readError` set
