@@ -46,12 +46,6 @@ TEST(Riff, AnOddChunkIsPaddedAndThePadCountsInItsParent) {
   EXPECT_EQ(writer.bytes, expected);
 }
 
-TEST(Riff, AChunkLeftOpenIsNoCompleteFile) {
-  RiffWriter writer;
-  OpenChunk(writer, MakeFourCC("data"));
-  EXPECT_FALSE(WriterComplete(writer));
-}
-
 TEST(Riff, FindChunkSkipsOthersByTheirSizeAndPadByte) {
   auto parent = Join({RawChunk("junk", 5, Bytes("12345")), {0}, RawChunk("fmt ", 2, {7, 8}),
                       RawChunk("data", 1, {9}), {0}});
