@@ -46,6 +46,10 @@ class RecordingSink : public PlaybackSink {
     std::unique_lock<std::mutex> lock(mutex_);
     return arrived_.wait_for(lock, 10s, [&] { return log_.size() >= count; });
   }
+  bool WaitForEnd() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return arrived_.wait_for(lock, 10s, [&] { return !log_.empty() && log_.back().end; });
+  }
   std::vector<HandOver> Log() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return log_;
@@ -215,16 +219,26 @@ TEST(PlaybackScheduler, EachStartHasANewGenerationAndSilencesTheOldOne) {
   const uint64_t first = scheduler.Generation();
   ASSERT_TRUE(sink.WaitFor(2));
   ASSERT_TRUE(scheduler.Start(Take({10, 10}), false));
-  const size_t beforeSecond = sink.Log().size();
+  const auto restarted = SteadyClock::now();
   const uint64_t second = scheduler.Generation();
   EXPECT_GT(second, first);
-  ASSERT_TRUE(sink.WaitFor(beforeSecond + 3));
+  ASSERT_TRUE(sink.WaitForEnd());
 
   auto log = sink.Log();
-  for (size_t i = 0; i < log.size(); ++i) {
-    EXPECT_EQ(log[i].generation, i < beforeSecond ? first : second) << "hand-over " << i;
+  std::vector<HandOver> ofSecond;
+  for (const HandOver& h : log) {
+    if (h.generation == first) {
+      EXPECT_TRUE(ofSecond.empty()) << "the old playback went on after the new start";
+      EXPECT_LE(h.time, restarted);
+    } else {
+      EXPECT_EQ(h.generation, second);
+      ofSecond.push_back(h);
+    }
   }
-  EXPECT_TRUE(log.back().end);
+  ASSERT_EQ(ofSecond.size(), 3u);
+  EXPECT_EQ(ofSecond[0].index, 0u);
+  EXPECT_EQ(ofSecond[1].index, 1u);
+  EXPECT_TRUE(ofSecond[2].end);
 }
 
 // The window's side: hand-overs queued to a second thread that replays them
