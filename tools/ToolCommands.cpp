@@ -28,8 +28,10 @@ std::string ModeName(ModeId id) {
 // What replay sounds for the event on the track, "60 C4", or "-" when nothing.
 std::string NoteText(const PerformanceEvent& event, ModeId mode) {
   auto entry = LookupNoteKey(ScanCodeOf(event.keyData));
-  if (!entry) return "-";
-  auto note = NoteNumber(entry->octave + event.octaveShift, entry->degree, mode);
+  // A file may carry any shift; beyond a few octaves there is no MIDI note.
+  const int64_t octave = int64_t{entry ? entry->octave : 0} + event.octaveShift;
+  if (!entry || octave < -2 || octave > 12) return "-";
+  auto note = NoteNumber(static_cast<int32_t>(octave), entry->degree, mode);
   if (!note || *note < 0 || *note > 127) return "-";
   return std::to_string(*note) + " " + kPitchNames[static_cast<size_t>(*note % 12)] +
          std::to_string(*note / 12 - 1);

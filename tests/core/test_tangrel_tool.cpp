@@ -107,12 +107,12 @@ TEST_F(ToolTest, InfoPrintsTheCountModeBourdonAndPlaybackLength) {
 TEST_F(ToolTest, EventsListDelayKindKeyScanShiftAndNoteInTheFilesMode) {
   auto file = Save("take.tgi",
                    {Press(300, kA), Press(0, kS, 1), Release(10, kMinus, -1), Press(5, kEsc),
-                    Press(5, 60), {7, 300, kA << 16, 0}},
+                    Press(5, 60), {7, 300, kA << 16, 0}, Press(5, kA, INT32_MAX)},
                    1302, 0);
   Outcome r = Run({"info", file, "--events"});
   ASSERT_EQ(r.code, 0) << r.err;
   auto lines = Lines(r.out);
-  ASSERT_EQ(lines.size(), 4u + 1u + 6u);
+  ASSERT_EQ(lines.size(), 4u + 1u + 7u);
   EXPECT_EQ(lines[4], "# delay(ms) event key scan shift note");
   EXPECT_EQ(lines[5], "0 300 press A 30 0 69 A4");    // 1 = A in A major
   EXPECT_EQ(lines[6], "1 0 press S 31 1 83 B5");      // an octave up with the chord
@@ -120,6 +120,7 @@ TEST_F(ToolTest, EventsListDelayKindKeyScanShiftAndNoteInTheFilesMode) {
   EXPECT_EQ(lines[8], "3 5 press Esc 1 0 -");         // a key without a note
   EXPECT_EQ(lines[9], "4 5 press - 60 0 -");          // beyond the key map
   EXPECT_EQ(lines[10], "5 7 message 300 A 30 0 69 A4");
+  EXPECT_EQ(lines[11], "6 5 press A 30 2147483647 -");  // a shift no note can take
 }
 
 TEST_F(ToolTest, FilesThatDoNotLoadGiveTheirMessageAndExitOne) {
