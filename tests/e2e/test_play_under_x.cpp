@@ -36,7 +36,8 @@ bool WaitFor(const std::function<bool()>& ready, std::chrono::seconds timeout) {
 class PlayUnderX : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (Capture("command -v Xvfb xdotool | wc -l") != "2\n") GTEST_SKIP() << "Xvfb or xdotool missing";
+    ASSERT_FALSE(Capture("command -v Xvfb").empty()) << "Xvfb missing: run scripts/install-deps.sh";
+    ASSERT_FALSE(Capture("command -v xdotool").empty()) << "xdotool missing";
     display_ = ":" + std::to_string(FreeDisplayNumber());
     ASSERT_TRUE(xvfb_.Start({"Xvfb", display_, "-screen", "0", "1280x800x24", "-nolisten", "tcp"}));
     const std::string socket = "/tmp/.X11-unix/X" + display_.substr(1);
