@@ -116,7 +116,11 @@ void ReplayEvent(LiveState& state, PlayContext& ctx, uint32_t message, uint32_t 
     SilenceBourdonNote(ctx, sounding);
     return;
   }
-  state.replayNotes[s] = SoundNotes(ctx, entry->octave + octaveShift, entry->degree);
+  // A damaged file can carry any shift; beyond ten octaves no note lies in the
+  // MIDI range, and the sum could overflow.
+  const bool playable = octaveShift >= -10 && octaveShift <= 10;
+  state.replayNotes[s] =
+      playable ? SoundNotes(ctx, entry->octave + octaveShift, entry->degree) : SoundingNotes{};
   Draw(ctx, s, true, octaveShift);
 }
 

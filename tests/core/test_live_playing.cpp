@@ -153,6 +153,8 @@ TEST(Replay, SkipsKeysWithoutNotesAndNotesOutsideTheMidiRange) {
   rig.Open();
   ReplayEvent(rig.live, rig.ctx, WM_KEYDOWN, 60u << 16, 0);
   ReplayEvent(rig.live, rig.ctx, WM_KEYDOWN, 1u << 16, 0);
-  ReplayEvent(rig.live, rig.ctx, WM_KEYDOWN, kA << 16, 7);  // a shift only a damaged file holds
+  ReplayEvent(rig.live, rig.ctx, WM_KEYDOWN, kA << 16, 7);  // shifts only a damaged file holds
+  ReplayEvent(rig.live, rig.ctx, WM_KEYDOWN, kA << 16, INT32_MAX);
+  ReplayEvent(rig.live, rig.ctx, WM_KEYUP, kA << 16, INT32_MIN);
   EXPECT_TRUE(rig.Words().empty());
 }
