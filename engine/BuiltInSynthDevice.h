@@ -15,10 +15,12 @@ namespace tangrel {
 
 constexpr const char* kBuiltInSynthName = "Built-in synthesizer";
 
-// Chosen by measurement on 2-core machines through PulseAudio: the smallest
-// period that plays a minute of chords without an underrun. The pulseaudio
-// driver ignores the period count; ALSA takes both.
-constexpr int kDefaultPeriodSize = 256;
+// Chosen by measurement through PulseAudio on 2-core machines
+// (bench_audio_latency): 320 frames is the smallest period that played a
+// minute of full chords without a dropout, about 12 ms from note-on to sound;
+// 256 frames drops out several times a minute. The pulseaudio driver ignores
+// the period count; ALSA takes both.
+constexpr int kDefaultPeriodSize = 320;
 constexpr int kDefaultPeriods = 3;
 constexpr double kBuiltInSynthSampleRate = 48000.0;  // what desktop servers run at
 
