@@ -257,7 +257,7 @@ int main(int argc, char** argv) {
       periodSizes.push_back(std::atoi(arg.c_str()));
     }
   }
-  if (periodSizes.empty()) periodSizes = {128, 192, 256, 512};
+  if (periodSizes.empty()) periodSizes = {256, 320, 384, 512};
   if (!PrivatePulseServer::Available()) {
     std::fprintf(stderr, "needs pulseaudio and parec (pulseaudio-utils)\n");
     return 1;
