@@ -132,16 +132,16 @@ class OutputPortDevice : public RtMidiDevice {
   // Ports come and go between listing and opening: the port is found again by
   // its name, not by its old number.
   bool Connect(RtMidiConnection& connection) override {
-    return connection.Run([&](RtMidiOut& out) {
+    bool found = false;
+    const bool opened = connection.Run([&](RtMidiOut& out) {
       const unsigned count = out.getPortCount();
-      for (unsigned i = 0; i < count; ++i) {
-        if (out.getPortName(i) == PortName()) {
-          out.openPort(i, kClientName);
-          return;
-        }
+      for (unsigned i = 0; i < count && !found; ++i) {
+        if (out.getPortName(i) != PortName()) continue;
+        found = true;
+        out.openPort(i, kClientName);
       }
-      throw RtMidiError("port is gone", RtMidiError::INVALID_DEVICE);
     });
+    return found && opened;
   }
 };
 
