@@ -5,7 +5,7 @@
 
 #include "engine/BuiltInSynthDevice.h"
 #include "engine/MidiOut.h"
-#include "tests/core/test_audio_support.h"
+#include "tests/support/AudioSupport.h"
 
 namespace tangrel {
 namespace {

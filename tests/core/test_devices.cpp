@@ -5,12 +5,14 @@
 #include "engine/BuiltInSynthDevice.h"
 #include "engine/MidiOut.h"
 #include "engine/RtMidiDevices.h"
-#include "tests/core/test_audio_support.h"
+#include "tests/support/AudioSupport.h"
+#include "tests/support/TempDir.h"
 
 namespace tangrel {
 namespace {
 
 using namespace testaudio;
+using tangrel::testing::TempDir;
 using Clock = std::chrono::steady_clock;
 
 double SecondsSince(Clock::time_point start) {
@@ -18,51 +20,6 @@ double SecondsSince(Clock::time_point start) {
 }
 
 // A folder of its own for one test, removed at the end.
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/tangrel-devices-XXXXXX";
-    path_ = mkdtemp(pattern) ? pattern : "";
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-struct WavSound {
-  int rate = 0;
-  std::vector<float> samples;  // mono mix
-};
-
-// The PCM of a 16-bit WAV file, as the `file` driver writes it.
-WavSound ReadWav(const std::string& path) {
-  const std::vector<char> bytes = ReadAll(path);
-  WavSound wav;
-  int channels = 0;
-  auto u32 = [&](size_t at) {
-    uint32_t v = 0;
-    std::memcpy(&v, &bytes[at], 4);
-    return v;
-  };
-  for (size_t at = 12; at + 8 <= bytes.size();) {
-    const std::string id(&bytes[at], 4);
-    const size_t size = std::min<size_t>(u32(at + 4), bytes.size() - at - 8);
-    if (id == "fmt " && size >= 16) {
-      channels = static_cast<unsigned char>(bytes[at + 10]);
-      wav.rate = static_cast<int>(u32(at + 12));
-    } else if (id == "data" && channels > 0) {
-      wav.samples = FromS16(std::vector<char>(&bytes[at + 8], &bytes[at + 8] + size), channels);
-      break;
-    }
-    at += 8 + size + (size & 1);
-  }
-  return wav;
-}
 
 TEST(SystemDevices, BuiltInSynthesizerComesFirstAndThereIsNoMapper) {
   ScopedEnv soundFont("TANGREL_SOUNDFONT", std::nullopt);

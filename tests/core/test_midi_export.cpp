@@ -10,8 +10,10 @@
 #include <string>
 
 #include "files/MidiExport.h"
+#include "tests/support/TempDir.h"
 
 using namespace tangrel;
+using tangrel::testing::TempDir;
 namespace fs = std::filesystem;
 
 namespace {
@@ -48,21 +50,6 @@ Bytes Cat(std::initializer_list<Bytes> parts) {
   return out;
 }
 
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/tangrel-midi-XXXXXX";
-    path_ = mkdtemp(pattern);
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-  size_t EntryCount() const {
-    return static_cast<size_t>(std::distance(fs::directory_iterator(path_), {}));
-  }
-
- private:
-  std::string path_;
-};
 
 Bytes ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

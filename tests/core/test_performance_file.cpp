@@ -14,27 +14,14 @@
 
 #include "files/PerformanceFile.h"
 #include "files/Riff.h"
+#include "tests/support/TempDir.h"
 
 using namespace tangrel;
+using tangrel::testing::TempDir;
 namespace fs = std::filesystem;
 
 namespace {
 
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/tangrel-files-XXXXXX";
-    path_ = mkdtemp(pattern);
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-  size_t EntryCount() const {
-    return static_cast<size_t>(std::distance(fs::directory_iterator(path_), {}));
-  }
-
- private:
-  std::string path_;
-};
 
 std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

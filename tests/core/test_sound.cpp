@@ -4,7 +4,7 @@
 
 #include "engine/LivePlaying.h"
 #include "engine/SynthEngine.h"
-#include "tests/core/test_audio_support.h"
+#include "tests/support/AudioSupport.h"
 
 namespace tangrel {
 namespace {

@@ -14,7 +14,7 @@
 
 #include "files/MidiExport.h"
 #include "files/PerformanceFile.h"
-#include "test_audio_support.h"
+#include "tests/support/AudioSupport.h"
 
 using namespace tangrel;
 namespace fs = std::filesystem;

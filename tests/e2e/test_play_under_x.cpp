@@ -2,18 +2,43 @@
 // xdotool, and the notes heard in the WAV the built-in synthesizer writes.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 
-#include "tests/e2e/ProcessRunner.h"
-#include "tests/support/AudioAnalysis.h"
+#include "tests/support/AudioSupport.h"
+#include "tests/support/TempDir.h"
 
-using namespace tangrel::testing;
+using namespace tangrel::testaudio;
 namespace fs = std::filesystem;
 
 namespace {
+
+double NoteFrequency(int note) { return 440.0 * std::pow(2.0, (note - 69) / 12.0); }
+
+std::string Capture(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[256];
+    while (fgets(buffer, sizeof buffer, pipe)) out += buffer;
+    pclose(pipe);
+  }
+  return out;
+}
+
+bool Alive(pid_t pid) { return pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0; }
+
+bool WaitFor(const std::function<bool()>& ready, std::chrono::seconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (ready()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
 
 int FreeDisplayNumber() {
   for (int n = 140 + getpid() % 40;; ++n) {
@@ -24,32 +49,33 @@ int FreeDisplayNumber() {
   }
 }
 
-bool WaitFor(const std::function<bool()>& ready, std::chrono::seconds timeout) {
-  auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (ready()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+// "Shift_L+a" -> " keydown Shift_L keydown a" and " keyup a keyup Shift_L".
+std::pair<std::string, std::string> KeyChord(const std::string& chord) {
+  std::string down, up, part;
+  for (size_t i = 0; i <= chord.size(); ++i) {
+    if (i < chord.size() && chord[i] != '+') {
+      part += chord[i];
+      continue;
+    }
+    down += " keydown " + part;
+    up = " keyup " + part + up;
+    part.clear();
   }
-  return false;
+  return {down, up};
 }
 
 class PlayUnderX : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_FALSE(Capture("command -v Xvfb").empty()) << "Xvfb missing: run scripts/install-deps.sh";
-    ASSERT_FALSE(Capture("command -v xdotool").empty()) << "xdotool missing";
+    ASSERT_TRUE(OnPath("Xvfb") && OnPath("xdotool")) << "run scripts/install-deps.sh";
     display_ = ":" + std::to_string(FreeDisplayNumber());
-    ASSERT_TRUE(xvfb_.Start({"Xvfb", display_, "-screen", "0", "1280x800x24", "-nolisten", "tcp"}));
+    xvfb_ = Spawn({"Xvfb", display_, "-screen", "0", "1280x800x24", "-nolisten", "tcp"}, {});
     const std::string socket = "/tmp/.X11-unix/X" + display_.substr(1);
     ASSERT_TRUE(WaitFor([&] { return fs::exists(socket); }, std::chrono::seconds(10)));
-    dir_ = fs::temp_directory_path() / ("tangrel-e2e-" + std::to_string(getpid()));
-    fs::create_directories(dir_);
   }
   void TearDown() override {
-    app_.Stop();
-    xvfb_.Stop();
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
+    StopProcess(app_);
+    StopProcess(xvfb_);
   }
 
   std::string Xdo(const std::string& args) {
@@ -57,64 +83,62 @@ class PlayUnderX : public ::testing::Test {
   }
 
   std::string display_;
-  fs::path dir_;
-  ChildProcess xvfb_;
-  ChildProcess app_;
+  tangrel::testing::TempDir dir_{"tangrel-e2e"};
+  pid_t xvfb_ = -1;
+  pid_t app_ = -1;
 };
 
 }  // namespace
 
 TEST_F(PlayUnderX, TypedKeysSoundTheirNotesThroughTheBuiltInSynthesizer) {
-  const fs::path wav = dir_ / "played.wav";
-  ASSERT_TRUE(app_.Start({TANGREL_APP_PATH},
-                         {"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb", "TANGREL_AUDIO_DRIVER=file",
-                          "TANGREL_AUDIO_FILE=" + wav.string()}));
+  const std::string wav = dir_.File("played.wav");
+  app_ = Spawn({TANGREL_APP_PATH}, {"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb",
+                                    "TANGREL_AUDIO_DRIVER=file", "TANGREL_AUDIO_FILE=" + wav});
   std::string window;
   ASSERT_TRUE(WaitFor(
       [&] {
         window = Xdo("search --onlyvisible --name 'Tangrel - \\[Untitle\\]'");
-        return !window.empty() || !app_.Running();
+        return !window.empty() || !Alive(app_);
       },
       std::chrono::seconds(30)));
-  ASSERT_TRUE(app_.Running()) << "Tangrel ended at start";
+  ASSERT_TRUE(Alive(app_)) << "Tangrel ended at start";
   window = window.substr(0, window.find('\n'));
   Xdo("windowfocus --sync " + window);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
 
-  // A, K, Shift+A, Ctrl+A, Z, slash: each held 0.35 s, then 1 s of silence.
+  // Each key held 0.35 s, then a second of silence.
   const std::vector<std::pair<std::string, int>> keys = {
       {"a", 60}, {"k", 72}, {"Shift_L+a", 72}, {"Control_L+a", 48}, {"z", 61}, {"slash", 76}};
-  for (const auto& [key, note] : keys) {
-    std::string down, up;
-    for (size_t start = 0; start <= key.size();) {
-      size_t plus = key.find('+', start);
-      std::string part = key.substr(start, plus == std::string::npos ? std::string::npos : plus - start);
-      down += " keydown " + part;
-      up = " keyup " + part + up;
-      start = plus == std::string::npos ? key.size() + 1 : plus + 1;
-    }
+  for (const auto& [chord, note] : keys) {
+    const auto [down, up] = KeyChord(chord);
     Xdo("windowfocus --sync " + window + down);
     std::this_thread::sleep_for(std::chrono::milliseconds(350));
     Xdo(up.substr(1));
     std::this_thread::sleep_for(std::chrono::milliseconds(1000));
   }
-  ASSERT_TRUE(app_.Running());
-  app_.Stop();
+  ASSERT_TRUE(Alive(app_));
+  StopProcess(app_);
+  app_ = -1;
 
-  auto audio = ReadWav16(wav.string());
-  ASSERT_TRUE(audio) << "no WAV written at " << wav;
-  float peak = 0;
-  for (float s : audio->samples) peak = std::max(peak, std::abs(s));
-  ASSERT_GT(peak, 0.01f) << "nothing was heard";
-  auto onsets = FindOnsets(*audio, peak * 0.05, 30);
-  ASSERT_EQ(onsets.size(), keys.size());
+  const WavSound sound = ReadWav(wav);
+  ASSERT_GT(sound.rate, 0) << "no WAV written at " << wav;
+  // Notes differ in loudness by a factor of two or so: a note begins where the
+  // level rises above a fifth of the loudest 10 ms after 300 ms of quiet.
+  double loudest = 0;
+  const size_t frame = static_cast<size_t>(sound.rate / 100);
+  for (size_t at = 0; at + frame <= sound.samples.size(); at += frame) {
+    loudest = std::max(loudest, Rms(sound.samples, at, at + frame));
+  }
+  ASSERT_GT(loudest, 0.005) << "nothing was heard";
+  const auto onsets = Onsets(sound.samples, sound.rate, loudest / 5, 30);
+  std::string heard;
+  for (size_t at : onsets) heard += " " + std::to_string(at * 1000 / sound.rate) + " ms";
+  ASSERT_EQ(onsets.size(), keys.size()) << "notes began at" << heard;
   for (size_t i = 0; i < keys.size(); ++i) {
-    const size_t from = onsets[i] + static_cast<size_t>(audio->sampleRate * 0.04);
-    const size_t length = static_cast<size_t>(audio->sampleRate * 0.2);
-    ASSERT_LE(from + length, audio->samples.size());
-    auto pitch = EstimatePitch(&audio->samples[from], length, audio->sampleRate);
-    ASSERT_TRUE(pitch) << keys[i].first;
-    EXPECT_NEAR(Cents(*pitch, NoteFrequency(keys[i].second)), 0.0, 30.0)
-        << keys[i].first << " sounded " << *pitch << " Hz";
+    const size_t from = onsets[i] + static_cast<size_t>(sound.rate * 0.04);
+    const PitchEstimate pitch = EstimatePitch(sound.samples, sound.rate, from, 4096);
+    ASSERT_GT(pitch.frequency, 0.0) << keys[i].first;
+    EXPECT_NEAR(Cents(pitch.frequency, NoteFrequency(keys[i].second)), 0.0, 30.0)
+        << keys[i].first << " sounded " << pitch.frequency << " Hz";
   }
 }

@@ -115,6 +115,28 @@ inline std::optional<size_t> Onset(const std::vector<float>& x, double rate, dou
   return std::nullopt;
 }
 
+// Starts of the sounding stretches: a stretch begins at a 10 ms frame louder
+// than `threshold` and ends after `quietFrames` frames below a third of it.
+inline std::vector<size_t> Onsets(const std::vector<float>& x, double rate, double threshold,
+                                  int quietFrames) {
+  const size_t frame = size_t(rate / 100.0);
+  std::vector<size_t> onsets;
+  bool sounding = false;
+  int quiet = 0;
+  for (size_t at = 0; at + frame <= x.size(); at += frame) {
+    const double level = Rms(x, at, at + frame);
+    if (!sounding && level > threshold) {
+      onsets.push_back(at);
+      sounding = true;
+      quiet = 0;
+    } else if (sounding) {
+      quiet = level < threshold / 3 ? quiet + 1 : 0;
+      sounding = quiet < quietFrames;
+    }
+  }
+  return onsets;
+}
+
 // Signed 16-bit samples, as parec and the file driver write them, to floats;
 // stereo is mixed down.
 inline std::vector<float> FromS16(const std::vector<char>& bytes, int channels) {
@@ -136,6 +158,39 @@ inline std::vector<float> FromS16(const std::vector<char>& bytes, int channels) 
 inline std::vector<char> ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<char>(std::istreambuf_iterator<char>(in), {});
+}
+
+struct WavSound {
+  int rate = 0;
+  std::vector<float> samples;  // mono mix
+};
+
+// The PCM of a 16-bit WAV file, mixed down to mono. A data chunk whose size was
+// never fixed up (its writer was stopped) is read to the end of the file.
+inline WavSound ReadWav(const std::string& path) {
+  const std::vector<char> bytes = ReadAll(path);
+  WavSound wav;
+  int channels = 0;
+  auto u32 = [&](size_t at) {
+    uint32_t v = 0;
+    std::memcpy(&v, &bytes[at], 4);
+    return v;
+  };
+  for (size_t at = 12; at + 8 <= bytes.size();) {
+    const std::string id(&bytes[at], 4);
+    const size_t left = bytes.size() - at - 8;
+    size_t size = std::min<size_t>(u32(at + 4), left);
+    if (id == "fmt " && size >= 16) {
+      channels = static_cast<unsigned char>(bytes[at + 10]);
+      wav.rate = static_cast<int>(u32(at + 12));
+    } else if (id == "data" && channels > 0) {
+      if (size == 0) size = left;
+      wav.samples = FromS16(std::vector<char>(&bytes[at + 8], &bytes[at + 8] + size), channels);
+      break;
+    }
+    at += 8 + size + (size & 1);
+  }
+  return wav;
 }
 
 // ---- Environment and processes ---------------------------------------------
