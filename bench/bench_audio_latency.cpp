@@ -11,7 +11,7 @@
 
 #include "engine/BuiltInSynthDevice.h"
 #include "engine/MidiOut.h"
-#include "tests/core/test_audio_support.h"
+#include "tests/support/AudioSupport.h"
 
 using namespace tangrel;
 using namespace tangrel::testaudio;
