@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QFont>
 
+#include "ui/SignalQuit.h"
+
 namespace tangrel {
 
 void InstallFontSubstitutions() {
@@ -26,6 +28,7 @@ int RunTangrel(QApplication& app, MidiDevices& devices, Messages& messages) {
   std::unique_ptr<MainWindow> window = CreateMainWindow(devices, messages);
   if (!window) return 0;
   window->showMaximized();
+  QuitOnTerminationSignals(&app);
   return app.exec();
 }
 
