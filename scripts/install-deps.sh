@@ -10,7 +10,7 @@ PACKAGES=(
   libgtest-dev timgm6mb-soundfont
   fonts-liberation2 fonts-wqy-microhei
   xvfb xdotool midicsv python3
-  pulseaudio pulseaudio-utils
+  pulseaudio pulseaudio-utils jackd2
   libclang-rt-14-dev
 )
 
