@@ -3,12 +3,16 @@
 // warnings into results, so that nothing escapes into the core.
 #include "engine/RtMidiDevices.h"
 
+#include <jack/jack.h>
 #include <rtmidi/RtMidi.h>
 
 #include <array>
+#include <atomic>
 #include <cstdlib>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tangrel {
 namespace {
@@ -26,6 +30,45 @@ bool OffersVirtualPorts(RtMidi::Api api) {
   return false;
 }
 
+// RtMidi's JACK output never learns that its server has gone. Its sends then
+// wait without end for room in a buffer that nothing drains any more, and
+// libjack frees its client as soon as this process opens another one, which
+// RtMidi would close again later. A client of our own, without ports, hears
+// the shutdown instead.
+class JackShutdownWatch {
+ public:
+  JackShutdownWatch() : client_(jack_client_open("Tangrel-watch", JackNoStartServer, nullptr)) {
+    if (client_) {
+      jack_on_shutdown(client_, &JackShutdownWatch::OnShutdown, this);
+    } else {
+      gone_ = true;
+    }
+  }
+  // After a shutdown the client is left alone: libjack may have freed it.
+  ~JackShutdownWatch() {
+    if (!gone_) jack_client_close(client_);
+  }
+  JackShutdownWatch(const JackShutdownWatch&) = delete;
+  JackShutdownWatch& operator=(const JackShutdownWatch&) = delete;
+
+  bool ServerGone() const { return gone_; }
+
+ private:
+  static void OnShutdown(void* self) { static_cast<JackShutdownWatch*>(self)->gone_ = true; }
+
+  jack_client_t* client_;
+  std::atomic<bool> gone_{false};
+};
+
+// Outputs whose JACK server has gone are kept here, never destroyed: RtMidi's
+// destructor would close a client that libjack may already have freed.
+void Abandon(std::unique_ptr<RtMidiOut> out) {
+  static std::mutex mutex;
+  static auto* const abandoned = new std::vector<std::unique_ptr<RtMidiOut>>;
+  std::lock_guard<std::mutex> lock(mutex);
+  abandoned->push_back(std::move(out));
+}
+
 class RtMidiConnection {
  public:
   // Null when the MIDI system cannot be used here: the ALSA API throws from
@@ -41,6 +84,16 @@ class RtMidiConnection {
     connection->out_->setErrorCallback(&RtMidiConnection::OnError, connection.get());
     return connection;
   }
+
+  ~RtMidiConnection() {
+    if (ServerGone()) Abandon(std::move(out_));
+  }
+
+  // From an opened port on: learn when a JACK server shuts down.
+  void WatchServer() {
+    if (out_->getCurrentApi() == RtMidi::UNIX_JACK) watch_ = std::make_unique<JackShutdownWatch>();
+  }
+  bool ServerGone() const { return watch_ && watch_->ServerGone(); }
 
   // Runs one call on the output; false when RtMidi reported an error or a
   // warning during it (JACK warns when no server runs).
@@ -63,6 +116,7 @@ class RtMidiConnection {
   }
 
   std::unique_ptr<RtMidiOut> out_;
+  std::unique_ptr<JackShutdownWatch> watch_;
   bool failed_ = false;
 };
 
@@ -86,11 +140,12 @@ class RtMidiDevice : public MidiOutputDevice {
       connection_.reset();
       return false;
     }
+    connection_->WatchServer();
     return true;
   }
 
   void Send(uint32_t word) override {
-    if (!connection_) return;
+    if (!connection_ || connection_->ServerGone()) return;
     const unsigned char bytes[3] = {static_cast<unsigned char>(word & 0xFF),
                                     static_cast<unsigned char>((word >> 8) & 0xFF),
                                     static_cast<unsigned char>((word >> 16) & 0xFF)};
@@ -100,7 +155,9 @@ class RtMidiDevice : public MidiOutputDevice {
   }
 
   void Close() override {
-    if (connection_) connection_->Run([](RtMidiOut& out) { out.closePort(); });
+    if (connection_ && !connection_->ServerGone()) {
+      connection_->Run([](RtMidiOut& out) { out.closePort(); });
+    }
     connection_.reset();
   }
 

@@ -1,9 +1,11 @@
 // Helpers for the sound tests and the audio benchmark: pitch and band-energy
 // estimates of rendered or captured sound, environment variables set for one
-// scope, child processes, and a private PulseAudio server with a null sink.
+// scope, child processes, and private PulseAudio (null sink) and JACK (dummy
+// driver) servers.
 #pragma once
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -14,15 +16,19 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -263,16 +269,83 @@ inline pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::
   return pid;
 }
 
-// SIGTERM to this one process, then SIGKILL if it has not gone in 5 s.
-inline void StopProcess(pid_t pid) {
+// A signal (SIGTERM unless told) to this one process, then SIGKILL if it has
+// not gone in 5 s.
+inline void StopProcess(pid_t pid, int signal = SIGTERM) {
   if (pid <= 0) return;
-  kill(pid, SIGTERM);
+  kill(pid, signal);
   for (int i = 0; i < 100; ++i) {
     if (waitpid(pid, nullptr, WNOHANG) == pid) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   kill(pid, SIGKILL);
   waitpid(pid, nullptr, 0);
+}
+
+// A child process that is stopped, by its pid, when its owner goes out of
+// scope: a failed assertion leaves nothing running.
+class ScopedProcess {
+ public:
+  explicit ScopedProcess(pid_t pid = -1, int stopSignal = SIGTERM)
+      : pid_(pid), stopSignal_(stopSignal) {}
+  ~ScopedProcess() { Stop(); }
+  ScopedProcess(ScopedProcess&& other) noexcept
+      : pid_(std::exchange(other.pid_, -1)), stopSignal_(other.stopSignal_) {}
+  ScopedProcess& operator=(ScopedProcess&&) = delete;
+
+  pid_t Pid() const { return pid_; }
+  bool Running() const { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
+  void Stop() {
+    StopProcess(pid_, stopSignal_);
+    pid_ = -1;
+  }
+
+ private:
+  pid_t pid_;
+  int stopSignal_;
+};
+
+struct ProgramOutput {
+  int exitCode = -1;  // -1 when the program did not end by itself in time
+  std::string out;
+};
+
+// Runs a program to its end and returns its standard output; stopped after
+// `timeoutMs` so that a hung tool cannot hang the test.
+inline ProgramOutput RunProgram(const std::vector<std::string>& argv,
+                                const std::vector<std::string>& env = {},
+                                int timeoutMs = 5000) {
+  ProgramOutput result;
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return result;
+  const pid_t pid = Spawn(argv, env, fds[1]);
+  close(fds[1]);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  char buffer[4096];
+  while (pid > 0) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    pollfd p{fds[0], POLLIN, 0};
+    if (left.count() <= 0 || poll(&p, 1, int(left.count())) <= 0) break;
+    const ssize_t n = read(fds[0], buffer, sizeof(buffer));
+    if (n <= 0) break;
+    result.out.append(buffer, size_t(n));
+  }
+  close(fds[0]);
+  int status = 0;
+  for (;;) {
+    if (pid <= 0) break;
+    if (waitpid(pid, &status, WNOHANG) == pid) {
+      if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+      break;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) {
+      StopProcess(pid, SIGKILL);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return result;
 }
 
 // ---- A private PulseAudio server ---------------------------------------------
@@ -358,5 +431,124 @@ class PrivatePulseServer {
   std::string dir_;
   std::string socket_;
 };
+
+// ---- A private JACK server ---------------------------------------------------
+
+// jackd on the dummy driver (no hardware needed) under a server name of its
+// own. Clients in this process find it through JACK_DEFAULT_SERVER, which the
+// caller sets; the JACK tools started here are given it.
+class PrivateJackServer {
+ public:
+  // jack_midi_dump's port: it prints every message that arrives there.
+  static constexpr const char* kMidiDumpPort = "midi-monitor:input";
+
+  static bool Available() {
+    for (const char* tool : {"jackd", "jack_wait", "jack_lsp", "jack_connect", "jack_midi_dump"}) {
+      if (!OnPath(tool)) return false;
+    }
+    return true;
+  }
+
+  // False when this jackd did not answer within 5 s; its own output, which
+  // says why, goes to logPath.
+  bool Start(const std::string& name, const std::string& logPath = "/dev/null") {
+    name_ = name;
+    const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    pid_ = Spawn({"jackd", "--no-realtime", "-n", name, "-d", "dummy", "-r", "48000", "-p", "256"},
+                 {}, log, log);
+    if (log >= 0) close(log);
+    if (pid_ <= 0) return false;
+    const bool answered =
+        RunProgram({"jack_wait", "-s", name, "-w", "-t", "5"}, Env(), 8000).exitCode == 0;
+    // A server of the same name that was running already answers too.
+    if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+      pid_ = -1;
+      return false;
+    }
+    return answered;
+  }
+
+  // Also removes the semaphores jackd leaves behind for clients that were
+  // still open when it stopped (named jack_sem.<uid>_<server>_<client>).
+  void Stop() {
+    if (pid_ <= 0) return;
+    StopProcess(pid_);
+    pid_ = -1;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", ignored)) {
+      const std::string file = entry.path().filename().string();
+      if (file.rfind("jack_sem.", 0) == 0 && file.find("_" + name_ + "_") != std::string::npos) {
+        std::filesystem::remove(entry.path(), ignored);
+      }
+    }
+  }
+
+  ~PrivateJackServer() { Stop(); }
+
+  pid_t Pid() const { return pid_; }
+  std::vector<std::string> Env() const {
+    return {"JACK_DEFAULT_SERVER=" + name_, "JACK_NO_START_SERVER=1"};
+  }
+
+  // Every port, with the properties and type lines jack_lsp prints for it
+  // ("properties: output,\n8 bit raw midi\n").
+  std::map<std::string, std::string> Ports() const {
+    std::map<std::string, std::string> ports;
+    std::istringstream lines(RunProgram({"jack_lsp", "-p", "-t"}, Env()).out);
+    std::string port;
+    for (std::string line; std::getline(lines, line);) {
+      if (line.empty()) continue;
+      if (line[0] != '\t') {
+        port = line;
+        ports[port];
+      } else if (!port.empty()) {
+        ports[port] += line.substr(1) + "\n";
+      }
+    }
+    return ports;
+  }
+
+  bool WaitForPort(const std::string& port, int timeoutMs = 5000) const {
+    for (int waited = 0; waited < timeoutMs; waited += 50) {
+      if (Ports().count(port)) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+
+  bool Connect(const std::string& from, const std::string& to) const {
+    return RunProgram({"jack_connect", from, to}, Env()).exitCode == 0;
+  }
+
+  // jack_midi_dump printing into fd. It is stopped by SIGINT, on which it
+  // leaves the server properly; a client that just vanishes keeps the server
+  // waiting for seconds.
+  ScopedProcess StartMidiDump(int fd) const {
+    return ScopedProcess(Spawn({"jack_midi_dump"}, Env(), fd), SIGINT);
+  }
+
+ private:
+  std::string name_;
+  pid_t pid_ = -1;
+};
+
+// The messages in jack_midi_dump's output, each as its bytes in hex
+// ("90 3c 7f"), from the lines "<time>: <bytes> <description>".
+inline std::vector<std::string> MidiDumpMessages(const std::string& text) {
+  std::vector<std::string> messages;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    const size_t colon = line.find(':');
+    if (colon == std::string::npos) continue;
+    std::istringstream words(line.substr(colon + 1));
+    std::string bytes;
+    for (std::string word; words >> word && word.size() == 2 && std::isxdigit(word[0]) &&
+                           std::isxdigit(word[1]);) {
+      bytes += (bytes.empty() ? "" : " ") + word;
+    }
+    if (!bytes.empty()) messages.push_back(bytes);
+  }
+  return messages;
+}
 
 }  // namespace tangrel::testaudio
