@@ -15,10 +15,6 @@ using namespace testaudio;
 using tangrel::testing::TempDir;
 using Clock = std::chrono::steady_clock;
 
-double SecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
 // A folder of its own for one test, removed at the end.
 
 TEST(SystemDevices, BuiltInSynthesizerComesFirstAndThereIsNoMapper) {

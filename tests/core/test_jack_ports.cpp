@@ -19,10 +19,6 @@ using namespace testaudio;
 using tangrel::testing::TempDir;
 using Clock = std::chrono::steady_clock;
 
-double SecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
 // What is sent, and the bytes that must arrive for it: program change carries
 // one data byte, so its unused high byte must not go out.
 struct Message {

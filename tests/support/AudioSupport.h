@@ -199,6 +199,10 @@ inline WavSound ReadWav(const std::string& path) {
   return wav;
 }
 
+inline double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 // ---- Environment and processes ---------------------------------------------
 
 // Sets (or, with nullopt, removes) one variable and restores it at scope end.
