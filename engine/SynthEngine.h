@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "engine/MidiDevices.h"
+
 namespace tangrel {
 
 // The SoundFont the built-in synthesizer plays: TANGREL_SOUNDFONT when set,
@@ -49,6 +51,20 @@ class SynthEngine {
   fluid_settings_t* settings_;
   fluid_synth_t* synth_;
   double sampleRate_;
+};
+
+// A SynthEngine as a MIDI output device without an audio driver: MidiOut then
+// plays into memory, for offline rendering.
+class OfflineSynthDevice : public MidiOutputDevice {
+ public:
+  explicit OfflineSynthDevice(SynthEngine& synth) : synth_(synth) {}
+  std::string Name() const override { return "Built-in synthesizer"; }
+  bool Open() override { return true; }
+  void Send(uint32_t word) override { synth_.Send(word); }
+  void Close() override {}
+
+ private:
+  SynthEngine& synth_;
 };
 
 }  // namespace tangrel

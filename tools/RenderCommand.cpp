@@ -20,19 +20,6 @@ constexpr uint32_t kBlockFrames = 4096;
 
 uint64_t FramesAt(uint64_t ms) { return ms * kRenderRate / 1000; }
 
-// The built-in synthesizer as a MIDI output device, without an audio driver.
-class OfflineSynthDevice : public MidiOutputDevice {
- public:
-  explicit OfflineSynthDevice(SynthEngine& synth) : synth_(synth) {}
-  std::string Name() const override { return "Built-in synthesizer"; }
-  bool Open() override { return true; }
-  void Send(uint32_t word) override { synth_.Send(word); }
-  void Close() override {}
-
- private:
-  SynthEngine& synth_;
-};
-
 // Pulls samples from the synth into the file, up to a given frame.
 class Renderer {
  public:

@@ -17,25 +17,12 @@ constexpr double kRate = 44100.0;
 constexpr uint32_t kScanA = 30, kScanT = 20, kScanK = 37;
 constexpr ModeId kBMajor = 1303;
 
-// Hands every word to a SynthEngine, so that MidiOut plays into memory.
-class EngineDevice : public MidiOutputDevice {
- public:
-  explicit EngineDevice(SynthEngine& engine) : engine_(engine) {}
-  std::string Name() const override { return "Offline synthesizer"; }
-  bool Open() override { return true; }
-  void Send(uint32_t word) override { engine_.Send(word); }
-  void Close() override {}
-
- private:
-  SynthEngine& engine_;
-};
-
 class SoundTest : public ::testing::Test {
  protected:
   void SetUp() override {
     engine = SynthEngine::Create(DefaultSoundFontPath(), kRate);
     ASSERT_NE(engine, nullptr) << "SoundFont " << DefaultSoundFontPath();
-    devices.Add(std::make_unique<EngineDevice>(*engine));
+    devices.Add(std::make_unique<OfflineSynthDevice>(*engine));
     settings.deviceId = 0;
   }
 
