@@ -2,6 +2,7 @@
 // xdotool, and the notes heard in the WAV the built-in synthesizer writes.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,7 +30,13 @@ std::string Capture(const std::string& command) {
   return out;
 }
 
-bool Alive(pid_t pid) { return pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0; }
+// Whether the program still runs; once it has ended, `status` tells how.
+bool Alive(pid_t pid, int& status) { return pid > 0 && waitpid(pid, &status, WNOHANG) == 0; }
+
+std::string Describe(int status) {
+  if (WIFSIGNALED(status)) return "killed by signal " + std::to_string(WTERMSIG(status));
+  return "exit code " + std::to_string(WEXITSTATUS(status));
+}
 
 bool WaitFor(const std::function<bool()>& ready, std::chrono::seconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -70,8 +77,11 @@ class PlayUnderX : public ::testing::Test {
     ASSERT_TRUE(OnPath("Xvfb") && OnPath("xdotool")) << "run scripts/install-deps.sh";
     display_ = ":" + std::to_string(FreeDisplayNumber());
     xvfb_ = Spawn({"Xvfb", display_, "-screen", "0", "1280x800x24", "-nolisten", "tcp"}, {});
-    const std::string socket = "/tmp/.X11-unix/X" + display_.substr(1);
-    ASSERT_TRUE(WaitFor([&] { return fs::exists(socket); }, std::chrono::seconds(10)));
+    // The socket appears before the server takes connections: wait until a
+    // client gets an answer.
+    ASSERT_TRUE(WaitFor([&] { return !Xdo("getdisplaygeometry").empty(); },
+                        std::chrono::seconds(15)))
+        << "Xvfb did not start on " << display_;
   }
   void TearDown() override {
     StopProcess(app_);
@@ -92,16 +102,29 @@ class PlayUnderX : public ::testing::Test {
 
 TEST_F(PlayUnderX, TypedKeysSoundTheirNotesThroughTheBuiltInSynthesizer) {
   const std::string wav = dir_.File("played.wav");
-  app_ = Spawn({TANGREL_APP_PATH}, {"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb",
-                                    "TANGREL_AUDIO_DRIVER=file", "TANGREL_AUDIO_FILE=" + wav});
+  const std::string log = dir_.File("tangrel.log");
+  const int logFd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  app_ = Spawn({TANGREL_APP_PATH},
+               {"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb", "TANGREL_AUDIO_DRIVER=file",
+                "TANGREL_AUDIO_FILE=" + wav},
+               logFd, logFd);
+  close(logFd);
   std::string window;
+  int status = 0;
+  bool alive = true;
   ASSERT_TRUE(WaitFor(
       [&] {
         window = Xdo("search --onlyvisible --name 'Tangrel - \\[Untitle\\]'");
-        return !window.empty() || !Alive(app_);
+        alive = Alive(app_, status);
+        return !window.empty() || !alive;
       },
       std::chrono::seconds(30)));
-  ASSERT_TRUE(Alive(app_)) << "Tangrel ended at start";
+  if (!alive) {
+    app_ = -1;
+    const std::vector<char> output = ReadAll(log);
+    FAIL() << "Tangrel ended at start, " << Describe(status) << ":\n"
+           << std::string(output.begin(), output.end());
+  }
   window = window.substr(0, window.find('\n'));
   Xdo("windowfocus --sync " + window);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -116,7 +139,7 @@ TEST_F(PlayUnderX, TypedKeysSoundTheirNotesThroughTheBuiltInSynthesizer) {
     Xdo(up.substr(1));
     std::this_thread::sleep_for(std::chrono::milliseconds(1000));
   }
-  ASSERT_TRUE(Alive(app_));
+  ASSERT_TRUE(Alive(app_, status)) << Describe(status);
   StopProcess(app_);
   app_ = -1;
 
