@@ -11,6 +11,7 @@
 #include <mutex>
 #include <random>
 #include <thread>
+#include <string>
 #include <vector>
 
 #include "recording/PlaybackScheduler.h"
@@ -99,11 +100,16 @@ double PrintLateness(const char* what, const std::vector<Clock::time_point>& tim
     lateMs.push_back(std::chrono::duration<double, std::milli>(times[i] - ideal).count());
   }
   const double last = lateMs.back();
+  std::string lateOnes;
+  for (size_t i = 0; i < lateMs.size(); ++i) {
+    if (lateMs[i] > 1.0) lateOnes += " #" + std::to_string(i);
+  }
   std::sort(lateMs.begin(), lateMs.end());
   const auto over1 = lateMs.end() - std::upper_bound(lateMs.begin(), lateMs.end(), 1.0);
   std::printf("%-12s - ideal deadline (ms): min %.3f  p50 %.3f  p99 %.3f  max %.3f  (%td over 1 ms)\n",
               what, lateMs.front(), Percentile(lateMs, 0.50), Percentile(lateMs, 0.99),
               lateMs.back(), over1);
+  if (!lateOnes.empty()) std::printf("%-12s   events over 1 ms:%s\n", "", lateOnes.c_str());
   return last;
 }
 
