@@ -7,8 +7,8 @@
 namespace tangrel::tool {
 namespace {
 
-const OptionSpec* FindOption(const CommandSpec& spec, const std::string& name) {
-  for (const OptionSpec& option : spec.options) {
+const OptionSpec* FindOption(const CommandSpec& syntax, const std::string& name) {
+  for (const OptionSpec& option : syntax.options) {
     if (name == option.name) return &option;
   }
   return nullptr;
@@ -50,7 +50,7 @@ std::optional<std::string> ParsedCommand::Text(const std::string& name) const {
   return found->second;
 }
 
-ParseResult ParseCommandLine(const CommandSpec& spec, const std::vector<std::string>& words) {
+ParseResult ParseCommandLine(const CommandSpec& syntax, const std::vector<std::string>& words) {
   ParsedCommand command;
   for (size_t i = 0; i < words.size(); ++i) {
     const std::string& word = words[i];
@@ -61,7 +61,7 @@ ParseResult ParseCommandLine(const CommandSpec& spec, const std::vector<std::str
     }
     const size_t equals = word.find('=');
     const std::string name = word.substr(0, equals);
-    const OptionSpec* option = FindOption(spec, name);
+    const OptionSpec* option = FindOption(syntax, name);
     if (!option) return Error("unknown option " + name);
     std::string value;
     if (option->kind == OptionKind::Flag) {
@@ -77,17 +77,17 @@ ParseResult ParseCommandLine(const CommandSpec& spec, const std::vector<std::str
     if (!problem.empty()) return Error(problem);
     command.options[name] = value;
   }
-  if (command.arguments.size() != spec.arguments.size()) {
-    return Error(command.arguments.size() < spec.arguments.size() ? "missing arguments"
+  if (command.arguments.size() != syntax.arguments.size()) {
+    return Error(command.arguments.size() < syntax.arguments.size() ? "missing arguments"
                                                                    : "too many arguments");
   }
   return {ParseResult::Status::Ok, std::move(command), {}};
 }
 
-std::string UsageLine(const CommandSpec& spec) {
-  std::string line = std::string("tangrel-tool ") + spec.name;
-  for (const char* argument : spec.arguments) line += std::string(" ") + argument;
-  for (const OptionSpec& option : spec.options) {
+std::string UsageLine(const CommandSpec& syntax) {
+  std::string line = std::string("tangrel-tool ") + syntax.name;
+  for (const char* argument : syntax.arguments) line += std::string(" ") + argument;
+  for (const OptionSpec& option : syntax.options) {
     line += std::string(" [") + option.name;
     if (option.valueName) line += std::string(" ") + option.valueName;
     line += "]";
@@ -95,10 +95,10 @@ std::string UsageLine(const CommandSpec& spec) {
   return line;
 }
 
-std::string HelpText(const CommandSpec& spec) {
-  std::string text = "usage: " + UsageLine(spec) + "\n\n" + spec.summary + "\n";
-  if (!spec.options.empty()) text += "\noptions:\n";
-  for (const OptionSpec& option : spec.options) {
+std::string HelpText(const CommandSpec& syntax) {
+  std::string text = "usage: " + UsageLine(syntax) + "\n\n" + syntax.summary + "\n";
+  if (!syntax.options.empty()) text += "\noptions:\n";
+  for (const OptionSpec& option : syntax.options) {
     std::string left = std::string("  ") + option.name;
     if (option.valueName) left += std::string(" ") + option.valueName;
     if (left.size() < 22) left.resize(22, ' ');

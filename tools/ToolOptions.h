@@ -52,11 +52,11 @@ struct ParseResult {
 
 // Reads the words after the command name. "--name value" and "--name=value"
 // are both accepted; --help anywhere asks for the command's help.
-ParseResult ParseCommandLine(const CommandSpec& spec, const std::vector<std::string>& words);
+ParseResult ParseCommandLine(const CommandSpec& syntax, const std::vector<std::string>& words);
 
 // "tangrel-tool info FILE.tgi [--events]"
-std::string UsageLine(const CommandSpec& spec);
+std::string UsageLine(const CommandSpec& syntax);
 // The usage line, the summary and one line per option.
-std::string HelpText(const CommandSpec& spec);
+std::string HelpText(const CommandSpec& syntax);
 
 }  // namespace tangrel::tool

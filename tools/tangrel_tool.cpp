@@ -53,8 +53,8 @@ const std::vector<CommandSpec>& Commands() {
 
 void PrintUsage(std::FILE* to) {
   const char* lead = "usage: ";
-  for (const CommandSpec& spec : Commands()) {
-    std::fprintf(to, "%s%s\n", lead, UsageLine(spec).c_str());
+  for (const CommandSpec& syntax : Commands()) {
+    std::fprintf(to, "%s%s\n", lead, UsageLine(syntax).c_str());
     lead = "       ";
   }
 }
@@ -72,19 +72,19 @@ int main(int argc, char** argv) {
     std::printf("\n'tangrel-tool COMMAND --help' describes one command.\n");
     return kExitOk;
   }
-  for (const CommandSpec& spec : Commands()) {
-    if (words[0] != spec.name) continue;
-    ParseResult parsed = ParseCommandLine(spec, {words.begin() + 1, words.end()});
+  for (const CommandSpec& syntax : Commands()) {
+    if (words[0] != syntax.name) continue;
+    ParseResult parsed = ParseCommandLine(syntax, {words.begin() + 1, words.end()});
     switch (parsed.status) {
       case ParseResult::Status::Help:
-        std::printf("%s", HelpText(spec).c_str());
+        std::printf("%s", HelpText(syntax).c_str());
         return kExitOk;
       case ParseResult::Status::Error:
-        std::fprintf(stderr, "tangrel-tool %s: %s\nusage: %s\n", spec.name, parsed.error.c_str(),
-                     UsageLine(spec).c_str());
+        std::fprintf(stderr, "tangrel-tool %s: %s\nusage: %s\n", syntax.name, parsed.error.c_str(),
+                     UsageLine(syntax).c_str());
         return kExitUsage;
       case ParseResult::Status::Ok:
-        return spec.run(parsed.command);
+        return syntax.run(parsed.command);
     }
   }
   std::fprintf(stderr, "tangrel-tool: unknown command '%s'\n", words[0].c_str());
