@@ -5,6 +5,7 @@
 #include <array>
 #include <new>
 
+#include "engine/SessionSettings.h"
 #include "files/SafeWrite.h"
 
 namespace tangrel {
@@ -15,7 +16,6 @@ constexpr uint64_t kTicksPerQuarter = 192;
 constexpr uint64_t kMicrosecondsPerQuarter = 759494;
 constexpr uint32_t kLargestVariableLength = 0x0FFFFFFF;  // four 7-bit groups
 constexpr uint8_t kVelocity = 127;
-constexpr uint8_t kBourdonChannel = 15;
 
 constexpr uint8_t kTempo[] = {0x00, 0xFF, 0x51, 0x03, 0x0B, 0x96, 0xC6};
 // After 399 ticks a silent note 1 on and off, then End of Track: every export
@@ -31,7 +31,8 @@ struct TrackShape {
   size_t tailSize;
 };
 constexpr TrackShape kNotesTrack = {0, 0, kNotesTail, sizeof kNotesTail};
-constexpr TrackShape kBourdonTrack = {kBourdonChannel, -12, kBourdonTail, sizeof kBourdonTail};
+constexpr TrackShape kBourdonTrack = {uint8_t{kBourdonChannel}, -12, kBourdonTail,
+                                      sizeof kBourdonTail};
 
 uint32_t MillisecondsToTicks(uint64_t delayMs) {
   // The product needs 64 bits for any delay above about 22 000 ms.

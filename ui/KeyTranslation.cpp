@@ -3,6 +3,8 @@
 
 #include <iterator>
 
+#include "engine/LivePlaying.h"
+
 namespace tangrel {
 namespace {
 
@@ -56,8 +58,8 @@ uint32_t MakeKeyData(uint32_t nativeScanCode, bool release, bool autoRepeat) {
   const Set1Key key = Set1ScanCode(nativeScanCode);
   uint32_t keyData = 1u | (key.scanCode << 16);
   if (key.extended) keyData |= kKeyDataExtendedBit;
-  if (release) return keyData | (3u << 30);
-  if (autoRepeat) keyData |= 1u << 30;
+  if (release) return keyData | kKeyDataReleaseBits;
+  if (autoRepeat) keyData |= kKeyDataRepeatBit;
   return keyData;
 }
 
