@@ -26,6 +26,9 @@ class NoMessages : public tangrel::Messages {
                               tangrel::MessageButtons) override {
     return tangrel::MessageAnswer::Ok;
   }
+  std::optional<tangrel::ChosenFile> AskFileName(QWidget*, const tangrel::FileRequest&) override {
+    return std::nullopt;
+  }
 };
 
 std::vector<uint32_t> PlayableScanCodes() {
@@ -52,7 +55,8 @@ int main(int argc, char** argv) {
   devices.Add(std::move(owned));
   device->SetKeepWords(false);
   NoMessages messages;
-  auto window = tangrel::CreateMainWindow(devices, messages);
+  const tangrel::Pictures pictures = tangrel::LoadPictures();
+  auto window = tangrel::CreateMainWindow(devices, messages, pictures);
   window->resize(1024, 768);
   window->show();
   QApplication::processEvents();
@@ -64,7 +68,7 @@ int main(int argc, char** argv) {
   auto measure = [&](QEvent::Type type, uint32_t scan) {
     QKeyEvent event(type, 0, Qt::NoModifier, scan + kNativeOffset, 0, 0);
     const Clock::time_point entry = Clock::now();
-    QApplication::sendEvent(window.get(), &event);
+    QApplication::sendEvent(window->Client(), &event);
     const Clock::time_point arrived = device->LastTime();
     if (arrived < entry) ++silent;
     micros.push_back(std::chrono::duration<double, std::micro>(arrived - entry).count());

@@ -6,15 +6,13 @@
 #include <array>
 #include <cstdint>
 
+#include "engine/KeyData.h"
 #include "engine/KeyMap.h"
 #include "engine/MidiOut.h"
 #include "engine/SessionSettings.h"
 #include "recording/EventList.h"
 
 namespace tangrel {
-
-constexpr uint32_t kKeyDataRepeatBit = 1u << 30;  // the key was already down
-constexpr uint32_t kKeyDataReleaseBits = 3u << 30;  // previous state and transition
 
 // How keys are shown; the on-screen keyboard implements it.
 class KeyView {

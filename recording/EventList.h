@@ -7,12 +7,10 @@
 #include <memory>
 #include <vector>
 
+#include "engine/KeyData.h"
 #include "recording/Clock.h"
 
 namespace tangrel {
-
-constexpr uint32_t WM_KEYDOWN = 256;
-constexpr uint32_t WM_KEYUP = 257;
 
 // Stored byte for byte in the performance file: four little-endian 32-bit
 // fields, no padding.
@@ -27,8 +25,6 @@ static_assert(offsetof(PerformanceEvent, delay) == 0);
 static_assert(offsetof(PerformanceEvent, message) == 4);
 static_assert(offsetof(PerformanceEvent, keyData) == 8);
 static_assert(offsetof(PerformanceEvent, octaveShift) == 12);
-
-inline uint32_t ScanCodeOf(uint32_t keyData) { return (keyData >> 16) & 0xFF; }
 
 struct EventList {
   std::vector<PerformanceEvent> events;

@@ -3,7 +3,6 @@
 
 #include <iterator>
 
-#include "engine/LivePlaying.h"
 
 namespace tangrel {
 namespace {

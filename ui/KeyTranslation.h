@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-namespace tangrel {
+#include "engine/KeyData.h"
 
-constexpr uint32_t kKeyDataExtendedBit = 1u << 24;
+namespace tangrel {
 
 struct Set1Key {
   uint32_t scanCode = 0;  // 0 for a key that has none

@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "engine/LivePlaying.h"
-#include "ui/KeyboardGeometry.h"
+#include "session/KeyboardGeometry.h"
 
 class QPainter;
 class QWidget;

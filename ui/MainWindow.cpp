@@ -1,313 +1,179 @@
-// The main window: creation, key and mouse handling, commands, playback
-// hand-overs and painting.
+// The main window: menus, accelerators and the Screen the session draws on.
 #include "ui/MainWindow.h"
 
-#include <QFocusEvent>
-#include <QFontMetrics>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QPainter>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
 
-#include "ui/CommandIds.h"
-#include "ui/KeyTranslation.h"
+#include "session/CommandIds.h"
+#include "ui/AboutBox.h"
+#include "ui/HelpWindow.h"
 
 namespace tangrel {
 namespace {
 
-constexpr uint32_t kEscapeScanCode = 1;
+QString Text(const char* s) { return QString::fromUtf8(s); }
 
-struct ButtonSpec {
-  int id;
-  const char* text;
-};
-// In button order; the ids are the commands a click sends.
-constexpr std::array<ButtonSpec, kButtonCount> kButtons = {{
-    {IDM_RECORD, "Record"},
-    {IDM_END_RECORD, "Finish"},
-    {IDM_PLAY, "Play"},
-    {IDM_CIRCLE_PLAY, "Circle play"},
-    {IDM_END_PLAY, "End Play"},
-}};
-
-Modifiers ModifiersOf(Qt::KeyboardModifiers m) {
-  return Modifiers{(m & Qt::ShiftModifier) != 0, (m & Qt::ControlModifier) != 0};
+QString Filled(const MessageText& text) {
+  QString format = Text(text.format);
+  return format.replace(QStringLiteral("%s"), QString::fromStdString(text.argument));
 }
-
-bool AltHeld(const QInputEvent* event) { return (event->modifiers() & Qt::AltModifier) != 0; }
 
 }  // namespace
 
-MainWindow::MainWindow(MidiDevices& devices, Messages& messages, QWidget* parent)
-    : QWidget(parent), devices_(devices), messages_(messages), keyboard_(*this) {
-  out_.devices = &devices_;
-  out_.settings = &settings_;
-  events_.modified = &modified_;
-
+MainWindow::MainWindow(MidiDevices& devices, Messages& messages, const Pictures& pictures,
+                       QWidget* parent)
+    : QMainWindow(parent), messages_(messages), client_(new ClientView(pictures, this)) {
   setWindowTitle(QStringLiteral("Tangrel"));
-  setAttribute(Qt::WA_OpaquePaintEvent);  // paintEvent fills every pixel
-  setFocusPolicy(Qt::StrongFocus);
-  MeasureCharacterCell();
-  CreateButtons();
-  // The Device menu's list; without a MIDI mapper it also picks device 0.
-  deviceItems_ = ListMidiOutDevices(out_);
-  UpdateTitle(QString());
+  setCentralWidget(client_);
+  // Smaller than this, the keyboard, the picture and the buttons overlap.
+  const PixelPoint minimum = MinimumClientSize(client_->CharWidth(), client_->CharHeight());
+  client_->setMinimumSize(minimum.x, minimum.y);
+  session_ = std::make_unique<Session>(devices, *this, &client_->Keyboard(),
+                                       client_->CharWidth(), client_->CharHeight());
+  client_->Attach(session_.get(), [this](int32_t id) { OnCommand(id); });
+  AddAccelerators();
+  client_->setFocus();
 }
 
-MainWindow::~MainWindow() {
-  // Nothing may hand over an event or read the copy once the window goes.
-  scheduler_.Stop();
-  playbackCurrent_ = false;
-  CloseMidiOut(out_);
-  ReleasePlaybackCopy(copy_);
+MainWindow::~MainWindow() { session_->Destroy(); }
+
+bool MainWindow::Create(const std::string& commandLine) {
+  return session_->Create(commandLine);
 }
 
-void MainWindow::MeasureCharacterCell() {
-  const QFontMetrics metrics(font());
-  charWidth_ = metrics.horizontalAdvance(QLatin1Char('M'));
-  charHeight_ = metrics.height();
-}
-
-void MainWindow::CreateButtons() {
-  for (int i = 0; i < kButtonCount; ++i) {
-    auto* button = new QPushButton(QString::fromLatin1(kButtons[i].text), this);
-    // The keyboard stays with the window, so the key pressed right after a
-    // click is played.
-    button->setFocusPolicy(Qt::NoFocus);
-    const int id = kButtons[i].id;
-    connect(button, &QPushButton::clicked, this, [this, id] { OnCommand(id); });
-    buttons_[i] = button;
-  }
-  ApplyEnableSet(EnableSet::Initial);
-}
-
-QPushButton* MainWindow::Button(int id) const {
-  for (int i = 0; i < kButtonCount; ++i) {
-    if (kButtons[i].id == id) return buttons_[i];
-  }
-  return nullptr;
-}
-
-void MainWindow::UpdateTitle(const QString& name) {
-  setWindowTitle(QStringLiteral("Tangrel - [%1]")
-                     .arg(name.isEmpty() ? QStringLiteral("Untitle") : name));
-}
-
-void MainWindow::OpenOutputAtStart() {
-  if (OpenMidiOut(out_, ProgramChangeTo::TrackOnly) == OpenResult::Failed) {
-    messages_.Show(this, MessageIcon::Warning, QStringLiteral("TG"),
-                   QStringLiteral("Cannot open MIDI device"));
+void MainWindow::AddAccelerators() {
+  // Whatever has the focus, even a menu's own popup or a button.
+  struct Accelerator {
+    QKeySequence keys;
+    int32_t command;
+  };
+  const Accelerator accelerators[] = {{QKeySequence(Qt::ALT | Qt::Key_C), IDM_SWITCH_CLOSE},
+                                      {QKeySequence(Qt::ALT | Qt::Key_O), IDM_SWITCH_OPEN}};
+  for (const Accelerator& a : accelerators) {
+    auto* shortcut = new QShortcut(a.keys, this);
+    shortcut->setContext(Qt::ApplicationShortcut);
+    const int32_t command = a.command;
+    connect(shortcut, &QShortcut::activated, this, [this, command] { OnCommand(command); });
   }
 }
 
-// ---- Keys and mouse -------------------------------------------------------
-
-void MainWindow::HandleKey(uint32_t message, uint32_t keyData, Modifiers modifiers) {
-  if (!settings_.switchOpen) return;
-  PlayContext ctx = Context();
-  PlayKey(live_, ctx, message, keyData, modifiers);
-}
-
-void MainWindow::Escape() {
-  if (!settings_.switchOpen) return;
-  PlayContext ctx = Context();
-  SilenceEverything(live_, ctx);
-}
-
-void MainWindow::keyPressEvent(QKeyEvent* event) {
-  // Keys with Alt held belong to the menus and accelerators, not the music.
-  if (AltHeld(event)) {
-    QWidget::keyPressEvent(event);
-    return;
-  }
-  const uint32_t keyData = MakeKeyData(event->nativeScanCode(), false, event->isAutoRepeat());
-  HandleKey(WM_KEYDOWN, keyData, ModifiersOf(event->modifiers()));
-  if (ScanCodeOf(keyData) == kEscapeScanCode || event->key() == Qt::Key_Escape) Escape();
-}
-
-void MainWindow::keyReleaseEvent(QKeyEvent* event) {
-  // The system repeats a held key as release-press pairs; only the final
-  // release counts.
-  if (event->isAutoRepeat()) return;
-  const uint32_t keyData = MakeKeyData(event->nativeScanCode(), true, false);
-  // A key pressed before Alt went down is still released, so nothing sticks.
-  const uint32_t s = ScanCodeOf(keyData);
-  if (AltHeld(event) && !(s < live_.held.size() && live_.held[s])) return;
-  HandleKey(WM_KEYUP, keyData, ModifiersOf(event->modifiers()));
-}
-
-void MainWindow::focusOutEvent(QFocusEvent* event) {
-  // Key releases that happen in another window never reach this one: release
-  // every held key now rather than leave its note sounding.
-  if (settings_.switchOpen) {
-    PlayContext ctx = Context();
-    ReleaseHeldKeys(live_, ctx);
-  }
-  QWidget::focusOutEvent(event);
-}
-
-void MainWindow::mousePressEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton) return;
-  const QPoint p = event->position().toPoint();
-  auto key = HitTestKeyboard(keyboard_.Origin(), p.x(), p.y());
-  if (!key) return;
-  // Qt keeps delivering the mouse to this window until the button is
-  // released, wherever the pointer goes: the release always comes here.
-  capturedKey_ = *key;
-  HandleKey(WM_KEYDOWN, *key << 16, ModifiersOf(event->modifiers()));
-}
-
-void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton || capturedKey_ >= kKeyMapSize) return;
-  const uint32_t key = capturedKey_;
-  capturedKey_ = kNoCapturedKey;
-  HandleKey(WM_KEYUP, key << 16, ModifiersOf(event->modifiers()));
-}
-
-// ---- Commands --------------------------------------------------------------
-
-void MainWindow::OnCommand(int id) {
-  if (id >= IDM_MODE_FIRST && id <= IDM_MODE_LAST) {
-    SelectMode(id);
-    return;
-  }
-  switch (id) {
-    case IDM_RECORD: Record(); return;
-    case IDM_END_RECORD: FinishRecord(); return;
-    case IDM_PLAY: Play(false); return;
-    case IDM_CIRCLE_PLAY: Play(true); return;
-    case IDM_END_PLAY: EndPlay(); return;
-    case IDM_SWITCH_OPEN: OpenSwitch(); return;
-    case IDM_SWITCH_CLOSE: CloseSwitch(); return;
-    default: update(); return;
-  }
-}
-
-void MainWindow::SelectMode(int id) {
-  // Applies to the next notes; those sounding are silenced by their own
-  // key-ups whatever the mode is by then.
-  settings_.mode = id;
-  update();
-}
-
-bool MainWindow::RequireOpenSwitch() {
-  if (settings_.switchOpen) return true;
-  messages_.Show(this, MessageIcon::None, QStringLiteral("Zazu"),
-                 QStringLiteral("Please Open Switch"));
-  return false;
-}
-
-void MainWindow::ApplyEnableSet(EnableSet set) {
-  for (const EnableChange& change : EnableChanges(set, modified_)) {
-    // The Record menu's items join here when the menu bar is built.
-    if (change.kind != ControlKind::Button) continue;
-    if (QPushButton* button = Button(change.id)) button->setEnabled(change.enabled);
-  }
-}
-
-void MainWindow::Record() {
-  if (!RequireOpenSwitch()) return;
-  ApplyEnableSet(EnableSet::Recording);
-  StartRecording(events_);  // an unsaved take is discarded without asking
-}
-
-void MainWindow::FinishRecord() {
-  if (events_.count() != 0) {
-    ApplyEnableSet(EnableSet::FinishedWithEvents);
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (session_->QueryClose()) {
+    event->accept();
   } else {
-    modified_ = false;
-    ApplyEnableSet(EnableSet::FinishedEmpty);
+    event->ignore();
   }
-  FinishRecording(events_, copy_);
 }
 
-void MainWindow::Play(bool circle) {
-  if (!RequireOpenSwitch()) return;
-  ApplyEnableSet(EnableSet::Playing);
-  // Playing stays on even if nothing starts: End Play is always there to
-  // leave it.
-  playing_ = copy_.events;
-  playbackCurrent_ = scheduler_.Start(playing_, circle);
-  playGeneration_ = scheduler_.Generation();
+QAction* MainWindow::MenuAction(int32_t command) const {
+  const auto found = actions_.find(command);
+  return found == actions_.end() ? nullptr : found->second;
 }
 
-void MainWindow::EndPlay() {
-  ApplyEnableSet(EnableSet::Stopped);
-  scheduler_.Stop();
-  // Events already queued for this window belong to the stopped playback:
-  // none of them may sound after End Play.
-  playbackCurrent_ = false;
-  PlayContext ctx = Context();
-  SilenceEverything(live_, ctx);
-  update();
-}
+HelpWindow* MainWindow::Help() const { return help_.get(); }
 
-void MainWindow::OpenSwitch() {
-  if (OpenMidiOut(out_) == OpenResult::Failed) {
-    messages_.Show(this, MessageIcon::Warning, QStringLiteral("TG"),
-                   QStringLiteral("Cannot open MIDI device"));
+// ---- Screen -----------------------------------------------------------------
+
+void MainWindow::SetMenuBar(const std::vector<MenuItem>& bar) {
+  menuBar()->clear();
+  actions_.clear();
+  std::function<void(QMenu*, const MenuItem&)> add = [&](QMenu* menu, const MenuItem& item) {
+    if (item.command == 0) {
+      QMenu* popup = menu->addMenu(Text(item.text.c_str()));
+      for (const MenuItem& child : item.items) add(popup, child);
+      return;
+    }
+    QAction* action = menu->addAction(Text(item.text.c_str()));
+    action->setData(item.command);
+    action->setCheckable(item.checkable);
+    action->setChecked(item.checked);
+    action->setEnabled(!item.grayed);
+    const int32_t command = item.command;
+    connect(action, &QAction::triggered, this, [this, action, command] {
+      // The session sets the check marks; undo Qt's own toggle first.
+      if (action->isCheckable()) action->setChecked(!action->isChecked());
+      OnCommand(command);
+    });
+    actions_[command] = action;
+  };
+  for (const MenuItem& popup : bar) {
+    QMenu* menu = menuBar()->addMenu(Text(popup.text.c_str()));
+    for (const MenuItem& item : popup.items) add(menu, item);
   }
-  update();
 }
 
-void MainWindow::CloseSwitch() {
-  if (CloseMidiOut(out_)) {
-    // All notes are off: nothing is sounding, so nothing is shown held.
-    ForgetSoundingNotes(live_);
-    keyboard_.ShowAllReleased();
+void MainWindow::CheckItem(int32_t command, bool checked) {
+  if (QAction* action = MenuAction(command)) action->setChecked(checked);
+}
+
+void MainWindow::EnableItem(int32_t command, bool enabled) {
+  if (QAction* action = MenuAction(command)) action->setEnabled(enabled);
+}
+
+void MainWindow::EnableButton(int32_t id, bool enabled) {
+  if (QPushButton* button = Button(id)) button->setEnabled(enabled);
+}
+
+void MainWindow::SetCaption(const std::string& caption) {
+  setWindowTitle(QString::fromStdString(caption));
+}
+
+void MainWindow::Repaint() { client_->update(); }
+
+MessageAnswer MainWindow::ShowMessage(MessageIcon icon, const char* caption,
+                                      const MessageText& text, MessageButtons buttons) {
+  return messages_.Show(this, icon, Text(caption), Filled(text), buttons);
+}
+
+std::optional<ChosenFile> MainWindow::AskFileName(const FileRequest& request) {
+  return messages_.AskFileName(this, request);
+}
+
+void MainWindow::Beep() { QApplication::beep(); }
+
+void MainWindow::StartTimer(int32_t id, uint32_t milliseconds) {
+  QTimer*& timer = timers_[id];
+  if (!timer) {
+    timer = new QTimer(this);
+    timer->setSingleShot(true);
+    connect(timer, &QTimer::timeout, this, [this, id] { session_->OnTimer(id); });
   }
-  update();
+  timer->start(static_cast<int>(milliseconds));
 }
 
-// ---- Playback hand-overs -----------------------------------------------------
-
-void MainWindow::QueuedSink::PlayEvent(uint64_t generation, uint32_t index) {
-  QMetaObject::invokeMethod(
-      &window_, [w = &window_, generation, index] { w->ReplayHandedOver(generation, index); },
-      Qt::QueuedConnection);
+void MainWindow::KillTimer(int32_t id) {
+  if (QTimer* timer = timers_[id]) timer->stop();
 }
 
-void MainWindow::QueuedSink::EndOfPlayback(uint64_t generation) {
-  QMetaObject::invokeMethod(
-      &window_, [w = &window_, generation] { w->EndOfPlaybackHandedOver(generation); },
-      Qt::QueuedConnection);
-}
-
-bool MainWindow::IsCurrentPlayback(uint64_t generation) const {
-  return playbackCurrent_ && generation == playGeneration_;
-}
-
-void MainWindow::ReplayHandedOver(uint64_t generation, uint32_t index) {
-  // With the output closed the event is lost, but the schedule runs on.
-  if (!IsCurrentPlayback(generation) || !settings_.switchOpen) return;
-  if (!playing_ || index >= playing_->size()) return;
-  const PerformanceEvent& e = (*playing_)[index];
-  PlayContext ctx = Context();
-  ReplayEvent(live_, ctx, e.message, e.keyData, e.octaveShift);
-}
-
-void MainWindow::EndOfPlaybackHandedOver(uint64_t generation) {
-  if (IsCurrentPlayback(generation)) OnCommand(IDM_END_PLAY);
-}
-
-// ---- Layout and painting ----------------------------------------------------
-
-void MainWindow::resizeEvent(QResizeEvent* event) {
-  layout_ = ComputeLayout(width(), height(), charWidth_, charHeight_);
-  keyboard_.SetOrigin(layout_.keyboardOrigin);
-  for (int i = 0; i < kButtonCount; ++i) {
-    const PixelRect& r = layout_.buttons[i];
-    buttons_[i]->setGeometry(r.x, r.y, r.width, r.height);
+void MainWindow::ShowHelp(const char* topic) {
+  // The help window is made on first use; when its pages cannot be had, Help
+  // stays silent for the rest of the run.
+  if (helpGivenUp_) return;
+  if (!help_) {
+    auto help = std::make_unique<HelpWindow>();
+    if (!help->Load(Text(topic))) {
+      helpGivenUp_ = true;
+      return;
+    }
+    help_ = std::move(help);
   }
-  QWidget::resizeEvent(event);
+  help_->show();
+  help_->raise();
+  help_->activateWindow();
 }
 
-void MainWindow::paintEvent(QPaintEvent* event) {
-  QPainter painter(this);
-  painter.fillRect(event->rect(), kBackgroundColour);
-  keyboard_.PaintKeyboard(painter, event->rect());
-  // The status lines, the instrument picture, the key signature and the
-  // scroll-bar labels are painted after the keyboard, over the background.
+void MainWindow::ShowAbout() {
+  AboutBox box(this);
+  box.exec();
+}
+
+void MainWindow::Post(std::function<void()> work) {
+  QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
 }
 
 }  // namespace tangrel

@@ -1,123 +1,89 @@
-// The main window: owns the playing settings, the MIDI output, the live and
-// recorded performance and the playback scheduler, and turns Qt's key, mouse,
-// focus and button events into the engine's operations.
+// The main window: the menu bar, the client area and the Qt side of the
+// session's Screen (check marks, grey states, caption, boxes, dialogs, timers,
+// help and About). Every menu item, toolbar button, push button and
+// accelerator reaches the session's one dispatcher by its command id.
 #pragma once
 
-#include <QColor>
-#include <QWidget>
-#include <array>
-#include <cstdint>
-#include <vector>
+#include <QMainWindow>
+#include <QPointer>
+#include <map>
+#include <memory>
 
-#include "engine/LivePlaying.h"
-#include "engine/MidiOut.h"
-#include "engine/SessionSettings.h"
-#include "recording/EventList.h"
-#include "recording/PlaybackScheduler.h"
-#include "ui/EnableSets.h"
-#include "ui/KeyboardView.h"
-#include "ui/Layout.h"
+#include "engine/MidiDevices.h"
+#include "session/Session.h"
+#include "ui/ClientView.h"
 #include "ui/Messages.h"
+#include "ui/Pictures.h"
 
+class QAction;
 class QPushButton;
+class QScrollBar;
+class QTimer;
+class QToolBar;
 
 namespace tangrel {
 
-constexpr QColor kBackgroundColour{20, 100, 20};
+class HelpWindow;
 
-class MainWindow : public QWidget {
+class MainWindow : public QMainWindow, public Screen {
   Q_OBJECT
 
  public:
-  // `devices` and `messages` outlive the window.
-  MainWindow(MidiDevices& devices, Messages& messages, QWidget* parent = nullptr);
+  // `devices`, `messages` and `pictures` outlive the window.
+  MainWindow(MidiDevices& devices, Messages& messages, const Pictures& pictures,
+             QWidget* parent = nullptr);
   ~MainWindow() override;
 
-  // The open at creation: the device chosen by the device list, with the
-  // program change on the track channel only. Failure leaves the output
-  // closed after a warning.
-  void OpenOutputAtStart();
+  // The window's creation: menus, the output opened, the command line's file
+  // loaded. False when there is no MIDI output device (the box was shown).
+  bool Create(const std::string& commandLine);
 
-  // The one command dispatcher: menu items, buttons, the scheduler and the
-  // program itself all come here.
-  void OnCommand(int id);
+  // The one command dispatcher; 1 for a save that wrote the file.
+  int OnCommand(int32_t id) { return session_->OnCommand(id); }
+  // The desktop session ends: false when the user keeps the window.
+  bool QueryEndSession() { return session_->QueryClose(); }
 
-  const SessionSettings& Settings() const { return settings_; }
-  const KeyboardView& Keyboard() const { return keyboard_; }
-  const EventList& Events() const { return events_; }
-  bool Modified() const { return modified_; }
-  int CharWidth() const { return charWidth_; }
-  int CharHeight() const { return charHeight_; }
-  // The push button carrying a command id (IDM_RECORD .. IDM_END_PLAY).
-  QPushButton* Button(int id) const;
+  Session& GetSession() { return *session_; }
+  const SessionSettings& Settings() const { return session_->Settings(); }
+  ClientView* Client() const { return client_; }
+  const KeyboardView& Keyboard() const { return client_->Keyboard(); }
+  QPushButton* Button(int32_t id) const { return client_->Button(id); }
+  QScrollBar* ScrollBar(int32_t id) const { return client_->ScrollBar(id); }
+  QToolBar* ToolBar() const { return client_->ToolBar(); }
+  // The menu item carrying a command, inside submenus too; null if none.
+  QAction* MenuAction(int32_t command) const;
+  HelpWindow* Help() const;
+
+  // Screen
+  void SetMenuBar(const std::vector<MenuItem>& bar) override;
+  void CheckItem(int32_t command, bool checked) override;
+  void EnableItem(int32_t command, bool enabled) override;
+  void EnableButton(int32_t id, bool enabled) override;
+  void SetCaption(const std::string& caption) override;
+  void Repaint() override;
+  MessageAnswer ShowMessage(MessageIcon icon, const char* caption, const MessageText& text,
+                            MessageButtons buttons) override;
+  std::optional<ChosenFile> AskFileName(const FileRequest& request) override;
+  void Beep() override;
+  void StartTimer(int32_t id, uint32_t milliseconds) override;
+  void KillTimer(int32_t id) override;
+  void ShowHelp(const char* topic) override;
+  void ShowAbout() override;
+  void Post(std::function<void()> work) override;
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
-  void keyReleaseEvent(QKeyEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
-  // Hands the scheduler's events to the UI thread through the event queue.
-  class QueuedSink : public PlaybackSink {
-   public:
-    explicit QueuedSink(MainWindow& window) : window_(window) {}
-    void PlayEvent(uint64_t generation, uint32_t index) override;
-    void EndOfPlayback(uint64_t generation) override;
+  void AddAccelerators();
 
-   private:
-    MainWindow& window_;
-  };
-
-  PlayContext Context() { return PlayContext{out_, events_, &keyboard_}; }
-  void MeasureCharacterCell();
-  void CreateButtons();
-  void UpdateTitle(const QString& name);
-
-  // A key message, played only while the output is open.
-  void HandleKey(uint32_t message, uint32_t keyData, Modifiers modifiers);
-  void Escape();
-
-  // Commands.
-  void SelectMode(int id);
-  bool RequireOpenSwitch();
-  void Record();
-  void FinishRecord();
-  void Play(bool circle);
-  void EndPlay();
-  void OpenSwitch();
-  void CloseSwitch();
-  void ApplyEnableSet(EnableSet set);
-
-  // Playback hand-overs, on the UI thread.
-  bool IsCurrentPlayback(uint64_t generation) const;
-  void ReplayHandedOver(uint64_t generation, uint32_t index);
-  void EndOfPlaybackHandedOver(uint64_t generation);
-
-  MidiDevices& devices_;
   Messages& messages_;
-  SessionSettings settings_;
-  MidiOut out_;
-  std::vector<DeviceMenuItem> deviceItems_;  // the Device menu's entries
-  LiveState live_;
-  bool modified_ = false;
-  EventList events_;
-  PlaybackCopy copy_;
-  PlaybackEvents playing_;   // the copy the running playback reads
-  uint64_t playGeneration_ = 0;
-  bool playbackCurrent_ = false;  // hand-overs of playGeneration_ are replayed
-  QueuedSink sink_{*this};
-  PlaybackScheduler scheduler_{sink_};
-
-  KeyboardView keyboard_;
-  uint32_t capturedKey_ = kNoCapturedKey;
-  int charWidth_ = 0;
-  int charHeight_ = 0;
-  WindowLayout layout_;
-  std::array<QPushButton*, kButtonCount> buttons_{};
+  ClientView* client_;
+  std::unique_ptr<Session> session_;
+  std::map<int32_t, QAction*> actions_;  // menu items by command
+  std::map<int32_t, QTimer*> timers_;
+  std::unique_ptr<HelpWindow> help_;
+  bool helpGivenUp_ = false;
 };
 
 }  // namespace tangrel

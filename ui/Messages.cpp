@@ -1,7 +1,8 @@
-// The message boxes the program shows.
+// The message boxes and file dialogs the program shows.
 #include "ui/Messages.h"
 
-#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace tangrel {
@@ -30,15 +31,27 @@ MessageAnswer Answer(int button) {
 
 MessageAnswer BoxMessages::Show(QWidget* owner, MessageIcon icon, const QString& caption,
                                 const QString& text, MessageButtons buttons) {
-  // Warnings and errors come with the alert sound; questions and plain notes
-  // are silent.
-  if (icon == MessageIcon::Warning || icon == MessageIcon::Error) QApplication::beep();
   QMessageBox box(BoxIcon(icon), caption, text,
                   buttons == MessageButtons::YesNoCancel
                       ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel
                       : QMessageBox::Ok,
                   owner);
   return Answer(box.exec());
+}
+
+std::optional<ChosenFile> BoxMessages::AskFileName(QWidget* owner, const FileRequest& request) {
+  QFileDialog dialog(owner);
+  // Qt's own dialog matches the filter's "*.TGI" in any case, as users of
+  // the file type expect; desktop dialogs may not.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setNameFilter(QString::fromUtf8(request.filter));
+  dialog.setDefaultSuffix(QString::fromUtf8(request.defaultSuffix));
+  if (!request.startPath.empty()) dialog.selectFile(QString::fromStdString(request.startPath));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  const QString path = dialog.selectedFiles().front();
+  return ChosenFile{path.toStdString(), QFileInfo(path).fileName().toStdString()};
 }
 
 }  // namespace tangrel

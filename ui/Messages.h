@@ -1,16 +1,15 @@
-// Message boxes behind a small interface: the window asks for a box, the
-// program shows a QMessageBox, tests record what would have been shown.
+// Message boxes and file dialogs behind a small interface: the window asks,
+// the program shows a QMessageBox or a QFileDialog, tests answer from a script.
 #pragma once
 
 #include <QString>
+#include <optional>
+
+#include "session/Screen.h"
 
 class QWidget;
 
 namespace tangrel {
-
-enum class MessageIcon { None, Question, Warning, Error };
-enum class MessageButtons { Ok, YesNoCancel };
-enum class MessageAnswer { Ok, Yes, No, Cancel };
 
 class Messages {
  public:
@@ -19,13 +18,16 @@ class Messages {
   virtual MessageAnswer Show(QWidget* owner, MessageIcon icon, const QString& caption,
                              const QString& text,
                              MessageButtons buttons = MessageButtons::Ok) = 0;
+  // The Open or Save As dialog; nothing when it is cancelled.
+  virtual std::optional<ChosenFile> AskFileName(QWidget* owner, const FileRequest& request) = 0;
 };
 
-// QMessageBox, with the system's alert sound before warning and error boxes.
+// QMessageBox and QFileDialog.
 class BoxMessages : public Messages {
  public:
   MessageAnswer Show(QWidget* owner, MessageIcon icon, const QString& caption,
                      const QString& text, MessageButtons buttons) override;
+  std::optional<ChosenFile> AskFileName(QWidget* owner, const FileRequest& request) override;
 };
 
 }  // namespace tangrel

@@ -1,8 +1,14 @@
-// Start-up and the main loop.
+// Start-up, the splash and the main loop.
 #include "ui/Startup.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QFont>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSessionManager>
+#include <QSplashScreen>
+#include <QTimer>
 
 #include "ui/SignalQuit.h"
 
@@ -13,21 +19,50 @@ void InstallFontSubstitutions() {
                             QStringLiteral("Liberation Serif"));
 }
 
-std::unique_ptr<MainWindow> CreateMainWindow(MidiDevices& devices, Messages& messages) {
-  if (devices.DeviceCount() == 0) {
-    messages.Show(nullptr, MessageIcon::Error, QStringLiteral("TG"),
-                  QStringLiteral("No MIDI output devices!"));
-    return nullptr;
+std::string CommandLineOf(int argc, char** argv) {
+  std::string line;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) line += ' ';
+    line += argv[i];
   }
-  auto window = std::make_unique<MainWindow>(devices, messages);
-  window->OpenOutputAtStart();
+  return line;
+}
+
+void ShowSplash(int milliseconds, const std::function<void()>& whileShown) {
+  QSplashScreen splash(QPixmap(QStringLiteral(":/splash.png")));
+  splash.setCursor(Qt::WaitCursor);
+  splash.show();
+  splash.repaint();
+  QApplication::processEvents();
+  QEventLoop loop;
+  QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+  if (whileShown) whileShown();
+  loop.exec();
+}
+
+std::unique_ptr<MainWindow> CreateMainWindow(MidiDevices& devices, Messages& messages,
+                                             const Pictures& pictures,
+                                             const std::string& commandLine) {
+  auto window = std::make_unique<MainWindow>(devices, messages, pictures);
+  if (!window->Create(commandLine)) return nullptr;
   return window;
 }
 
-int RunTangrel(QApplication& app, MidiDevices& devices, Messages& messages) {
-  std::unique_ptr<MainWindow> window = CreateMainWindow(devices, messages);
+int RunTangrel(QApplication& app, MidiDevices& devices, Messages& messages,
+               const StartOptions& options) {
+  ShowSplash(options.splashMilliseconds);
+  const Pictures pictures = LoadPictures();
+  std::unique_ptr<MainWindow> window =
+      CreateMainWindow(devices, messages, pictures, options.commandLine);
   if (!window) return 0;
+  // Without a window manager nothing else would size the window.
+  window->setGeometry(QGuiApplication::primaryScreen()->geometry());
   window->showMaximized();
+  // The desktop session is ending: an unsaved take is asked about first.
+  QObject::connect(&app, &QGuiApplication::commitDataRequest, window.get(),
+                   [w = window.get()](QSessionManager& manager) {
+                     if (manager.allowsInteraction() && !w->QueryEndSession()) manager.cancel();
+                   });
   QuitOnTerminationSignals(&app);
   return app.exec();
 }

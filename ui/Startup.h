@@ -3,25 +3,45 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "engine/MidiDevices.h"
 #include "ui/MainWindow.h"
 #include "ui/Messages.h"
+#include "ui/Pictures.h"
 
 class QApplication;
 
 namespace tangrel {
 
+constexpr int kSplashMilliseconds = 5000;
+
 // Font names the program asks for that this system provides under another
 // name ("Times New Roman" is Liberation Serif on Linux).
 void InstallFontSubstitutions();
 
-// The main window with its output opened, or nothing when there is no MIDI
-// output device at all (the error box has then been shown).
-std::unique_ptr<MainWindow> CreateMainWindow(MidiDevices& devices, Messages& messages);
+// The program's arguments joined by single blanks: the path of a performance
+// file to load at start, taken whole.
+std::string CommandLineOf(int argc, char** argv);
 
-// Creates and shows the main window and runs the event loop; the exit code.
-// With no device the program ends at once with 0.
-int RunTangrel(QApplication& app, MidiDevices& devices, Messages& messages);
+// Shows the splash picture, centred, for `milliseconds`; `whileShown` runs
+// once the picture is up (sounds can load meanwhile).
+void ShowSplash(int milliseconds, const std::function<void()>& whileShown = {});
+
+// The main window made and its output opened, or nothing when there is no
+// MIDI output device at all (the error box has then been shown).
+std::unique_ptr<MainWindow> CreateMainWindow(MidiDevices& devices, Messages& messages,
+                                             const Pictures& pictures,
+                                             const std::string& commandLine = {});
+
+struct StartOptions {
+  std::string commandLine;
+  int splashMilliseconds = kSplashMilliseconds;
+};
+
+// The splash, then the main window filling the screen, then the event loop;
+// the exit code. With no device the program ends with 0 after the splash.
+int RunTangrel(QApplication& app, MidiDevices& devices, Messages& messages,
+               const StartOptions& options);
 
 }  // namespace tangrel

@@ -106,7 +106,7 @@ TEST_F(PlayUnderX, TypedKeysSoundTheirNotesThroughTheBuiltInSynthesizer) {
   const int logFd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   app_ = Spawn({TANGREL_APP_PATH},
                {"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb", "TANGREL_AUDIO_DRIVER=file",
-                "TANGREL_AUDIO_FILE=" + wav},
+                "TANGREL_AUDIO_FILE=" + wav, "TANGREL_SPLASH_MS=0"},
                logFd, logFd);
   close(logFd);
   std::string window;

@@ -32,7 +32,12 @@ class RecordedMessages : public Messages {
     shown.push_back({icon, caption, text, buttons});
     return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
   }
+  std::optional<ChosenFile> AskFileName(QWidget*, const FileRequest& request) override {
+    requests.push_back(request);
+    return std::nullopt;
+  }
   std::vector<ShownMessage> shown;
+  std::vector<FileRequest> requests;
 };
 
 // Set-1 scan codes of the keys the tests play.
@@ -52,7 +57,7 @@ struct Harness {
     auto owned = std::make_unique<CaptureDevice>("Capture", opens);
     device = owned.get();
     devices.Add(std::move(owned));
-    window = CreateMainWindow(devices, messages);
+    window = CreateMainWindow(devices, messages, pictures);
     window->resize(800, 600);
     window->show();
     QApplication::processEvents();
@@ -63,7 +68,7 @@ struct Harness {
            bool autoRepeat = false, int qtKey = 0) {
     QKeyEvent event(type, qtKey, modifiers, scanCode + kNativeOffset, 0, 0, QString(),
                     autoRepeat);
-    QApplication::sendEvent(window.get(), &event);
+    QApplication::sendEvent(window->Client(), &event);
   }
   void Press(uint32_t scanCode, Qt::KeyboardModifiers modifiers = {}) {
     Key(QEvent::KeyPress, scanCode, modifiers);
@@ -73,9 +78,9 @@ struct Harness {
   }
   void Mouse(QEvent::Type type, QPoint at, Qt::KeyboardModifiers modifiers = {}) {
     const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
-    QMouseEvent event(type, QPointF(at), window->mapToGlobal(QPointF(at)), Qt::LeftButton, held,
-                      modifiers);
-    QApplication::sendEvent(window.get(), &event);
+    QMouseEvent event(type, QPointF(at), window->Client()->mapToGlobal(QPointF(at)),
+                      Qt::LeftButton, held, modifiers);
+    QApplication::sendEvent(window->Client(), &event);
   }
 
   std::vector<uint32_t> Words() const { return device->Words(); }
@@ -84,7 +89,7 @@ struct Harness {
   // of the label, clear of the dots.
   QColor CapColour(uint32_t scanCode) const {
     const QRect cell = window->Keyboard().CellRect(scanCode);
-    return window->grab().toImage().pixelColor(cell.x() + 5, cell.y() + 20);
+    return window->Client()->grab().toImage().pixelColor(cell.x() + 5, cell.y() + 20);
   }
   // The same pixel of a cap in the key-cap strip: 0 white, 1 blue, 2 red, 3 green.
   static QColor StripColour(int cap) {
@@ -95,6 +100,7 @@ struct Harness {
   DeviceSet devices;
   CaptureDevice* device = nullptr;
   RecordedMessages messages;
+  Pictures pictures = LoadPictures();
   std::unique_ptr<MainWindow> window;
 };
 

@@ -9,8 +9,9 @@ namespace {
 TEST(Startup, NoDeviceShowsTheErrorBoxAndEndsWithCodeZero) {
   DeviceSet none;
   RecordedMessages messages;
-  EXPECT_EQ(CreateMainWindow(none, messages), nullptr);
-  EXPECT_EQ(RunTangrel(*qApp, none, messages), 0);  // returns without running the loop
+  const Pictures pictures = LoadPictures();
+  EXPECT_EQ(CreateMainWindow(none, messages, pictures), nullptr);
+  EXPECT_EQ(RunTangrel(*qApp, none, messages, {"", 0}), 0);  // returns without running the loop
   ASSERT_EQ(messages.shown.size(), 2u);
   EXPECT_EQ(messages.shown[0].icon, MessageIcon::Error);
   EXPECT_EQ(messages.shown[0].caption, QStringLiteral("TG"));
@@ -29,7 +30,7 @@ TEST(Startup, TheFirstDeviceOpensWithTheProgramChangeOnTheTrackChannelOnly) {
   CaptureDevice* device = owned.get();
   devices.Add(std::move(owned));
   RecordedMessages messages;
-  auto window = CreateMainWindow(devices, messages);
+  auto window = CreateMainWindow(devices, messages, h.pictures);
   EXPECT_EQ(device->Words(), (std::vector<uint32_t>{0x000000C0u}));
 }
 

@@ -6,7 +6,7 @@
 #include <QFocusEvent>
 
 #include "WindowHarness.h"
-#include "ui/CommandIds.h"
+#include "session/CommandIds.h"
 
 namespace tangrel::test {
 namespace {
@@ -45,7 +45,7 @@ TEST(WindowKeys, RowsAndTheKeypadSlashPlayTheirNotes) {
   }
   constexpr uint32_t kNativeKeypadSlash = 98 + kNativeOffset;  // extended: scan 53 with bit 24
   QKeyEvent press(QEvent::KeyPress, Qt::Key_Slash, Qt::KeypadModifier, kNativeKeypadSlash, 0, 0);
-  QApplication::sendEvent(h.window.get(), &press);
+  QApplication::sendEvent(h.window->Client(), &press);
   EXPECT_EQ(h.Words(), (std::vector<uint32_t>{NoteOn(72), NoteOff(72), NoteOn(61), NoteOff(61),
                                               NoteOn(76), NoteOff(76), NoteOn(76)}));
 }
@@ -98,7 +98,7 @@ TEST(WindowKeys, LosingTheFocusReleasesHeldKeys) {
   h.Press(kScanA, Qt::ShiftModifier);
   h.Press(kScanS);
   QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
-  QApplication::sendEvent(h.window.get(), &out);
+  QApplication::sendEvent(h.window->Client(), &out);
   const auto words = h.Words();
   ASSERT_EQ(words.size(), 4u);
   EXPECT_EQ((std::vector<uint32_t>(words.begin() + 2, words.end())),
@@ -131,7 +131,7 @@ TEST(WindowKeys, ARepaintKeepsHeldKeysColoured) {
   h.Press(kScanA, Qt::ControlModifier);
   h.window->resize(900, 700);  // moves the keyboard and repaints everything
   QApplication::processEvents();
-  EXPECT_EQ(h.window->Keyboard().Origin(), KeyboardOrigin(900, 700, h.window->CharHeight()));
+  EXPECT_EQ(h.window->Keyboard().Origin(), KeyboardOrigin(h.window->Client()->width(), h.window->Client()->height(), h.window->Client()->CharHeight()));
   EXPECT_EQ(h.CapColour(kScanA), Harness::StripColour(kGreen));
   EXPECT_EQ(h.CapColour(kScanS), Harness::StripColour(kWhite));
 }
@@ -165,16 +165,16 @@ TEST(WindowKeys, ClosingTheOutputShowsAllKeysWhiteAndSilencesTheKeyboard) {
 TEST(WindowLook, TitleBackgroundCellAndKeyboardPlace) {
   Harness h;
   EXPECT_EQ(h.window->windowTitle(), QStringLiteral("Tangrel - [Untitle]"));
-  const QFontMetrics metrics(h.window->font());
-  EXPECT_EQ(h.window->CharWidth(), metrics.horizontalAdvance(QLatin1Char('M')));
-  EXPECT_EQ(h.window->CharHeight(), metrics.height());
-  EXPECT_EQ(h.window->Keyboard().Origin(), KeyboardOrigin(800, 600, h.window->CharHeight()));
+  const QFontMetrics metrics(h.window->Client()->font());
+  EXPECT_EQ(h.window->Client()->CharWidth(), metrics.horizontalAdvance(QLatin1Char('M')));
+  EXPECT_EQ(h.window->Client()->CharHeight(), metrics.height());
+  EXPECT_EQ(h.window->Keyboard().Origin(), KeyboardOrigin(h.window->Client()->width(), h.window->Client()->height(), h.window->Client()->CharHeight()));
 
   h.Press(kScanQ);
   h.Press(kScanS);
   h.Press(kScanK, Qt::ShiftModifier);  // joins the plain chord: still blue
-  const QImage shot = h.window->grab().toImage();
-  EXPECT_EQ(shot.pixelColor(2, 2), QColor(20, 100, 20));
+  const QImage shot = h.window->Client()->grab().toImage();
+  EXPECT_EQ(shot.pixelColor(2, shot.height() / 2), QColor(20, 100, 20));
   EXPECT_EQ(h.CapColour(kScanK), Harness::StripColour(kBlue));
   // The label and the octave dots are black on the cap: Q (octave 3) has two
   // dots below its label, K (octave 6) one above.

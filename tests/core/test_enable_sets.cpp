@@ -1,8 +1,8 @@
 // The rules the enable sets keep.
 #include <gtest/gtest.h>
 
-#include "ui/CommandIds.h"
-#include "ui/EnableSets.h"
+#include "session/CommandIds.h"
+#include "session/EnableSets.h"
 
 namespace tangrel {
 namespace {

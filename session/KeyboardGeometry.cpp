@@ -1,5 +1,5 @@
 // Keyboard origin, key cells and the mouse hit-test.
-#include "ui/KeyboardGeometry.h"
+#include "session/KeyboardGeometry.h"
 
 #include <algorithm>
 

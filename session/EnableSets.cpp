@@ -1,7 +1,7 @@
 // The enable sets as data.
-#include "ui/EnableSets.h"
+#include "session/EnableSets.h"
 
-#include "ui/CommandIds.h"
+#include "session/CommandIds.h"
 
 namespace tangrel {
 

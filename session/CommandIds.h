@@ -1,10 +1,11 @@
 // Every action of the program is a command with one of these numbers: menu
 // items, accelerators, toolbar and push buttons, and the program itself all
-// go through MainWindow::OnCommand.
+// go through the session's one dispatcher, Session::OnCommand.
 #pragma once
 
 #include <cstdint>
 
+#include "engine/KeyMap.h"   // the mode ids
 #include "engine/MidiOut.h"  // IDM_DEVICE_MAPPER, IDM_DEVICE_BASE
 
 namespace tangrel {
@@ -26,8 +27,8 @@ constexpr int32_t IDM_END_PLAY = 1287;
 constexpr int32_t IDM_SAVE = 1288;
 constexpr int32_t IDM_SAVE_AS = 1289;
 constexpr int32_t IDM_LOAD = 1296;
-constexpr int32_t IDM_MODE_FIRST = 1297;  // " C Major"; the modes run to 1332
-constexpr int32_t IDM_MODE_LAST = 1332;
+constexpr int32_t IDM_MODE_FIRST = kFirstModeId;  // " C Major"
+constexpr int32_t IDM_MODE_LAST = kLastModeId;
 constexpr int32_t IDM_BOURDON = 1333;
 
 // The push buttons carry their commands as control ids.
@@ -36,7 +37,6 @@ constexpr int32_t IDC_END_PLAY = IDM_END_PLAY;
 constexpr int32_t IDC_VELOCITY = 1344;
 constexpr int32_t IDC_PITCHBEND = 1345;
 
-constexpr int32_t IDT_AUTOPLAY = 1;
-constexpr uint32_t WM_PLAY_EVENT = 1024 + 1;  // WM_USER + 1
+constexpr int32_t IDT_AUTOPLAY = 1;  // Play, half a second after a start-up load
 
 }  // namespace tangrel

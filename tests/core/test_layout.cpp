@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/KeyMap.h"
-#include "ui/KeyboardGeometry.h"
-#include "ui/Layout.h"
+#include "session/KeyboardGeometry.h"
+#include "session/Layout.h"
 
 namespace tangrel {
 namespace {

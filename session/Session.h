@@ -1,0 +1,180 @@
+// The program's state and commands, without Qt: the playing settings, the
+// current file, the recorded take and its playback, the one command
+// dispatcher with its enable sets, the save prompt, the start-up load, the
+// keys, the mouse on the on-screen keyboard and the two scroll bars. It talks
+// to the screen through the Screen interface only.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/LivePlaying.h"
+#include "engine/MidiOut.h"
+#include "engine/SessionSettings.h"
+#include "files/PerformanceFile.h"
+#include "recording/EventList.h"
+#include "recording/PlaybackScheduler.h"
+#include "session/EnableSets.h"
+#include "session/Layout.h"
+#include "session/MenuBar.h"
+#include "session/Screen.h"
+
+namespace tangrel {
+
+struct MainWindowState {
+  std::string commandLine;       // the file named at start, taken whole
+  std::string currentFilePath;   // what Save writes and Load read
+  std::string currentFileTitle;  // empty: untitled; shown in the caption
+  std::string midiExportPath;    // the export keeps its own last choice
+  std::string midiExportTitle;
+  bool modified = false;         // the take has not been saved
+};
+
+// Scroll codes of a vertical scroll bar.
+enum ScrollCode : int32_t {
+  SB_LINEUP = 0,
+  SB_LINEDOWN = 1,
+  SB_PAGEUP = 2,
+  SB_PAGEDOWN = 3,
+  SB_THUMBPOSITION = 4,
+  SB_THUMBTRACK = 5,
+  SB_TOP = 6,
+  SB_BOTTOM = 7,
+  SB_ENDSCROLL = 8,
+};
+
+struct ScrollRange {
+  int32_t minimum;
+  int32_t maximum;
+};
+
+constexpr uint32_t kAutoPlayDelayMs = 500;
+constexpr const char* kHelpTopic = "default.htm";
+constexpr const char* kHintText =
+    "1 Press Shift(Ctrl) to rise(fall) 8 musical scale when play music。 "
+    "2 Please press Esc when Voice is out of the way";
+
+class Session {
+ public:
+  // `devices`, `screen` and `keys` (may be null) outlive the session. The
+  // character cell is the layout's unit.
+  Session(MidiDevices& devices, Screen& screen, KeyView* keys, int charWidth, int charHeight);
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // The window's creation: false, after the "No MIDI output devices!" box,
+  // when there is no device. Otherwise the output is opened and a file named
+  // on the command line is loaded, with Play armed half a second later.
+  bool Create(const std::string& commandLine);
+  // Closing the window, or the desktop session ending: false when the user
+  // keeps the window (Cancel, or a Yes whose save did not happen).
+  bool QueryClose();
+  // The window goes: playback stopped, the output closed.
+  void Destroy();
+
+  // The one dispatcher of menu items, accelerators, buttons and the program's
+  // own commands. 1 for a Save or Save As that wrote the file, else 0.
+  int OnCommand(int32_t id);
+  void OnTimer(int32_t id);
+
+  // A key message with the modifiers of its event. Keys with Alt held belong
+  // to the menus and are not played.
+  void Key(uint32_t message, uint32_t keyData, Modifiers modifiers, bool altHeld = false);
+  // The window lost the keyboard: keys still held are released.
+  void FocusLost();
+  void MousePress(int x, int y, Modifiers modifiers);
+  void MouseRelease(Modifiers modifiers);
+
+  // The clock that times recorded events (the steady clock unless replaced).
+  void SetRecordingClock(MillisecondClock clock) { events_.clock = std::move(clock); }
+
+  void Resize(int clientWidth, int clientHeight);
+  // A scroll bar's scroll code and thumb position; returns where its thumb
+  // now stands.
+  int32_t Scroll(int32_t barId, int32_t code, int32_t position);
+  int32_t ScrollPosition(int32_t barId) const;
+  static ScrollRange ScrollRangeOf(int32_t barId);
+
+  const SessionSettings& Settings() const { return settings_; }
+  const MainWindowState& State() const { return state_; }
+  const EventList& Events() const { return events_; }
+  const WindowLayout& Layout() const { return layout_; }
+  int CharWidth() const { return charWidth_; }
+  int CharHeight() const { return charHeight_; }
+  bool PlaybackRunning() const { return scheduler_.Running(); }
+
+  // What the status lines, the picture and the key-signature line show.
+  std::string SwitchText() const;
+  std::string DeviceText() const;
+  std::string TrackText() const;
+  std::string SignatureText() const;  // empty for a mode without a signature
+  int PictureIndex() const;
+
+ private:
+  class PostingSink : public PlaybackSink {
+   public:
+    explicit PostingSink(Session& session) : session_(session) {}
+    void PlayEvent(uint64_t generation, uint32_t index) override;
+    void EndOfPlayback(uint64_t generation) override;
+
+   private:
+    Session& session_;
+  };
+
+  PlayContext Context() { return PlayContext{out_, events_, keys_}; }
+  void UpdateTitle(const std::string& name);
+  void ApplyEnableSet(EnableSet set);
+  void MoveCheck(int32_t from, int32_t to);
+  void ShowFileWarning(const char* format, const std::string& name);
+  void ShowOpenFailure();
+  bool RequireOpenSwitch();
+  MessageAnswer AskSaveChanges();
+  void StartUpLoad();
+  void TakeLoaded(LoadedPerformance& loaded, const AcceptedPerformance& accepted);
+
+  void SelectMode(int32_t id);
+  void Record();
+  void FinishRecord();
+  void Play(bool circle);
+  void EndPlay();
+  int Save();
+  int SaveAs();
+  int WriteCurrentFile();
+  void Load();
+  void ExportMidi();
+  void ToggleBourdon();
+  void OpenSwitch();
+  void CloseSwitch();
+  void SelectDevice(int32_t id);
+  void SelectTrack(int32_t id);
+  void SelectInstrument(int32_t id);
+  void SendProgramToTrackAndBourdon();
+
+  bool IsCurrentPlayback(uint64_t generation) const;
+  void ReplayHandedOver(uint64_t generation, uint32_t index);
+  void EndOfPlaybackHandedOver(uint64_t generation);
+
+  MidiDevices& devices_;
+  Screen& screen_;
+  KeyView* keys_;
+  SessionSettings settings_;
+  MainWindowState state_;
+  MidiOut out_;
+  LiveState live_;
+  EventList events_;
+  PlaybackCopy copy_;
+  PlaybackEvents playing_;  // the copy the running playback reads
+  uint64_t playGeneration_ = 0;
+  bool playbackCurrent_ = false;  // hand-overs of playGeneration_ are replayed
+  PostingSink sink_{*this};
+  PlaybackScheduler scheduler_{sink_};
+  uint32_t capturedKey_ = kNoCapturedKey;
+  int charWidth_;
+  int charHeight_;
+  WindowLayout layout_;
+  int32_t pitchBendPosition_ = 8192;
+};
+
+}  // namespace tangrel

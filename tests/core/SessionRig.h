@@ -1,0 +1,162 @@
+// A session on a capture device with a scripted screen: the menu bar and the
+// buttons as the session left them, every box and dialog answered from a
+// script, timers and hand-overs run when the test says so.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "engine/CaptureDevice.h"
+#include "session/CommandIds.h"
+#include "session/Session.h"
+
+namespace tangrel::testing {
+
+struct ShownBox {
+  MessageIcon icon;
+  std::string caption;
+  std::string text;  // filled
+  MessageButtons buttons;
+};
+
+class ScriptedScreen : public Screen {
+ public:
+  void SetMenuBar(const std::vector<MenuItem>& bar) override { menu = bar; }
+  void CheckItem(int32_t command, bool checked) override { Item(command).checked = checked; }
+  void EnableItem(int32_t command, bool enabled) override { Item(command).grayed = !enabled; }
+  void EnableButton(int32_t id, bool enabled) override { buttons[id] = enabled; }
+  void SetCaption(const std::string& text) override { caption = text; }
+  void Repaint() override { ++repaints; }
+  MessageAnswer ShowMessage(MessageIcon icon, const char* boxCaption, const MessageText& text,
+                            MessageButtons kind) override {
+    std::string filled = text.format;
+    if (auto at = filled.find("%s"); at != std::string::npos) filled.replace(at, 2, text.argument);
+    boxes.push_back({icon, boxCaption, filled, kind});
+    if (kind == MessageButtons::Ok) return MessageAnswer::Ok;
+    EXPECT_FALSE(answers.empty()) << "unexpected question: " << filled;
+    if (answers.empty()) return MessageAnswer::Cancel;
+    const MessageAnswer a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  std::optional<ChosenFile> AskFileName(const FileRequest& request) override {
+    requests.push_back(request);
+    EXPECT_FALSE(files.empty()) << "unexpected file dialog";
+    if (files.empty()) return std::nullopt;
+    auto chosen = files.front();
+    files.pop_front();
+    return chosen;
+  }
+  void Beep() override { ++beeps; }
+  void StartTimer(int32_t id, uint32_t ms) override { timers[id] = ms; }
+  void KillTimer(int32_t id) override { timers.erase(id); }
+  void ShowHelp(const char* topic) override { help.push_back(topic); }
+  void ShowAbout() override { ++abouts; }
+  void Post(std::function<void()> work) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    posted.push_back(std::move(work));
+  }
+
+  MenuItem& Item(int32_t command) {
+    auto* item = const_cast<MenuItem*>(FindMenuItem(menu, command));
+    if (!item) {
+      ADD_FAILURE() << "no menu item " << command;
+      static MenuItem none;
+      return none;
+    }
+    return *item;
+  }
+  bool Checked(int32_t command) { return Item(command).checked; }
+  bool Enabled(int32_t command) { return !Item(command).grayed; }
+  // Runs what the playback thread handed over so far.
+  void RunPosted() {
+    for (;;) {
+      std::function<void()> work;
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (posted.empty()) return;
+        work = std::move(posted.front());
+        posted.pop_front();
+      }
+      work();
+    }
+  }
+
+  std::vector<MenuItem> menu;
+  std::map<int32_t, bool> buttons;
+  std::string caption;
+  int repaints = 0;
+  std::vector<ShownBox> boxes;
+  std::deque<MessageAnswer> answers;
+  std::vector<FileRequest> requests;
+  std::deque<std::optional<ChosenFile>> files;
+  int beeps = 0;
+  std::map<int32_t, uint32_t> timers;
+  std::vector<std::string> help;
+  int abouts = 0;
+  std::mutex mutex;
+  std::deque<std::function<void()>> posted;
+};
+
+struct SessionRig {
+  explicit SessionRig(bool opens = true, const std::string& commandLine = {}) {
+    auto owned = std::make_unique<CaptureDevice>("Capture", opens);
+    device = owned.get();
+    devices.Add(std::move(owned));
+    session.SetRecordingClock([this] { return now; });
+    session.Resize(800, 600);
+    created = session.Create(commandLine);
+  }
+
+  void Command(int32_t id) { session.OnCommand(id); }
+  void Press(uint32_t scanCode, Modifiers m = {}) {
+    session.Key(WM_KEYDOWN, KeyDataOfScanCode(scanCode) | 1, m);
+  }
+  void Release(uint32_t scanCode, Modifiers m = {}) {
+    session.Key(WM_KEYUP, KeyDataOfScanCode(scanCode) | 1 | kKeyDataReleaseBits, m);
+  }
+  // Records a take of A and S pressed and released, `gap` ms apart.
+  void RecordTake(uint32_t gap = 20) {
+    Command(IDM_RECORD);
+    for (auto [down, key] : {std::pair{true, 30u}, {true, 31u}, {false, 30u}, {false, 31u}}) {
+      now += gap;
+      down ? Press(key) : Release(key);
+    }
+    Command(IDM_END_RECORD);
+  }
+  // Hands over the running playback's events until it ends by itself.
+  bool PlayToTheEnd(int timeoutMs = 5000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < end) {
+      const bool running = session.PlaybackRunning();
+      screen.RunPosted();
+      if (!running) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+  }
+  // Enabled states of the Record menu's items and the buttons, in table order.
+  std::vector<bool> Enables() {
+    std::vector<bool> on;
+    for (const EnableColumn& c : kEnableColumns) {
+      on.push_back(c.kind == ControlKind::Button ? screen.buttons[c.id] : screen.Enabled(c.id));
+    }
+    return on;
+  }
+
+  CaptureDevice* device = nullptr;
+  DeviceSet devices;
+  ScriptedScreen screen;
+  Session session{devices, screen, nullptr, 8, 16};
+  uint32_t now = 1000;
+  bool created = false;
+};
+
+}  // namespace tangrel::testing

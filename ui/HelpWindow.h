@@ -1,0 +1,18 @@
+// The help window: the program's manual, compiled in as HTML pages, in a
+// browser window of its own.
+#pragma once
+
+#include <QTextBrowser>
+
+namespace tangrel {
+
+class HelpWindow : public QTextBrowser {
+  Q_OBJECT
+
+ public:
+  explicit HelpWindow(QWidget* parent = nullptr);
+  // Shows a page of the manual; false when the manual does not have it.
+  bool Load(const QString& topic);
+};
+
+}  // namespace tangrel
