@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -169,6 +171,38 @@ TEST(WindowButtons, AKeyPressedRightAfterAClickPlays) {
   QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, kScanA + kNativeOffset, 0, 0);
   QApplication::sendEvent(QApplication::focusWidget(), &press);
   EXPECT_EQ(h.Words(), (std::vector<uint32_t>{NoteOn(60)}));
+}
+
+}  // namespace
+}  // namespace tangrel::test
+
+namespace tangrel::test {
+namespace {
+
+// With TANGREL_SCREENSHOT_DIR set, saves the window at 800 x 600 and the
+// window with each menu open, for the README.
+TEST(WindowLook, Screenshots) {
+  const QByteArray dir = qgetenv("TANGREL_SCREENSHOT_DIR");
+  if (dir.isEmpty()) GTEST_SKIP() << "TANGREL_SCREENSHOT_DIR not set";
+  WindowHarness h;
+  h.window->resize(800, 600);
+  QApplication::processEvents();
+  const QString folder = QString::fromLocal8Bit(dir);
+  const QImage shot = h.window->grab().toImage();
+  shot.save(folder + QStringLiteral("/window.png"));
+  const auto popups = h.window->menuBar()->actions();
+  for (int i = 0; i < popups.size(); ++i) {
+    QMenu* menu = popups[i]->menu();
+    const QRect title = h.window->menuBar()->actionGeometry(popups[i]);
+    menu->popup(h.window->menuBar()->mapToGlobal(title.bottomLeft()));
+    QApplication::processEvents();
+    QImage composed = shot.copy();
+    QPainter painter(&composed);
+    painter.drawImage(h.window->mapFromGlobal(menu->pos()), menu->grab().toImage());
+    painter.end();
+    composed.save(folder + QStringLiteral("/menu-%1.png").arg(i + 1));
+    menu->hide();
+  }
 }
 
 }  // namespace

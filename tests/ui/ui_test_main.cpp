@@ -6,6 +6,8 @@
 #include "ui/Startup.h"
 
 int main(int argc, char** argv) {
+  // Listing the tests needs an application too, and there may be no display.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   tangrel::InstallFontSubstitutions();
   ::testing::InitGoogleTest(&argc, argv);
