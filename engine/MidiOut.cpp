@@ -82,15 +82,4 @@ bool CloseMidiOut(MidiOut& out) {
   return true;
 }
 
-SelectResult SelectMidiOutDevice(MidiOut& out, int32_t command) {
-  SelectResult result{out.settings->deviceId, false, OpenResult::AlreadyOpen};
-  out.settings->deviceId = command - IDM_DEVICE_BASE;
-  if (out.settings->switchOpen) {
-    CloseMidiOut(out);
-    result.reopened = true;
-    result.reopen = OpenMidiOut(out);
-  }
-  return result;
-}
-
 }  // namespace tangrel

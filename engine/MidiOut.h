@@ -69,13 +69,4 @@ OpenResult OpenMidiOut(MidiOut& out, ProgramChangeTo to = ProgramChangeTo::Track
 // The Close command: all notes off, then close. False when it was not open.
 bool CloseMidiOut(MidiOut& out);
 
-struct SelectResult {
-  int32_t previousDeviceId;
-  bool reopened;  // the output was open and has been closed and reopened
-  OpenResult reopen;
-};
-// A device command 511..767: deviceId = command - 512, and an open output is
-// closed and reopened on it.
-SelectResult SelectMidiOutDevice(MidiOut& out, int32_t command);
-
 }  // namespace tangrel

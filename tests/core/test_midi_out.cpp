@@ -74,20 +74,6 @@ TEST(MidiOut, FailedOpenLeavesTheSwitchClosed) {
   EXPECT_TRUE(rig.Words().empty());
 }
 
-TEST(MidiOut, ReselectingTheOpenDeviceClosesAndReopens) {
-  CaptureRig rig;
-  rig.Open();
-  SelectResult result = SelectMidiOutDevice(rig.out, IDM_DEVICE_BASE + 0);
-  EXPECT_TRUE(result.reopened);
-  EXPECT_EQ(result.reopen, OpenResult::Opened);
-  EXPECT_EQ(rig.device->OpenCount(), 2);
-  EXPECT_EQ(rig.device->CloseCount(), 1);
-  auto words = rig.Words();
-  ASSERT_EQ(words.size(), 18u);  // 16 all notes off, then the program change on track and 15
-  EXPECT_EQ(words[16], 0x00C0u);
-  EXPECT_EQ(words[17], 0x00CFu);
-}
-
 TEST(MidiOut, WithoutMapperTheDeviceMenuStartsWithDeviceZero) {
   CaptureRig rig;
   rig.devices.Add(std::make_unique<CaptureDevice>("Second"));
