@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -14,14 +16,24 @@
 
 #include "files/PerformanceFile.h"
 #include "files/Riff.h"
+#include "tests/support/InChild.h"
 #include "tests/support/TempDir.h"
 
 using namespace tangrel;
+using tangrel::testing::RunInChild;
 using tangrel::testing::TempDir;
 namespace fs = std::filesystem;
 
 namespace {
 
+// The process's address space now, in kB.
+unsigned long AddressSpaceKb() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmSize:", 0) == 0) return std::stoul(line.substr(7));
+  }
+  return 0;
+}
 
 std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -187,12 +199,48 @@ TEST(PerformanceFile, EachMalformedFileGivesItsMessageAndChangesNothing) {
   }
 }
 
-TEST(PerformanceFile, MissingFilesAndFoldersCannotBeOpened) {
+// A load reads what the chunks claim and the file holds, never more, and
+// opens nothing but a regular file: run in a child whose address space may
+// grow by 64 MB only, and which an alarm ends should a load wait.
+TEST(PerformanceFile, LoadsOpenOnlyRegularFilesAndStayWithinWhatTheyHold) {
+  using namespace file_messages;
   TempDir dir;
-  LoadedPerformance loaded;
-  EXPECT_STREQ(LoadPerformanceFile(dir.File("nothing.tgi"), loaded), file_messages::kCannotOpen);
+  auto sparse = [&](const std::string& name, const std::vector<uint8_t>& head, off_t size) {
+    WriteBytes(dir.File(name), head);
+    EXPECT_EQ(truncate(dir.File(name).c_str(), size), 0);
+    return dir.File(name);
+  };
+  ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
   fs::create_directory(dir.File("folder.tgi"));
-  EXPECT_STREQ(LoadPerformanceFile(dir.File("folder.tgi"), loaded), file_messages::kCannotOpen);
+  const struct {
+    std::string path;
+    const char* message;
+  } cases[] = {
+      {dir.File("nothing.tgi"), kCannotOpen},
+      {dir.File("folder.tgi"), kCannotOpen},
+      {dir.File("fifo"), kCannotOpen},  // no writer: opening it must not wait
+      {"/dev/zero", kCannotOpen},
+      {sparse("zeros-2g.tgi", {}, off_t{2} << 30), kNotStandard},
+      {sparse("zeros-40g.tgi", {}, off_t{40} << 30), kNotStandard},
+      // A form claiming 4 GB over a hole: zeros are no chunks to step through.
+      {sparse("hollow.tgi", Cat({Text("RIFF"), Words({0xFFFFFFF0u}), Text("TG  ")}), off_t{2} << 30),
+       kNotStandard},
+  };
+  int failed = RunInChild([&] {
+    rlimit cap{};
+    cap.rlim_cur = cap.rlim_max = AddressSpaceKb() * 1024 + (64ul << 20);
+    if (setrlimit(RLIMIT_AS, &cap) != 0) return 100;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+      LoadedPerformance loaded;
+      const char* message = LoadPerformanceFile(cases[i].path, loaded);
+      if (!message || std::strcmp(message, cases[i].message) != 0) {
+        std::fprintf(stderr, "%s: %s\n", cases[i].path.c_str(), message ? message : "loaded");
+        return static_cast<int>(i + 1);
+      }
+    }
+    return 0;
+  });
+  EXPECT_EQ(failed, 0) << "the case that failed, counted from 1, or 128 + a signal";
 }
 
 TEST(PerformanceFile, ExtraAndOddSizedChunksStillLoad) {
