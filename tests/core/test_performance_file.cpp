@@ -305,6 +305,18 @@ TEST(PerformanceFile, ASaveThatCannotCreateLeavesNothingBehind) {
   EXPECT_EQ(dir.EntryCount(), 1u);
 }
 
+TEST(PerformanceFile, ASaveThroughALinkWritesWhatItNamesEvenWhenMissing) {
+  TempDir dir;
+  auto events = Take(3);
+  ASSERT_EQ(symlink("saved.tgi", dir.File("link.tgi").c_str()), 0);
+  ASSERT_EQ(SavePerformanceFile(events.data(), 3, 1297, 0, dir.File("link.tgi")), nullptr);
+  EXPECT_TRUE(fs::is_symlink(dir.File("link.tgi")));
+  LoadedPerformance loaded;
+  EXPECT_EQ(LoadPerformanceFile(dir.File("saved.tgi"), loaded), nullptr);
+  EXPECT_EQ(loaded.events.size(), 3u);
+  EXPECT_EQ(dir.EntryCount(), 2u);
+}
+
 TEST(PerformanceFile, ASaveThatFailsMidWriteKeepsThePreviousFile) {
   TempDir dir;
   std::string path = dir.File("take.tgi");
