@@ -2,6 +2,8 @@
 // process itself: a memory cap, a signal, a mount namespace, a load that might wait.
 #pragma once
 
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +22,15 @@ inline int RunInChild(const std::function<int()>& body, unsigned seconds = 30) {
   int status = 0;
   if (child < 0 || waitpid(child, &status, 0) != child) return -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Gives this process (a child) a mount namespace of its own: what it mounts
+// there (a tmpfs with device nodes, a folder over /proc) is seen by it and its
+// children alone. Needs root; a child that cannot returns kNoPrivateMounts.
+constexpr int kNoPrivateMounts = 77;
+inline bool EnterPrivateMounts() {
+  return geteuid() == 0 && unshare(CLONE_NEWNS) == 0 &&
+         mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 }
 
 }  // namespace tangrel::testing
