@@ -346,21 +346,19 @@ TEST(PerformanceFile, AnIndependentRiffReaderSeesTheChunks) {
   TempDir dir;
   auto events = Take(5);
   ASSERT_EQ(SavePerformanceFile(events.data(), 5, 1297, 0, dir.File("take.tgi")), nullptr);
-  // Python's chunk module walks the form, descending into the LIST.
+  // A few lines of Python walk the form with struct, descending into the LIST.
   std::string script =
-      "import chunk,io,sys\n"
-      "f=open(sys.argv[1],'rb')\n"
-      "r=chunk.Chunk(f,bigendian=False)\n"
-      "print(r.getname().decode(),r.getsize(),r.read(4).decode())\n"
-      "def walk(stream,depth):\n"
-      "  while True:\n"
-      "    try: c=chunk.Chunk(stream,bigendian=False)\n"
-      "    except EOFError: return\n"
-      "    print(depth+c.getname().decode(),c.getsize())\n"
-      "    if c.getname()==b'LIST':\n"
-      "      c.read(4); walk(io.BytesIO(c.read()),depth+'-')\n"
-      "    c.skip()\n"
-      "walk(r,'')\n";
+      "import struct,sys\n"
+      "b=open(sys.argv[1],'rb').read()\n"
+      "def walk(at,end,depth):\n"
+      "  while at+8<=end:\n"
+      "    name,size=struct.unpack_from('<4sI',b,at)\n"
+      "    print(depth+name.decode(),size)\n"
+      "    if name==b'LIST': walk(at+12,at+8+size,depth+'-')\n"
+      "    at+=8+size+size%2\n"
+      "name,size=struct.unpack_from('<4sI',b,0)\n"
+      "print(name.decode(),size,b[8:12].decode())\n"
+      "walk(12,8+size,'')\n";
   std::string command = "python3 -W ignore -c \"$(cat <<'EOF'\n" + script + "EOF\n)\" " +
                         dir.File("take.tgi") + " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
