@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 #include <mutex>
 #include <vector>
 
@@ -31,7 +32,7 @@ struct PendingName {
 };
 PendingName gPending[8];
 
-extern "C" void RemovePendingNames(int signal) {
+void RemovePendingNames(int signal) {
   for (PendingName& pending : gPending) {
     const int folder = pending.folder.load();
     if (folder >= 0) unlinkat(folder, pending.name, 0);

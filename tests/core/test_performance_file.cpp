@@ -246,7 +246,9 @@ TEST(PerformanceFile, LoadsOpenOnlyRegularFilesAndStayWithinWhatTheyHold) {
 TEST(PerformanceFile, ExtraAndOddSizedChunksStillLoad) {
   auto oddJunk = Chunk("junk", Text("abcde"));  // five bytes and a pad byte
   auto list = Chunk("LIST", Cat({Text("INFO"), Chunk("ICMT", Text("odd"))}));
+  // A chunk of 70 000 bytes puts what follows beyond the loader's first block.
   auto bytes = Cat({Form("TG  ", Cat({oddJunk, Header(2, 1298, 2), Chunk("note", Text("x")),
+                                     Chunk("big ", std::vector<uint8_t>(70000, 'b')),
                                      Chunk("data", Records(2)), list})),
                     Text("bytes after the form")});
   ASSERT_EQ(bytes[20 + 5], 0);  // the pad byte after "abcde"
