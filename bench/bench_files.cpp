@@ -1,13 +1,18 @@
 // Save, load and export of a 1,000,000-event take, each against a plain write
-// or read of the same number of bytes in the same folder.
+// or read of the same number of bytes in the same folder; and the loader's
+// time and memory on files that are not what they seem.
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -77,6 +82,88 @@ void Report(const char* what, size_t bytes, Timing ours, Timing plain, const cha
               ours.median / plain.median);
 }
 
+// A line of /proc/self/status in kB ("VmRSS", "VmHWM").
+long StatusKb(const char* field) {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field) + 1);
+  }
+  return -1;
+}
+
+struct LoadFigures {
+  double ms;
+  long startKb, peakKb;
+  char message[128];
+};
+
+// One load in a child process of its own, so its peak memory is its own. The
+// address space is capped at 4 GB, so a loader that reads without end runs
+// out of memory instead of taking the machine with it.
+bool LoadInChild(const std::string& path, LoadFigures& figures) {
+  int channel[2];
+  if (pipe(channel) != 0) return false;
+  pid_t child = fork();
+  if (child == 0) {
+    rlimit cap{4ul << 30, 4ul << 30};
+    setrlimit(RLIMIT_AS, &cap);
+    alarm(120);
+    LoadFigures f{};
+    f.startKb = StatusKb("VmRSS:");
+    LoadedPerformance loaded;
+    auto start = std::chrono::steady_clock::now();
+    const char* message = LoadPerformanceFile(path, loaded);
+    f.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+               .count();
+    f.peakKb = StatusKb("VmHWM:");
+    std::snprintf(f.message, sizeof f.message, "%s", message ? message : "loaded");
+    ssize_t ignored = write(channel[1], &f, sizeof f);
+    (void)ignored;
+    _exit(0);
+  }
+  close(channel[1]);
+  bool got = child > 0 && read(channel[0], &figures, sizeof figures) == sizeof figures;
+  close(channel[0]);
+  if (child > 0) waitpid(child, nullptr, 0);
+  return got;
+}
+
+void ReportLoad(const char* what, const std::string& path) {
+  LoadFigures f;
+  if (!LoadInChild(path, f)) {
+    std::printf("load %-34s the loader did not finish (killed or out of memory)\n", what);
+    return;
+  }
+  std::printf("load %-34s %9.1f ms  peak %8.1f MB (%8.1f MB above the process)  %s\n", what,
+              f.ms, f.peakKb / 1024.0, (f.peakKb - f.startKb) / 1024.0,
+              FormatFileMessage(f.message, "F").c_str());
+}
+
+// A file of `size` bytes that holds no blocks beyond `head`.
+bool MakeSparse(const std::string& path, const std::string& head, off_t size) {
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  bool ok = write(fd, head.data(), head.size()) == static_cast<ssize_t>(head.size()) &&
+            ftruncate(fd, size) == 0;
+  return (close(fd) == 0) && ok;
+}
+
+void ReportHostileLoads(const std::string& folder) {
+  const off_t twoGb = off_t{2} << 30;
+  const std::string zeros = folder + "/zeros.tgi", form = folder + "/empty-chunks.tgi";
+  // A form of type "TG  " claiming 4 GB, whose children are 8-byte empty chunks.
+  const std::string header("RIFF\xf0\xff\xff\xffTG  ", 12);
+  if (!MakeSparse(zeros, "", twoGb) || !MakeSparse(form, header, twoGb)) {
+    std::fprintf(stderr, "bench_files: cannot make the sparse files in %s\n", folder.c_str());
+    std::exit(1);
+  }
+  ReportLoad("2 GB sparse file of zeros", zeros);
+  ReportLoad("/dev/zero", "/dev/zero");
+  ReportLoad("2 GB TG form of empty chunks", form);
+  std::filesystem::remove(zeros);
+  std::filesystem::remove(form);
+}
+
 }  // namespace
 
 int main() {
@@ -85,6 +172,7 @@ int main() {
   std::string take = std::string(folder) + "/take.tgi";
   std::string midi = std::string(folder) + "/take.mid";
   std::string plain = std::string(folder) + "/plain.bin";
+  ReportHostileLoads(folder);
   auto events = MakeTake();
 
   std::printf("%u events, %d rounds each, files in %s\n", kEvents, kRounds, folder);

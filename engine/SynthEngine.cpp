@@ -2,6 +2,8 @@
 // into the synth's channel calls.
 #include "engine/SynthEngine.h"
 
+#include <sys/stat.h>
+
 #include <array>
 #include <cstdlib>
 
@@ -34,6 +36,10 @@ std::string DefaultSoundFontPath() {
 
 std::unique_ptr<SynthEngine> SynthEngine::Create(const std::string& soundFontPath,
                                                  double sampleRate) {
+  // FluidSynth opens whatever it is given, and a FIFO without a writer would
+  // hold it for ever: only a regular file can be a SoundFont.
+  struct stat info;
+  if (stat(soundFontPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
   fluid_settings_t* settings = new_fluid_settings();
   if (!settings) return nullptr;
   fluid_settings_setnum(settings, "synth.sample-rate", sampleRate);

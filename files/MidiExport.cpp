@@ -126,16 +126,26 @@ std::vector<uint8_t> BuildMidiFile(const PerformanceEvent* events, uint32_t coun
   return out;
 }
 
-bool ExportMidiFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
-                    int32_t program, int32_t bourdon, const std::string& path) {
+SafeWriteResult ExportMidiFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
+                               int32_t program, int32_t bourdon, FileWriter& out) {
   std::vector<uint8_t> bytes;
   try {
     bytes = BuildMidiFile(events, count, mode, program, bourdon);
   } catch (const std::bad_alloc&) {
-    return false;
   }
-  if (bytes.empty()) return false;
-  return WriteFileReplacing(path, bytes.data(), bytes.size()) == SafeWriteResult::kWritten;
+  if (bytes.empty()) {
+    out.Abandon();
+    return SafeWriteResult::kCannotWrite;
+  }
+  out.Write(bytes.data(), bytes.size());
+  return out.Commit();
+}
+
+bool ExportMidiFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
+                    int32_t program, int32_t bourdon, const std::string& path) {
+  FileWriter out;
+  return out.Open(path) == SafeWriteResult::kWritten &&
+         ExportMidiFile(events, count, mode, program, bourdon, out) == SafeWriteResult::kWritten;
 }
 
 }  // namespace tangrel

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/KeyMap.h"
+#include "files/SafeWrite.h"
 #include "recording/EventList.h"
 
 namespace tangrel {
@@ -21,9 +22,12 @@ void AppendVariableLength(std::vector<uint8_t>& out, uint32_t value);
 std::vector<uint8_t> BuildMidiFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
                                    int32_t program, int32_t bourdon);
 
-// Writes through a temporary file renamed over the target. True on success; a
-// failure leaves no partial file and an existing file untouched.
+// Writes the file through FileWriter. True on success; a failure leaves no
+// partial file and an existing file untouched.
 bool ExportMidiFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
                     int32_t program, int32_t bourdon, const std::string& path);
+// The same into a writer already open, which it commits or abandons.
+SafeWriteResult ExportMidiFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
+                               int32_t program, int32_t bourdon, FileWriter& out);
 
 }  // namespace tangrel

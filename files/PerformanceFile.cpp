@@ -5,13 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <new>
 
 #include "files/Riff.h"
-#include "files/SafeWrite.h"
 
 namespace tangrel {
 
@@ -87,43 +85,57 @@ std::vector<uint8_t> BuildPerformanceFile(const PerformanceEvent* events, uint32
   return std::move(writer.bytes);
 }
 
-// Reads a file whole; nothing when it cannot be opened, and `readError` set
-// when it was opened but not read.
-std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, bool& readError) {
-  readError = false;
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  struct stat info;
-  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-    close(fd);
-    return std::nullopt;
+// The checks of a load, in the order that decides the message; `loaded` is
+// written only on success. Reads only what the chunk sizes claim and the
+// source holds, so a file's size bounds the memory and time a load takes.
+const char* ParseSource(riff::ByteSource& source, LoadedPerformance& loaded) {
+  auto form = riff::FindRiffForm(source, kFormType);
+  if (!form) return file_messages::kNotStandard;
+  auto fmt = riff::FindChunk(source, *form, kFmt);
+  if (!fmt) return file_messages::kNotStandard;
+  if (fmt->size != kHeaderSize) return file_messages::kNotSupported;
+  uint8_t header[kHeaderSize];
+  if (fmt->available < kHeaderSize || !source.ReadAt(fmt->body, header, kHeaderSize)) {
+    return file_messages::kCannotRead;
   }
-  std::vector<uint8_t> bytes;
+  uint32_t eventCount = riff::GetU32LE(header);
+  if (eventCount == 0) return file_messages::kNotSupported;
+  // Only the chunks after "fmt " count: a "data" before it is no data.
+  auto data = riff::FindChunk(source, {fmt->next, form->end}, kData);
+  if (!data) return file_messages::kNotStandard;
+  uint64_t recordBytes = uint64_t{eventCount} * kRecordSize;
+  if (data->size != recordBytes) return file_messages::kNotSupported;
+  // A file cut inside the records fails before the buffer for them is made.
+  if (data->available < recordBytes) return file_messages::kCannotRead;
+
+  LoadedPerformance result;
   try {
-    // The size is a hint only: the file may change under us.
-    bytes.resize(S_ISREG(info.st_mode) ? static_cast<size_t>(info.st_size) + 1 : 65536);
-    size_t filled = 0;
-    for (;;) {
-      if (filled == bytes.size()) bytes.resize(bytes.size() * 2);
-      ssize_t got = read(fd, bytes.data() + filled, bytes.size() - filled);
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) {
-        readError = true;
-        break;
-      }
-      if (got == 0) break;
-      filled += static_cast<size_t>(got);
-    }
-    bytes.resize(filled);
+    result.events.resize(eventCount);
   } catch (const std::bad_alloc&) {
-    readError = true;
+    return file_messages::kCannotRead;
   }
-  close(fd);
-  if (readError) return std::vector<uint8_t>{};
-  return bytes;
+  // The records are read into the events' own memory and decoded in place.
+  auto* raw = reinterpret_cast<uint8_t*>(result.events.data());
+  if (!source.ReadAt(data->body, raw, static_cast<size_t>(recordBytes))) {
+    return file_messages::kCannotRead;
+  }
+  DecodeRecords(raw, eventCount, result.events.data());
+  result.modeId = static_cast<ModeId>(riff::GetU32LE(header + 4));
+  result.bourdon = riff::GetU32LE(header + 8);
+  loaded = std::move(result);
+  return nullptr;
 }
 
 }  // namespace
+
+const char* WriteMessage(SafeWriteResult result) {
+  switch (result) {
+    case SafeWriteResult::kWritten: return nullptr;
+    case SafeWriteResult::kCannotCreate: return file_messages::kCannotCreate;
+    case SafeWriteResult::kCannotWrite: break;
+  }
+  return file_messages::kCannotWrite;
+}
 
 std::string FormatFileMessage(const char* format, const std::string& name) {
   std::string text = format;
@@ -144,51 +156,33 @@ const char* SavePerformanceFile(const PerformanceEvent* events, uint32_t count, 
   } catch (const std::bad_alloc&) {
     return file_messages::kCannotWrite;
   }
-  switch (WriteFileReplacing(path, bytes.data(), bytes.size())) {
-    case SafeWriteResult::kWritten: return nullptr;
-    case SafeWriteResult::kCannotCreate: return file_messages::kCannotCreate;
-    case SafeWriteResult::kCannotWrite: return file_messages::kCannotWrite;
-  }
-  return file_messages::kCannotWrite;
+  return WriteMessage(WriteFileReplacing(path, bytes.data(), bytes.size()));
 }
 
 const char* ParsePerformanceFile(const uint8_t* bytes, size_t size, LoadedPerformance& loaded) {
-  auto form = riff::FindRiffForm({bytes, size}, kFormType);
-  if (!form) return file_messages::kNotStandard;
-  auto fmt = riff::FindChunk(*form, kFmt);
-  if (!fmt) return file_messages::kNotStandard;
-  if (fmt->size != kHeaderSize) return file_messages::kNotSupported;
-  if (fmt->body.size < kHeaderSize) return file_messages::kCannotRead;
-  const uint8_t* header = fmt->body.data;
-  uint32_t eventCount = riff::GetU32LE(header);
-  if (eventCount == 0) return file_messages::kNotSupported;
-  // Only the chunks after "fmt " count: a "data" before it is no data.
-  auto data = riff::FindChunk(*form, kData, fmt->next);
-  if (!data) return file_messages::kNotStandard;
-  uint64_t recordBytes = uint64_t{eventCount} * kRecordSize;
-  if (data->size != recordBytes) return file_messages::kNotSupported;
-  // A file cut inside the records fails before the buffer for them is made.
-  if (data->body.size < recordBytes) return file_messages::kCannotRead;
-
-  LoadedPerformance result;
-  try {
-    result.events.resize(eventCount);
-  } catch (const std::bad_alloc&) {
-    return file_messages::kCannotRead;
-  }
-  DecodeRecords(data->body.data, eventCount, result.events.data());
-  result.modeId = static_cast<ModeId>(riff::GetU32LE(header + 4));
-  result.bourdon = riff::GetU32LE(header + 8);
-  loaded = std::move(result);
-  return nullptr;
+  riff::ByteSource source(bytes, size);
+  return ParseSource(source, loaded);
 }
 
 const char* LoadPerformanceFile(const std::string& path, LoadedPerformance& loaded) {
-  bool readError = false;
-  auto bytes = ReadWholeFile(path, readError);
-  if (!bytes) return file_messages::kCannotOpen;
-  if (readError) return file_messages::kCannotRead;
-  return ParsePerformanceFile(bytes->data(), bytes->size(), loaded);
+  // Only a regular file is opened: a FIFO would wait for a writer, a device
+  // may never end, and opening some devices is itself an act.
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return file_messages::kCannotOpen;
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return file_messages::kCannotOpen;
+  // Checked again on what was opened, should the name have changed meanwhile.
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return file_messages::kCannotOpen;
+  }
+  riff::ByteSource source(fd, static_cast<uint64_t>(info.st_size));
+  LoadedPerformance result;
+  const char* message = ParseSource(source, result);
+  close(fd);
+  if (source.Failed()) return file_messages::kCannotRead;
+  if (!message) loaded = std::move(result);
+  return message;
 }
 
 bool AcceptableLoadedMode(ModeId modeId) { return FindMode(modeId) != nullptr; }

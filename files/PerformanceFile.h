@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/KeyMap.h"
+#include "files/SafeWrite.h"
 #include "recording/EventList.h"
 
 namespace tangrel {
@@ -23,11 +24,14 @@ constexpr const char* kNotSupported = "文件%s不是被支持的Tangrel文件."
 constexpr const char* kCannotRead = "不能读取文件%s.";
 }  // namespace file_messages
 
+// The message of a write's outcome: null when it was written.
+const char* WriteMessage(SafeWriteResult result);
+
 // Fills a message's "%s" with the name, or "Untitle" when it is empty.
 std::string FormatFileMessage(const char* format, const std::string& name);
 
-// Writes through a temporary file renamed over the target, so a failure leaves
-// an existing file as it was. Returns null on success, else a message format.
+// Writes the file through FileWriter, so a failure leaves an existing file as
+// it was. Returns null on success, else a message format.
 const char* SavePerformanceFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
                                 int32_t bourdon, const std::string& path);
 
@@ -38,11 +42,12 @@ struct LoadedPerformance {
 };
 
 // Reads a file into `loaded`. Returns null on success, else a message format;
-// on failure `loaded` is left untouched.
+// on failure `loaded` is left untouched. Only a regular file is read (anything
+// else cannot be opened), and only as far as its chunks claim and it holds.
 const char* LoadPerformanceFile(const std::string& path, LoadedPerformance& loaded);
-// The checks of a load after the file has been read whole: the same messages,
-// and `loaded` is likewise left untouched on failure. Never reads outside
-// `bytes`, whatever its size fields claim.
+// The checks of a load on bytes in memory: the same messages, and `loaded` is
+// likewise left untouched on failure. Never reads outside `bytes`, whatever
+// its size fields claim.
 const char* ParsePerformanceFile(const uint8_t* bytes, size_t size, LoadedPerformance& loaded);
 
 // Whether a loaded file becomes the current performance: its mode must be one

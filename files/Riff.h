@@ -1,5 +1,5 @@
 // A small RIFF toolkit: little-endian helpers, a chunk writer into a byte
-// buffer, and a bounds-checked chunk reader over bytes read from a file.
+// buffer, and a bounds-checked chunk reader over bytes in memory or a file.
 #pragma once
 
 #include <cstddef>
@@ -47,28 +47,58 @@ void CloseChunk(RiffWriter& writer);
 // True when every chunk was closed and each size fitted in 32 bits.
 bool WriterComplete(const RiffWriter& writer);
 
-struct ByteSpan {
-  const uint8_t* data = nullptr;
-  size_t size = 0;
+// The bytes a reader walks: a buffer in memory, or an open file of a known
+// size read a block at a time, so that skipping a chunk costs nothing and
+// only what is looked at is read.
+class ByteSource {
+ public:
+  ByteSource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  ByteSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
+
+  uint64_t Size() const { return size_; }
+  // Copies `count` bytes from `offset`; false when they are not all there.
+  bool ReadAt(uint64_t offset, void* out, size_t count);
+  // Whether a read from the file reported an error (rather than its end).
+  bool Failed() const { return failed_; }
+
+ private:
+  bool ReadFile(uint64_t offset, uint8_t* out, size_t count);
+  bool ReadFully(uint64_t offset, uint8_t* out, size_t count);
+
+  const uint8_t* data_ = nullptr;
+  int fd_ = -1;
+  uint64_t size_ = 0;
+  bool failed_ = false;
+  std::vector<uint8_t> block_;  // the file's bytes from blockStart_
+  uint64_t blockStart_ = 0;
 };
 
-// A chunk found inside a parent. `body` is what the parent really holds of
-// it: when the header claims more than that, `body` is shorter than `size`
-// and reading the whole chunk is a short read.
+// A stretch of the source: the children of a form or list.
+struct Range {
+  uint64_t begin = 0;
+  uint64_t end = 0;
+};
+
+// A chunk found inside a parent. `available` is what the parent really holds
+// of its body: when the header claims more than that, `available` is less
+// than `size` and reading the whole chunk is a short read.
 struct Chunk {
   FourCC id = 0;
-  uint32_t size = 0;  // as its header claims
-  ByteSpan body;
-  size_t next = 0;  // offset in the parent just past the chunk and its pad byte
+  uint32_t size = 0;       // as its header claims
+  uint64_t body = 0;       // where the body starts
+  uint64_t available = 0;  // bytes of the body inside the parent
+  uint64_t next = 0;       // just past the chunk and its pad byte, or the parent's end
 };
 
-// The children of the top-level "RIFF" chunk whose form type is `formType`
-// (the area after the type), or nothing.
-std::optional<ByteSpan> FindRiffForm(ByteSpan file, FourCC formType);
+// The children of the "RIFF" form whose type is `formType`. The file is a
+// sequence of "RIFF" forms, passed over by their sizes until one has that
+// type; anything else where a form should start ends the search.
+std::optional<Range> FindRiffForm(ByteSource& source, FourCC formType);
 
-// The first chunk `id` among the children of `parent`, starting at offset
-// `from`; others are skipped by their size and pad byte. A chunk header cut
-// short, or a skip past the parent's end, ends the search.
-std::optional<Chunk> FindChunk(ByteSpan parent, FourCC id, size_t from = 0);
+// The first chunk `id` among the chunks that fill `area` (a parent's
+// children, or those after one of them); others are skipped by their size and
+// pad byte. A chunk header cut short, one whose identifier is not four
+// printable characters, or a skip past the end, ends the search.
+std::optional<Chunk> FindChunk(ByteSource& source, Range area, FourCC id);
 
 }  // namespace tangrel::riff

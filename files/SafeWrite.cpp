@@ -1,91 +1,307 @@
-// Writing a file through a temporary file and a rename, with POSIX calls.
+// The file writer: temporary files, links and in-place streams, with POSIX
+// and Linux calls.
 #include "files/SafeWrite.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <iterator>
+#include <mutex>
+#include <vector>
 
 namespace tangrel {
 
 namespace {
 
-std::string FolderOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
+constexpr size_t kTemporaryNameSize = 16;
+constexpr int kMostLinkHops = 40;  // as the kernel allows
 
-// A symbolic link is replaced through, so the link keeps pointing at the file.
-std::string ResolvedTarget(const std::string& path) {
-  struct stat info;
-  if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
-  char resolved[PATH_MAX];
-  if (!realpath(path.c_str(), resolved)) return path;
-  return resolved;
-}
+// Named temporary files being written, for the signal handler to remove. The
+// slots are plain atomics so that the handler may read them at any moment.
+struct PendingName {
+  std::atomic<bool> taken{false};
+  std::atomic<int> folder{-1};
+  char name[kTemporaryNameSize] = {};
+};
+PendingName gPending[8];
 
-// A fresh name beside the target, created exclusively so no other file is
-// ever opened by mistake. Returns the descriptor, or -1.
-int CreateTemporary(const std::string& target, std::string& tempPath) {
-  static std::atomic<unsigned> serial{0};
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    tempPath = target + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(serial++);
-    int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
+void RemovePendingNames(int signal) {
+  for (PendingName& pending : gPending) {
+    const int folder = pending.folder.load();
+    if (folder >= 0) unlinkat(folder, pending.name, 0);
   }
-  return -1;
+  // SA_RESETHAND restored the default action: the process ends as it would have.
+  raise(signal);
+}
+
+// The handler takes only signals whose action is still the default one: a
+// program that ignores or handles a signal keeps doing so.
+void WatchEndingSignals() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+      struct sigaction old {};
+      if (sigaction(signal, nullptr, &old) != 0 || (old.sa_flags & SA_SIGINFO) ||
+          old.sa_handler != SIG_DFL) {
+        continue;
+      }
+      struct sigaction action {};
+      action.sa_handler = RemovePendingNames;
+      sigemptyset(&action.sa_mask);
+      action.sa_flags = SA_RESETHAND;
+      sigaction(signal, &action, nullptr);
+    }
+  });
+}
+
+int AddPending(int folder, const std::string& name) {
+  WatchEndingSignals();
+  for (int slot = 0; slot < static_cast<int>(std::size(gPending)); ++slot) {
+    PendingName& pending = gPending[slot];
+    if (pending.taken.exchange(true)) continue;
+    std::strncpy(pending.name, name.c_str(), kTemporaryNameSize - 1);
+    pending.folder.store(folder);
+    return slot;
+  }
+  return -1;  // more writers at once than slots: this one goes unwatched
+}
+
+void RemovePending(int& slot) {
+  if (slot < 0) return;
+  gPending[slot].folder.store(-1);
+  gPending[slot].taken.store(false);
+  slot = -1;
+}
+
+// ".tg" and eight letters or digits: short, so that no name that fits the
+// folder is ever too long for it, and hidden from listings.
+std::string TemporaryName() {
+  static std::atomic<uint64_t> serial{0};
+  constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  uint64_t bits = (uint64_t(getpid()) << 40) ^ uint64_t(now.tv_nsec) ^ (serial++ * 0x9E3779B97F4A7C15u);
+  std::string name = ".tg";
+  for (int i = 0; i < 8; ++i, bits /= 36) name += kLetters[bits % 36];
+  return name;
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The name a chain of symbolic links ends at, which need not exist yet (a
+// dangling link is written through too). Empty when the chain does not end.
+std::string EndOfLinks(std::string path) {
+  std::vector<char> target(PATH_MAX);
+  for (int hop = 0; hop <= kMostLinkHops; ++hop) {
+    const ssize_t size = readlink(path.c_str(), target.data(), target.size());
+    if (size < 0) return path;  // not a link, or nothing there
+    if (static_cast<size_t>(size) == target.size()) return {};
+    std::string next(target.data(), static_cast<size_t>(size));
+    path = next[0] == '/' ? next : FolderOf(path) + "/" + next;
+  }
+  return {};
 }
 
 bool WriteAll(int fd, const void* data, size_t size) {
   const auto* bytes = static_cast<const char*>(data);
   while (size > 0) {
-    ssize_t written = write(fd, bytes, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
+    const ssize_t written = write(fd, bytes, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
     bytes += written;
     size -= static_cast<size_t>(written);
   }
   return true;
 }
 
-void SyncFolder(const std::string& folder) {
-  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  fsync(fd);  // best effort: the rename is already visible
-  close(fd);
-}
+std::string ProcPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
 }  // namespace
 
-SafeWriteResult WriteFileReplacing(const std::string& path, const void* data, size_t size) {
-  std::string target = ResolvedTarget(path);
-  struct stat existing;
-  bool exists = stat(target.c_str(), &existing) == 0;
-  if (exists && S_ISDIR(existing.st_mode)) return SafeWriteResult::kCannotCreate;
+SafeWriteResult FileWriter::Open(const std::string& path) {
+  Abandon();
+  if (path.empty()) return SafeWriteResult::kCannotCreate;
+  struct stat info;
+  if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    return OpenInPlace(path, info.st_mode & S_IFMT);
+  }
+  return OpenReplacing(EndOfLinks(path));
+}
 
-  std::string tempPath;
-  int fd = CreateTemporary(target, tempPath);
+SafeWriteResult FileWriter::OpenStandardOutput() {
+  Abandon();
+  const int flags = fcntl(STDOUT_FILENO, F_GETFL);
+  if (flags < 0 || (flags & O_ACCMODE) == O_RDONLY) return SafeWriteResult::kCannotCreate;
+  kind_ = Kind::kInPlace;
+  fd_ = STDOUT_FILENO;
+  ownsFd_ = false;
+  return SafeWriteResult::kWritten;
+}
+
+// A FIFO or a character device is written as it stands. Anything else that
+// is not a regular file (a folder, a socket, a disk) is no place for a file.
+SafeWriteResult FileWriter::OpenInPlace(const std::string& path, mode_t type) {
+  if (type != S_IFIFO && type != S_IFCHR) return SafeWriteResult::kCannotCreate;
+  const int fd = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  struct stat opened;
   if (fd < 0) return SafeWriteResult::kCannotCreate;
+  if (fstat(fd, &opened) != 0 || (opened.st_mode & S_IFMT) != type) {
+    close(fd);
+    return SafeWriteResult::kCannotCreate;
+  }
+  kind_ = Kind::kInPlace;
+  fd_ = fd;
+  ownsFd_ = true;
+  return SafeWriteResult::kWritten;
+}
 
-  // A replaced file keeps its permissions.
-  bool ok = !exists || fchmod(fd, existing.st_mode & 07777) == 0;
-  ok = ok && WriteAll(fd, data, size) && fsync(fd) == 0;
-  ok = (close(fd) == 0) && ok;
-  ok = ok && rename(tempPath.c_str(), target.c_str()) == 0;
+SafeWriteResult FileWriter::OpenReplacing(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  name_ = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name_.empty() || name_ == "." || name_ == "..") return SafeWriteResult::kCannotCreate;
+  folder_ = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder_ < 0) return SafeWriteResult::kCannotCreate;
+
+  struct stat existing;
+  replacing_ = fstatat(folder_, name_.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+  if (replacing_) {
+    // A file that may not be written is not replaced either, however
+    // writable its folder.
+    const int probe = openat(folder_, name_.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    if (probe < 0 || !S_ISREG(existing.st_mode)) {
+      if (probe >= 0) close(probe);
+      Reset();
+      return SafeWriteResult::kCannotCreate;
+    }
+    close(probe);
+    owner_ = existing.st_uid;
+    group_ = existing.st_gid;
+    mode_ = existing.st_mode & 07777;
+  }
+  if (!OpenTemporary(replacing_ ? (mode_ & 0777) : 0666)) {
+    Reset();
+    return SafeWriteResult::kCannotCreate;
+  }
+  return SafeWriteResult::kWritten;
+}
+
+// A file without a name needs /proc to be given one at the end; without it,
+// or where the file system cannot make one, the file gets a hidden name.
+bool FileWriter::OpenTemporary(mode_t mode) {
+  fd_ = openat(folder_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+  struct stat linkable;
+  if (fd_ >= 0 && stat(ProcPath(fd_).c_str(), &linkable) == 0) {
+    kind_ = Kind::kUnnamed;
+    ownsFd_ = true;
+    return true;
+  }
+  if (fd_ >= 0) close(fd_);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary_ = TemporaryName();
+    fd_ = openat(folder_, temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd_ >= 0) {
+      kind_ = Kind::kNamed;
+      ownsFd_ = true;
+      pendingSlot_ = AddPending(folder_, temporary_);
+      return true;
+    }
+    if (errno != EEXIST) break;
+  }
+  temporary_.clear();
+  return false;
+}
+
+bool FileWriter::Write(const void* data, size_t size) {
+  if (kind_ == Kind::kClosed || failed_) return false;
+  failed_ = !WriteAll(fd_, data, size);
+  return !failed_;
+}
+
+SafeWriteResult FileWriter::Commit() {
+  if (kind_ == Kind::kClosed) return SafeWriteResult::kCannotWrite;
+  bool ok = !failed_;
+  if (kind_ == Kind::kInPlace) {
+    if (ownsFd_) ok = (close(fd_) == 0) && ok;
+    fd_ = -1;
+  } else {
+    ok = ok && PutInPlace();
+  }
   if (!ok) {
-    unlink(tempPath.c_str());
+    Abandon();
     return SafeWriteResult::kCannotWrite;
   }
-  SyncFolder(FolderOf(target));
+  Reset();
   return SafeWriteResult::kWritten;
+}
+
+bool FileWriter::PutInPlace() {
+  if (replacing_) {
+    // Only root may give a file away; for anyone else the owner is already theirs.
+    if (fchown(fd_, owner_, group_) != 0 && errno != EPERM) return false;
+    if (fchmod(fd_, mode_) != 0) return false;
+  }
+  if (fsync(fd_) != 0) return false;
+  bool placed;
+  if (kind_ == Kind::kUnnamed) {
+    // A new file is linked under its name directly; one that replaces
+    // another needs a name to rename from, held only for that moment.
+    placed = (!replacing_ && LinkUnder(name_));
+    if (!placed) {
+      for (int attempt = 0; attempt < 100 && temporary_.empty(); ++attempt) {
+        std::string name = TemporaryName();
+        if (LinkUnder(name)) temporary_ = name;
+        else if (errno != EEXIST) break;
+      }
+      if (temporary_.empty()) return false;
+      pendingSlot_ = AddPending(folder_, temporary_);
+    }
+  }
+  if (!temporary_.empty()) {
+    if (renameat(folder_, temporary_.c_str(), folder_, name_.c_str()) != 0) return false;
+    RemovePending(pendingSlot_);
+    temporary_.clear();
+  }
+  fsync(folder_);  // best effort: the new name is already visible
+  return true;
+}
+
+bool FileWriter::LinkUnder(const std::string& name) {
+  return linkat(AT_FDCWD, ProcPath(fd_).c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+void FileWriter::Abandon() {
+  if (!temporary_.empty()) unlinkat(folder_, temporary_.c_str(), 0);
+  Reset();
+}
+
+void FileWriter::Reset() {
+  RemovePending(pendingSlot_);
+  if (fd_ >= 0 && ownsFd_) close(fd_);
+  if (folder_ >= 0) close(folder_);
+  kind_ = Kind::kClosed;
+  fd_ = folder_ = -1;
+  ownsFd_ = failed_ = replacing_ = false;
+  temporary_.clear();
+  name_.clear();
+}
+
+SafeWriteResult WriteFileReplacing(const std::string& path, const void* data, size_t size) {
+  FileWriter writer;
+  const SafeWriteResult opened = writer.Open(path);
+  if (opened != SafeWriteResult::kWritten) return opened;
+  writer.Write(data, size);
+  return writer.Commit();
 }
 
 }  // namespace tangrel

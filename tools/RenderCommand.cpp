@@ -55,17 +55,13 @@ SessionSettings RenderSettings(const ParsedCommand& command, const Take& take) {
   return settings;
 }
 
-int Fail(const char* format, const std::string& path) {
-  std::fprintf(stderr, "%s\n", FormatFileMessage(format, path).c_str());
-  return kExitFailure;
-}
-
 }  // namespace
 
 int RunRender(const ParsedCommand& command) {
-  Take take;
-  if (!LoadTake(command.arguments[0], take)) return kExitFailure;
+  const std::string& inPath = command.arguments[0];
   const std::string& outPath = command.arguments[1];
+  Take take;
+  if (OutputIsInput(inPath, outPath) || !LoadTake(inPath, take)) return kExitFailure;
 
   const std::vector<uint64_t> times = PlaybackTimesMs(take.events);
   const uint64_t frames = FramesAt((times.empty() ? 0 : times.back()) + kTailMs);
@@ -75,6 +71,12 @@ int RunRender(const ParsedCommand& command) {
     return kExitFailure;
   }
 
+  // The output is opened before the long part starts, so that one that cannot
+  // be written is refused at once.
+  FileWriter output;
+  if (const char* message = WriteMessage(OpenOutput(outPath, output))) {
+    return FileFailure(message, outPath);
+  }
   const std::string soundFont = command.Text("--soundfont").value_or(DefaultSoundFontPath());
   auto synth = SynthEngine::Create(soundFont, kRenderRate);
   if (!synth) {
@@ -92,20 +94,19 @@ int RunRender(const ParsedCommand& command) {
   LiveState live;
   PlayContext ctx{out, list, nullptr};
 
-  WavFile wav;
-  if (const char* message = wav.Create(outPath, kRenderRate, static_cast<uint32_t>(frames))) {
-    return Fail(message, outPath);
-  }
+  WavFile wav(output);
   Renderer renderer(*synth, wav);
-  for (size_t i = 0; i < take.events.size(); ++i) {
-    if (!renderer.RenderUntil(FramesAt(times[i]))) break;
+  bool writing = wav.WriteHeader(kRenderRate, static_cast<uint32_t>(frames));
+  for (size_t i = 0; writing && i < take.events.size(); ++i) {
+    writing = renderer.RenderUntil(FramesAt(times[i]));
     const PerformanceEvent& e = take.events[i];
     ReplayEvent(live, ctx, e.message, e.keyData, e.octaveShift);
   }
   // End Play follows the last event of a pass: every channel silenced.
   SilenceEverything(live, ctx);
-  if (!renderer.RenderUntil(frames)) return Fail(file_messages::kCannotWrite, outPath);
-  if (const char* message = wav.Finish()) return Fail(message, outPath);
+  if (writing) renderer.RenderUntil(frames);
+  // A failed write is known to the writer, whose commit then fails.
+  if (const char* message = WriteMessage(output.Commit())) return FileFailure(message, outPath);
   return kExitOk;
 }
 

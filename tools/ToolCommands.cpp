@@ -1,6 +1,9 @@
 // The info and export-midi commands, and loading a take as the window would.
 #include "tools/ToolCommands.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
 #include <cstdio>
 #include <optional>
@@ -64,13 +67,34 @@ bool LoadTake(const std::string& path, Take& take) {
   if (!message) accepted = AcceptLoadedPerformance(loaded);
   if (!message && !accepted) message = file_messages::kNotSupported;
   if (message) {
-    std::fprintf(stderr, "%s\n", FormatFileMessage(message, path).c_str());
+    FileFailure(message, path);
     return false;
   }
   take.events = std::move(loaded.events);
   take.mode = accepted->mode;
   take.bourdon = accepted->bourdon;
   return true;
+}
+
+int FileFailure(const char* format, const std::string& name) {
+  std::fprintf(stderr, "%s\n", FormatFileMessage(format, name).c_str());
+  return kExitFailure;
+}
+
+bool OutputIsInput(const std::string& input, const std::string& output) {
+  struct stat in, out;
+  const bool same = stat(input.c_str(), &in) == 0 &&
+                    (output == "-" ? fstat(STDOUT_FILENO, &out) : stat(output.c_str(), &out)) == 0 &&
+                    in.st_dev == out.st_dev && in.st_ino == out.st_ino;
+  if (same) {
+    std::fprintf(stderr, "tangrel-tool: %s is the input file %s; it was left as it is\n",
+                 output.c_str(), input.c_str());
+  }
+  return same;
+}
+
+SafeWriteResult OpenOutput(const std::string& name, FileWriter& out) {
+  return name == "-" ? out.OpenStandardOutput() : out.Open(name);
 }
 
 int RunInfo(const ParsedCommand& command) {
@@ -87,17 +111,20 @@ int RunInfo(const ParsedCommand& command) {
 }
 
 int RunExportMidi(const ParsedCommand& command) {
-  Take take;
-  if (!LoadTake(command.arguments[0], take)) return kExitFailure;
+  const std::string& in = command.arguments[0];
   const std::string& out = command.arguments[1];
+  Take take;
+  if (OutputIsInput(in, out) || !LoadTake(in, take)) return kExitFailure;
   const auto mode = static_cast<ModeId>(command.Integer("--mode").value_or(take.mode));
   const auto bourdon = static_cast<int32_t>(command.Integer("--bourdon").value_or(take.bourdon));
   const auto program = static_cast<int32_t>(command.Integer("--program").value_or(0));
-  if (!ExportMidiFile(take.events.data(), static_cast<uint32_t>(take.events.size()), mode, program,
-                      bourdon, out)) {
-    std::fprintf(stderr, "%s\n", FormatFileMessage(file_messages::kCannotWrite, out).c_str());
-    return kExitFailure;
+  FileWriter writer;
+  SafeWriteResult result = OpenOutput(out, writer);
+  if (result == SafeWriteResult::kWritten) {
+    result = ExportMidiFile(take.events.data(), static_cast<uint32_t>(take.events.size()), mode,
+                            program, bourdon, writer);
   }
+  if (const char* message = WriteMessage(result)) return FileFailure(message, out);
   return kExitOk;
 }
 

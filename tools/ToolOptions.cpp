@@ -52,10 +52,15 @@ std::optional<std::string> ParsedCommand::Text(const std::string& name) const {
 
 ParseResult ParseCommandLine(const CommandSpec& syntax, const std::vector<std::string>& words) {
   ParsedCommand command;
+  bool optionsEnded = false;  // after "--" every word is an argument
   for (size_t i = 0; i < words.size(); ++i) {
     const std::string& word = words[i];
-    if (word == "--help" || word == "-h") return {ParseResult::Status::Help, {}, {}};
-    if (word.size() < 2 || word[0] != '-') {
+    if (!optionsEnded && word == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (!optionsEnded && (word == "--help" || word == "-h")) return {ParseResult::Status::Help, {}, {}};
+    if (optionsEnded || word.size() < 2 || word[0] != '-') {
       command.arguments.push_back(word);
       continue;
     }

@@ -51,7 +51,8 @@ struct ParseResult {
 };
 
 // Reads the words after the command name. "--name value" and "--name=value"
-// are both accepted; --help anywhere asks for the command's help.
+// are both accepted; --help anywhere asks for the command's help; "--" ends
+// the options, and "-" alone is an argument.
 ParseResult ParseCommandLine(const CommandSpec& syntax, const std::vector<std::string>& words);
 
 // "tangrel-tool info FILE.tgi [--events]"

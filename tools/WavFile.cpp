@@ -1,14 +1,7 @@
 // The WAV writer of the render command.
 #include "tools/WavFile.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <array>
 #include <cmath>
-#include <vector>
-
-#include "files/PerformanceFile.h"
 
 namespace tangrel::tool {
 namespace {
@@ -47,60 +40,21 @@ int16_t ToSample(float value) {
 
 }  // namespace
 
-WavFile::~WavFile() {
-  if (!file_) return;
-  std::fclose(file_);
-  std::remove(temporary_.c_str());
-}
-
-const char* WavFile::Create(const std::string& path, uint32_t rate, uint32_t frames) {
-  path_ = path;
-  std::string name = path + ".XXXXXX";
-  int fd = mkstemp(name.data());
-  if (fd < 0) return file_messages::kCannotCreate;
-  temporary_ = name;
-  // mkstemp makes the file private; the finished WAV gets the usual rights.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  file_ = fdopen(fd, "wb");
-  if (!file_) {
-    close(fd);
-    std::remove(temporary_.c_str());
-    return file_messages::kCannotCreate;
-  }
-  std::vector<uint8_t> header = Header(rate, frames);
-  if (std::fwrite(header.data(), 1, header.size(), file_) != header.size()) {
-    return file_messages::kCannotWrite;
-  }
-  return nullptr;
+bool WavFile::WriteHeader(uint32_t rate, uint32_t frames) {
+  const std::vector<uint8_t> header = Header(rate, frames);
+  return out_.Write(header.data(), header.size());
 }
 
 bool WavFile::Write(const float* left, const float* right, uint32_t frames) {
-  std::array<uint8_t, 4096> buffer;
-  size_t used = 0;
+  buffer_.clear();
+  buffer_.reserve(size_t{frames} * 4);
   for (uint32_t i = 0; i < frames; ++i) {
     for (int16_t sample : {ToSample(left[i]), ToSample(right[i])}) {
-      buffer[used++] = static_cast<uint8_t>(sample & 0xFF);
-      buffer[used++] = static_cast<uint8_t>((sample >> 8) & 0xFF);
-    }
-    if (used == buffer.size() || i + 1 == frames) {
-      if (std::fwrite(buffer.data(), 1, used, file_) != used) return false;
-      used = 0;
+      buffer_.push_back(static_cast<uint8_t>(sample & 0xFF));
+      buffer_.push_back(static_cast<uint8_t>((sample >> 8) & 0xFF));
     }
   }
-  return true;
-}
-
-const char* WavFile::Finish() {
-  const bool written = std::fflush(file_) == 0 && fsync(fileno(file_)) == 0;
-  const bool closed = std::fclose(file_) == 0;
-  file_ = nullptr;
-  if (!written || !closed || std::rename(temporary_.c_str(), path_.c_str()) != 0) {
-    std::remove(temporary_.c_str());
-    return file_messages::kCannotWrite;
-  }
-  return nullptr;
+  return out_.Write(buffer_.data(), buffer_.size());
 }
 
 }  // namespace tangrel::tool

@@ -1,10 +1,11 @@
-// A 16-bit stereo WAV written as it is rendered, into a temporary file beside
-// the target that replaces it only when complete.
+// A 16-bit stereo WAV written as it is rendered, into a FileWriter that puts
+// it in place only when complete.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
-#include <string>
+#include <vector>
+
+#include "files/SafeWrite.h"
 
 namespace tangrel::tool {
 
@@ -13,23 +14,17 @@ constexpr uint64_t kLongestWavFrames = (UINT32_MAX - 36u) / 4u;
 
 class WavFile {
  public:
-  WavFile() = default;
-  ~WavFile();  // removes an unfinished temporary file
-  WavFile(const WavFile&) = delete;
-  WavFile& operator=(const WavFile&) = delete;
+  explicit WavFile(FileWriter& out) : out_(out) {}
 
-  // Starts the file; the header announces `frames` frames, which the caller
-  // then writes exactly. Null on success, else a file message format.
-  const char* Create(const std::string& path, uint32_t rate, uint32_t frames);
+  // The header announces `frames` frames, which the caller then writes
+  // exactly. False when the write failed.
+  bool WriteHeader(uint32_t rate, uint32_t frames);
   // Samples beyond -1..1 are clipped. False when the write failed.
   bool Write(const float* left, const float* right, uint32_t frames);
-  // Puts the file in place. Null on success, else a file message format.
-  const char* Finish();
 
  private:
-  std::string path_;
-  std::string temporary_;
-  std::FILE* file_ = nullptr;
+  FileWriter& out_;
+  std::vector<uint8_t> buffer_;
 };
 
 }  // namespace tangrel::tool

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -14,14 +16,24 @@
 
 #include "files/PerformanceFile.h"
 #include "files/Riff.h"
+#include "tests/support/InChild.h"
 #include "tests/support/TempDir.h"
 
 using namespace tangrel;
+using tangrel::testing::RunInChild;
 using tangrel::testing::TempDir;
 namespace fs = std::filesystem;
 
 namespace {
 
+// The process's address space now, in kB.
+unsigned long AddressSpaceKb() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmSize:", 0) == 0) return std::stoul(line.substr(7));
+  }
+  return 0;
+}
 
 std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -187,18 +199,56 @@ TEST(PerformanceFile, EachMalformedFileGivesItsMessageAndChangesNothing) {
   }
 }
 
-TEST(PerformanceFile, MissingFilesAndFoldersCannotBeOpened) {
+// A load reads what the chunks claim and the file holds, never more, and
+// opens nothing but a regular file: run in a child whose address space may
+// grow by 64 MB only, and which an alarm ends should a load wait.
+TEST(PerformanceFile, LoadsOpenOnlyRegularFilesAndStayWithinWhatTheyHold) {
+  using namespace file_messages;
   TempDir dir;
-  LoadedPerformance loaded;
-  EXPECT_STREQ(LoadPerformanceFile(dir.File("nothing.tgi"), loaded), file_messages::kCannotOpen);
+  auto sparse = [&](const std::string& name, const std::vector<uint8_t>& head, off_t size) {
+    WriteBytes(dir.File(name), head);
+    EXPECT_EQ(truncate(dir.File(name).c_str(), size), 0);
+    return dir.File(name);
+  };
+  ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
   fs::create_directory(dir.File("folder.tgi"));
-  EXPECT_STREQ(LoadPerformanceFile(dir.File("folder.tgi"), loaded), file_messages::kCannotOpen);
+  const struct {
+    std::string path;
+    const char* message;
+  } cases[] = {
+      {dir.File("nothing.tgi"), kCannotOpen},
+      {dir.File("folder.tgi"), kCannotOpen},
+      {dir.File("fifo"), kCannotOpen},  // no writer: opening it must not wait
+      {"/dev/zero", kCannotOpen},
+      {sparse("zeros-2g.tgi", {}, off_t{2} << 30), kNotStandard},
+      {sparse("zeros-40g.tgi", {}, off_t{40} << 30), kNotStandard},
+      // A form claiming 4 GB over a hole: zeros are no chunks to step through.
+      {sparse("hollow.tgi", Cat({Text("RIFF"), Words({0xFFFFFFF0u}), Text("TG  ")}), off_t{2} << 30),
+       kNotStandard},
+  };
+  int failed = RunInChild([&] {
+    rlimit cap{};
+    cap.rlim_cur = cap.rlim_max = AddressSpaceKb() * 1024 + (64ul << 20);
+    if (setrlimit(RLIMIT_AS, &cap) != 0) return 100;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+      LoadedPerformance loaded;
+      const char* message = LoadPerformanceFile(cases[i].path, loaded);
+      if (!message || std::strcmp(message, cases[i].message) != 0) {
+        std::fprintf(stderr, "%s: %s\n", cases[i].path.c_str(), message ? message : "loaded");
+        return static_cast<int>(i + 1);
+      }
+    }
+    return 0;
+  });
+  EXPECT_EQ(failed, 0) << "the case that failed, counted from 1, or 128 + a signal";
 }
 
 TEST(PerformanceFile, ExtraAndOddSizedChunksStillLoad) {
   auto oddJunk = Chunk("junk", Text("abcde"));  // five bytes and a pad byte
   auto list = Chunk("LIST", Cat({Text("INFO"), Chunk("ICMT", Text("odd"))}));
+  // A chunk of 70 000 bytes puts what follows beyond the loader's first block.
   auto bytes = Cat({Form("TG  ", Cat({oddJunk, Header(2, 1298, 2), Chunk("note", Text("x")),
+                                     Chunk("big ", std::vector<uint8_t>(70000, 'b')),
                                      Chunk("data", Records(2)), list})),
                     Text("bytes after the form")});
   ASSERT_EQ(bytes[20 + 5], 0);  // the pad byte after "abcde"
@@ -257,6 +307,18 @@ TEST(PerformanceFile, ASaveThatCannotCreateLeavesNothingBehind) {
   EXPECT_EQ(dir.EntryCount(), 1u);
 }
 
+TEST(PerformanceFile, ASaveThroughALinkWritesWhatItNamesEvenWhenMissing) {
+  TempDir dir;
+  auto events = Take(3);
+  ASSERT_EQ(symlink("saved.tgi", dir.File("link.tgi").c_str()), 0);
+  ASSERT_EQ(SavePerformanceFile(events.data(), 3, 1297, 0, dir.File("link.tgi")), nullptr);
+  EXPECT_TRUE(fs::is_symlink(dir.File("link.tgi")));
+  LoadedPerformance loaded;
+  EXPECT_EQ(LoadPerformanceFile(dir.File("saved.tgi"), loaded), nullptr);
+  EXPECT_EQ(loaded.events.size(), 3u);
+  EXPECT_EQ(dir.EntryCount(), 2u);
+}
+
 TEST(PerformanceFile, ASaveThatFailsMidWriteKeepsThePreviousFile) {
   TempDir dir;
   std::string path = dir.File("take.tgi");
@@ -286,21 +348,19 @@ TEST(PerformanceFile, AnIndependentRiffReaderSeesTheChunks) {
   TempDir dir;
   auto events = Take(5);
   ASSERT_EQ(SavePerformanceFile(events.data(), 5, 1297, 0, dir.File("take.tgi")), nullptr);
-  // Python's chunk module walks the form, descending into the LIST.
+  // A few lines of Python walk the form with struct, descending into the LIST.
   std::string script =
-      "import chunk,io,sys\n"
-      "f=open(sys.argv[1],'rb')\n"
-      "r=chunk.Chunk(f,bigendian=False)\n"
-      "print(r.getname().decode(),r.getsize(),r.read(4).decode())\n"
-      "def walk(stream,depth):\n"
-      "  while True:\n"
-      "    try: c=chunk.Chunk(stream,bigendian=False)\n"
-      "    except EOFError: return\n"
-      "    print(depth+c.getname().decode(),c.getsize())\n"
-      "    if c.getname()==b'LIST':\n"
-      "      c.read(4); walk(io.BytesIO(c.read()),depth+'-')\n"
-      "    c.skip()\n"
-      "walk(r,'')\n";
+      "import struct,sys\n"
+      "b=open(sys.argv[1],'rb').read()\n"
+      "def walk(at,end,depth):\n"
+      "  while at+8<=end:\n"
+      "    name,size=struct.unpack_from('<4sI',b,at)\n"
+      "    print(depth+name.decode(),size)\n"
+      "    if name==b'LIST': walk(at+12,at+8+size,depth+'-')\n"
+      "    at+=8+size+size%2\n"
+      "name,size=struct.unpack_from('<4sI',b,0)\n"
+      "print(name.decode(),size,b[8:12].decode())\n"
+      "walk(12,8+size,'')\n";
   std::string command = "python3 -W ignore -c \"$(cat <<'EOF'\n" + script + "EOF\n)\" " +
                         dir.File("take.tgi") + " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");

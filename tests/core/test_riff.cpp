@@ -25,7 +25,8 @@ std::vector<uint8_t> Join(std::initializer_list<std::vector<uint8_t>> parts) {
   return out;
 }
 
-ByteSpan Span(const std::vector<uint8_t>& bytes) { return {bytes.data(), bytes.size()}; }
+ByteSource Source(const std::vector<uint8_t>& bytes) { return {bytes.data(), bytes.size()}; }
+Range Whole(const std::vector<uint8_t>& bytes) { return {0, bytes.size()}; }
 
 }  // namespace
 
@@ -49,49 +50,69 @@ TEST(Riff, AnOddChunkIsPaddedAndThePadCountsInItsParent) {
 TEST(Riff, FindChunkSkipsOthersByTheirSizeAndPadByte) {
   auto parent = Join({RawChunk("junk", 5, Bytes("12345")), {0}, RawChunk("fmt ", 2, {7, 8}),
                       RawChunk("data", 1, {9}), {0}});
-  auto fmt = FindChunk(Span(parent), MakeFourCC("fmt "));
+  auto source = Source(parent);
+  auto fmt = FindChunk(source, Whole(parent), MakeFourCC("fmt "));
   ASSERT_TRUE(fmt);
   EXPECT_EQ(fmt->size, 2u);
-  ASSERT_EQ(fmt->body.size, 2u);
-  EXPECT_EQ(fmt->body.data[0], 7);
+  EXPECT_EQ(fmt->body, 22u);
+  EXPECT_EQ(fmt->available, 2u);
   EXPECT_EQ(fmt->next, 24u);
 
-  auto data = FindChunk(Span(parent), MakeFourCC("data"), fmt->next);
+  auto data = FindChunk(source, {fmt->next, parent.size()}, MakeFourCC("data"));
   ASSERT_TRUE(data);
-  EXPECT_EQ(data->body.data[0], 9);
+  uint8_t byte = 0;
+  EXPECT_TRUE(source.ReadAt(data->body, &byte, 1));
+  EXPECT_EQ(byte, 9);
   EXPECT_EQ(data->next, parent.size());
   // Searching on after a chunk sees only what follows it.
-  EXPECT_FALSE(FindChunk(Span(parent), MakeFourCC("junk"), fmt->next));
+  EXPECT_FALSE(FindChunk(source, {fmt->next, parent.size()}, MakeFourCC("junk")));
 }
 
 TEST(Riff, AChunkLargerThanItsParentIsAShortRead) {
   auto parent = RawChunk("data", 0xFFFFFFF0u, {1, 2, 3});
-  auto data = FindChunk(Span(parent), MakeFourCC("data"));
+  auto source = Source(parent);
+  auto data = FindChunk(source, Whole(parent), MakeFourCC("data"));
   ASSERT_TRUE(data);
   EXPECT_EQ(data->size, 0xFFFFFFF0u);
-  EXPECT_EQ(data->body.size, 3u);
+  EXPECT_EQ(data->available, 3u);
   EXPECT_EQ(data->next, parent.size());
+  uint8_t body[4];
+  EXPECT_FALSE(source.ReadAt(data->body, body, 4));
 }
 
-TEST(Riff, AnOversizedChunkHidesWhatFollowsAndACutHeaderEndsTheSearch) {
+TEST(Riff, AnOversizedChunkHidesWhatFollowsAndACutOrInvalidHeaderEndsTheSearch) {
   auto hidden = Join({RawChunk("junk", 100, {1, 2}), RawChunk("fmt ", 0, {})});
-  EXPECT_FALSE(FindChunk(Span(hidden), MakeFourCC("fmt ")));
+  auto source = Source(hidden);
+  EXPECT_FALSE(FindChunk(source, Whole(hidden), MakeFourCC("fmt ")));
+
+  // Zeros are no chunk header: the walk ends there rather than step through them.
+  auto zeros = Join({RawChunk("junk", 0, {}), std::vector<uint8_t>(64, 0), RawChunk("fmt ", 0, {})});
+  auto zeroSource = Source(zeros);
+  EXPECT_FALSE(FindChunk(zeroSource, Whole(zeros), MakeFourCC("fmt ")));
 
   auto cut = Join({RawChunk("junk", 0, {}), Bytes("fmt "), {24, 0}});
-  EXPECT_FALSE(FindChunk(Span(cut), MakeFourCC("fmt ")));
-  EXPECT_FALSE(FindChunk(Span(cut), MakeFourCC("fmt "), 1000));
+  auto cutSource = Source(cut);
+  EXPECT_FALSE(FindChunk(cutSource, Whole(cut), MakeFourCC("fmt ")));
+  EXPECT_FALSE(FindChunk(cutSource, {1000, cut.size()}, MakeFourCC("fmt ")));
 }
 
-TEST(Riff, FindRiffFormPassesOverOtherFormsAndBoundsTheChildren) {
+TEST(Riff, FindRiffFormPassesOverOtherFormsOnlyAndBoundsTheChildren) {
   auto file = Join({RawChunk("RIFF", 8, Join({Bytes("WAVE"), Bytes("abcd")})),
                     RawChunk("RIFF", 6, Join({Bytes("TG  "), {5, 6}})), Bytes("trailing")});
-  auto form = FindRiffForm(Span(file), MakeFourCC("TG  "));
+  auto source = Source(file);
+  auto form = FindRiffForm(source, MakeFourCC("TG  "));
   ASSERT_TRUE(form);
-  ASSERT_EQ(form->size, 2u);  // the bytes after the form are not its children
-  EXPECT_EQ(form->data[0], 5);
+  EXPECT_EQ(form->begin, 28u);
+  EXPECT_EQ(form->end, 30u);  // the bytes after the form are not its children
 
-  EXPECT_FALSE(FindRiffForm(Span(file), MakeFourCC("AVI ")));
+  EXPECT_FALSE(FindRiffForm(source, MakeFourCC("AVI ")));
   auto tooShort = RawChunk("RIFF", 2, Bytes("TG"));
-  EXPECT_FALSE(FindRiffForm(Span(tooShort), MakeFourCC("TG  ")));
-  EXPECT_FALSE(FindRiffForm({nullptr, 0}, MakeFourCC("TG  ")));
+  auto shortSource = Source(tooShort);
+  EXPECT_FALSE(FindRiffForm(shortSource, MakeFourCC("TG  ")));
+  ByteSource nothing(nullptr, 0);
+  EXPECT_FALSE(FindRiffForm(nothing, MakeFourCC("TG  ")));
+  // A form behind any other chunk is not looked for.
+  auto behind = Join({RawChunk("junk", 0, {}), RawChunk("RIFF", 4, Bytes("TG  "))});
+  auto behindSource = Source(behind);
+  EXPECT_FALSE(FindRiffForm(behindSource, MakeFourCC("TG  ")));
 }

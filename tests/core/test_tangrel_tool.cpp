@@ -2,6 +2,9 @@
 // exit codes, MIDI export and the WAV it renders through the synthesizer.
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,8 +18,12 @@
 #include "files/MidiExport.h"
 #include "files/PerformanceFile.h"
 #include "tests/support/AudioSupport.h"
+#include "tests/support/InChild.h"
 
 using namespace tangrel;
+using tangrel::testing::EnterPrivateMounts;
+using tangrel::testing::kNoPrivateMounts;
+using tangrel::testing::RunInChild;
 namespace fs = std::filesystem;
 
 namespace {
@@ -59,6 +66,55 @@ class ToolTest : public ::testing::Test {
     int status = std::system(line.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(Path("stdout")),
             Read(Path("stderr"))};
+  }
+
+  // The tool's standard output read through a pipe, as a shell pipeline would.
+  testaudio::ProgramOutput RunPiped(std::vector<std::string> args) {
+    args.insert(args.begin(), TANGREL_TOOL_PATH);
+    return testaudio::RunProgram(args, {"OMP_NUM_THREADS=1"}, 20000);
+  }
+
+  // The names in the folder, sorted.
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  // The most bytes that a process has written to a file in the folder: one
+  // it holds open without a name (seen through /proc) or one with a name.
+  off_t WrittenSoFar(pid_t pid) const {
+    off_t most = 0;
+    struct stat info;
+    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+    std::error_code ignored;
+    for (const auto& fd : fs::directory_iterator(fds, ignored)) {
+      const std::string target = fs::read_symlink(fd.path(), ignored);
+      if (target.rfind(dir_ + "/", 0) == 0 && stat(fd.path().c_str(), &info) == 0) {
+        most = std::max(most, info.st_size);
+      }
+    }
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+      if (stat(entry.path().c_str(), &info) == 0) most = std::max(most, info.st_size);
+    }
+    return most;
+  }
+
+  // Starts a long render, ends it with the signal once its output holds a
+  // megabyte, and tells whether the signal is what ended it.
+  bool InterruptRender(const std::string& take, int signal) {
+    const pid_t pid = testaudio::Spawn({TANGREL_TOOL_PATH, "render", take, Path("out.wav")},
+                                       {"OMP_NUM_THREADS=1"});
+    if (pid <= 0) return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (WrittenSoFar(pid) < (1 << 20) && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    kill(pid, signal);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == signal;
   }
 
   static std::string Quote(const std::string& word) { return "'" + word + "'"; }
@@ -144,14 +200,21 @@ TEST_F(ToolTest, FilesThatDoNotLoadGiveTheirMessageAndExitOne) {
   EXPECT_FALSE(fs::exists(Path("out.mid")));
   EXPECT_FALSE(fs::exists(Path("out.wav")));
 
+  // An output that cannot be made is refused before the SoundFont is even
+  // looked at, with the reason: it cannot be created.
   auto good = Save("good.tgi", {Press(10, kA), Release(10, kA)}, 1297, 0);
-  const std::string nowhere = Path("no-such-folder/out.wav");
-  r = Run({"render", good, nowhere});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, FormatFileMessage(file_messages::kCannotCreate, nowhere) + "\n");
-  r = Run({"render", good, Path("out.wav"), "--soundfont", Path("none.sf2")});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_NE(r.err.find("SoundFont"), std::string::npos);
+  for (std::string command : {"render", "export-midi"}) {
+    const std::string nowhere = Path("no-such-folder/out");
+    r = Run({command, good, nowhere, command == "render" ? "--soundfont=" + Path("none.sf2") : "--"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, FormatFileMessage(file_messages::kCannotCreate, nowhere) + "\n");
+  }
+  // A SoundFont that is missing, or a FIFO that nothing writes, is refused at once.
+  ASSERT_EQ(mkfifo(Path("fifo.sf2").c_str(), 0600), 0);
+  for (std::string soundFont : {Path("none.sf2"), Path("fifo.sf2")}) {
+    auto piped = RunPiped({"render", good, Path("out.wav"), "--soundfont", soundFont});
+    EXPECT_EQ(piped.exitCode, 1) << soundFont;
+  }
   EXPECT_FALSE(fs::exists(Path("out.wav")));
 }
 
@@ -248,4 +311,128 @@ TEST_F(ToolTest, RenderLengthIncludesTheStretchOfChords) {
   Outcome r = Run({"render", file, Path("chord.wav"), "--track", "9", "--velocity", "90"});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(fs::file_size(Path("chord.wav")), 44u + (20 + 1500) * 441 / 10 * 4);
+}
+
+TEST_F(ToolTest, OutputsThatAreNotRegularFilesAreWrittenInPlace) {
+  const std::vector<PerformanceEvent> events = {Press(200, kA), Release(600, kA)};
+  auto file = Save("take.tgi", events, 1297, 1);
+  ASSERT_TRUE(ExportMidiFile(events.data(), 2, 1297, 0, 1, Path("expected.mid")));
+  const std::string midi = Read(Path("expected.mid"));
+
+  // "-" and /dev/stdout, a link that stays one, into a pipe.
+  for (std::string out : {"-", "/dev/stdout"}) {
+    auto piped = RunPiped({"export-midi", file, out});
+    EXPECT_EQ(piped.exitCode, 0) << out;
+    EXPECT_EQ(piped.out, midi) << out;
+  }
+  EXPECT_TRUE(fs::is_symlink("/dev/stdout"));
+  auto wav = RunPiped({"render", file, "-"});
+  EXPECT_EQ(wav.exitCode, 0);
+  EXPECT_EQ(wav.out.size(), 44u + (800 + 1500) * 441 / 10 * 4);
+
+  // A FIFO whose reader is this test.
+  ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
+  const int reader = open(Path("fifo").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(reader, 0);
+  EXPECT_EQ(Run({"export-midi", file, Path("fifo")}).code, 0);
+  std::string got(midi.size() + 1, '\0');
+  got.resize(static_cast<size_t>(std::max<ssize_t>(0, read(reader, got.data(), got.size()))));
+  close(reader);
+  EXPECT_EQ(got, midi);
+  EXPECT_TRUE(fs::is_fifo(Path("fifo")));
+}
+
+TEST_F(ToolTest, ADeviceNodeIsWrittenToNotReplaced) {
+  auto file = Save("take.tgi", {Press(200, kA), Release(600, kA)}, 1297, 0);
+  // A null device made in a tmpfs that only the child sees.
+  const int result = RunInChild([&] {
+    const std::string dev = Path("dev"), null = dev + "/null";
+    if (!EnterPrivateMounts() || mkdir(dev.c_str(), 0700) != 0 ||
+        mount("tmpfs", dev.c_str(), "tmpfs", 0, nullptr) != 0 ||
+        mknod(null.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
+      return kNoPrivateMounts;
+    }
+    const int code = Run({"export-midi", file, null}).code + Run({"render", file, null}).code;
+    struct stat info;
+    return code == 0 && stat(null.c_str(), &info) == 0 && S_ISCHR(info.st_mode) ? 0 : 1;
+  });
+  if (result == kNoPrivateMounts) GTEST_SKIP() << "making a device node needs root";
+  EXPECT_EQ(result, 0);
+}
+
+TEST_F(ToolTest, RegularOutputsAreReplacedWholeKeepingModeLinksAndLongNames) {
+  auto file = Save("take.tgi", {Press(200, kA), Release(600, kA)}, 1297, 0);
+  const size_t wavSize = 44u + (800 + 1500) * 441 / 10 * 4;
+  std::ofstream(Path("private.wav")) << "old";
+  ASSERT_EQ(chmod(Path("private.wav").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("private.wav", Path("link.wav").c_str()), 0);
+  ASSERT_EQ(symlink("made.mid", Path("dangling.mid").c_str()), 0);
+
+  EXPECT_EQ(Run({"render", file, Path("link.wav")}).code, 0);
+  EXPECT_TRUE(fs::is_symlink(Path("link.wav")));
+  EXPECT_EQ(fs::file_size(Path("private.wav")), wavSize);
+  EXPECT_EQ(fs::status(Path("private.wav")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(Run({"export-midi", file, Path("dangling.mid")}).code, 0);
+  EXPECT_TRUE(fs::is_symlink(Path("dangling.mid")));
+  EXPECT_TRUE(fs::is_regular_file(Path("made.mid")));
+
+  // The longest names the file system takes are written too.
+  const std::string longest(251, 'n');
+  EXPECT_EQ(Run({"export-midi", file, Path(longest + ".mid")}).code, 0);
+  EXPECT_EQ(Run({"render", file, Path(longest + ".wav")}).code, 0);
+  EXPECT_EQ(fs::file_size(Path(longest + ".wav")), wavSize);
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"dangling.mid", "link.wav", "made.mid",
+                                                 longest + ".mid", longest + ".wav", "private.wav",
+                                                 "stderr", "stdout", "take.tgi"}));
+}
+
+TEST_F(ToolTest, AnOutputThatIsTheInputIsRefusedAndLeftAlone) {
+  auto file = Save("take.tgi", {Press(200, kA), Release(600, kA)}, 1297, 0);
+  const std::string before = Read(file);
+  ASSERT_EQ(symlink(file.c_str(), Path("alias.tgi").c_str()), 0);
+  ASSERT_EQ(link(file.c_str(), Path("hard.tgi").c_str()), 0);
+  for (std::string command : {"export-midi", "render"}) {
+    for (std::string out : {file, Path("alias.tgi"), Path("hard.tgi")}) {
+      Outcome r = Run({command, file, out});
+      EXPECT_EQ(r.code, 1) << command << " " << out;
+      EXPECT_NE(r.err.find("is the input file"), std::string::npos) << r.err;
+    }
+  }
+  // Standard output that appends to the input.
+  const std::string line = std::string(TANGREL_TOOL_PATH) + " export-midi " + Quote(file) +
+                           " - >>" + Quote(file) + " 2>/dev/null";
+  EXPECT_EQ(WEXITSTATUS(std::system(line.c_str())), 1);
+  EXPECT_EQ(Read(file), before);
+  EXPECT_TRUE(fs::is_symlink(Path("alias.tgi")));
+}
+
+TEST_F(ToolTest, DoubleDashEndsTheOptions) {
+  Save("-take.tgi", {Press(200, kA), Release(600, kA)}, 1297, 0);
+  const std::string line = "cd " + Quote(dir_) + " && " + TANGREL_TOOL_PATH +
+                           " export-midi --program 3 -- -take.tgi -out.mid";
+  EXPECT_EQ(std::system(line.c_str()), 0);
+  EXPECT_TRUE(fs::is_regular_file(Path("-out.mid")));
+}
+
+TEST_F(ToolTest, AnInterruptedRenderLeavesNoFileBehind) {
+  // Half an hour of take: the render is still writing when it is stopped.
+  auto take = Save("long.tgi", {Press(0, kA), Release(1800000, kA)}, 1297, 0);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
+    EXPECT_TRUE(InterruptRender(take, signal)) << strsignal(signal);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"long.tgi"}) << strsignal(signal);
+  }
+  // Without /proc a file cannot be written without a name: the named one
+  // the tool writes instead is removed by the signals that can be caught.
+  const int result = RunInChild([&] {
+    if (!EnterPrivateMounts() || mount("tmpfs", "/proc", "tmpfs", 0, nullptr) != 0) {
+      return kNoPrivateMounts;
+    }
+    int failures = 0;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+      failures += !InterruptRender(take, signal) || Entries() != std::vector<std::string>{"long.tgi"};
+    }
+    return failures;
+  }, 120);
+  if (result == kNoPrivateMounts) GTEST_SKIP() << "hiding /proc needs root";
+  EXPECT_EQ(result, 0);
 }
