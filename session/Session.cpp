@@ -327,9 +327,14 @@ void Session::ExportMidi() {
   state_.midiExportTitle = chosen->title;
   // A failed export is said, not swallowed: the user would otherwise look
   // for a file that is not there.
-  if (!ExportMidiFile(events_.events.data(), events_.count(), settings_.mode, settings_.program,
-                      settings_.bourdon, state_.midiExportPath)) {
-    ShowFileWarning(file_messages::kCannotCreate, state_.midiExportTitle);
+  FileWriter out;
+  SafeWriteResult result = out.Open(state_.midiExportPath);
+  if (result == SafeWriteResult::kWritten) {
+    result = ExportMidiFile(events_.events.data(), events_.count(), settings_.mode,
+                            settings_.program, settings_.bourdon, out);
+  }
+  if (const char* failure = WriteMessage(result)) {
+    ShowFileWarning(failure, state_.midiExportTitle);
   }
 }
 

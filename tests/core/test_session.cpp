@@ -218,7 +218,7 @@ TEST(SessionFiles, ExportWritesTheTakeAndSaysWhenItCannot) {
   rig.screen.files = {ChosenFile{dir.File("none/t.mid"), "t.mid"}};
   rig.Command(IDM_EXPORT_MIDI);
   ASSERT_EQ(rig.screen.boxes.size(), 1u);
-  EXPECT_EQ(rig.screen.boxes[0].icon, MessageIcon::Warning);
+  EXPECT_EQ(rig.screen.boxes[0].text, FormatFileMessage(file_messages::kCannotCreate, "t.mid"));
   EXPECT_EQ(rig.screen.requests.back().startPath, dir.File("t.mid"));
 }
 
