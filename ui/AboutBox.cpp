@@ -3,6 +3,7 @@
 #include "ui/AboutBox.h"
 
 #include <QFontMetrics>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 
@@ -39,6 +40,7 @@ AboutBox::AboutBox(QWidget* owner) : QDialog(owner) {
   // A plain framed box with no caption, centred on its owner.
   setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
   setObjectName(QStringLiteral("AboutBox"));
+  setAttribute(Qt::WA_StyledBackground);
   setStyleSheet(QStringLiteral("#AboutBox { border: 2px groove palette(mid); }"));
   const QFontMetrics metrics(font());
   const double unitX = metrics.averageCharWidth() / 4.0;
@@ -52,13 +54,18 @@ AboutBox::AboutBox(QWidget* owner) : QDialog(owner) {
     auto* label = new QLabel(this);
     if (item.kind == Kind::Icon) {
       const QRect r = pixels(item.place);
-      label->setPixmap(windowIcon().pixmap(std::min(r.width(), r.height())));
+      const QIcon icon(QStringLiteral(":/icons/hicolor/32/tangrel.png"));
+      label->setPixmap(icon.pixmap(std::min(r.width(), r.height())));
     } else {
       label->setText(QString::fromUtf8(item.text));
       label->setAlignment(item.kind == Kind::Centred ? Qt::AlignHCenter | Qt::AlignVCenter
                                                      : Qt::AlignLeft | Qt::AlignVCenter);
     }
-    label->setGeometry(pixels(item.place));
+    // A left-aligned line may run on to the box's edge: our texts and fonts
+    // are not the ones the places were measured for.
+    Place place = item.place;
+    if (item.kind == Kind::Left) place.width = kBox.width - place.x - 4;
+    label->setGeometry(pixels(place));
   }
   auto* ok = new QPushButton(QString::fromUtf8("确定"), this);
   ok->setDefault(true);

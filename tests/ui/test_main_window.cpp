@@ -19,6 +19,8 @@
 
 #include "WindowHarness.h"
 #include "session/CommandIds.h"
+#include "ui/AboutBox.h"
+#include "ui/HelpWindow.h"
 
 namespace tangrel::test {
 namespace {
@@ -203,6 +205,10 @@ TEST(WindowLook, Screenshots) {
     composed.save(folder + QStringLiteral("/menu-%1.png").arg(i + 1));
     menu->hide();
   }
+  AboutBox about(h.window.get());
+  about.grab().save(folder + QStringLiteral("/about.png"));
+  HelpWindow help;
+  if (help.Load(QStringLiteral("default.htm"))) help.grab().save(folder + QStringLiteral("/help.png"));
 }
 
 }  // namespace
