@@ -27,10 +27,9 @@ bool AppendEvent(EventList& list, uint32_t message, uint32_t keyData, int32_t oc
   return true;
 }
 
-void FinishRecording(EventList& list, PlaybackCopy& copy) {
+bool FinishRecording(EventList& list, PlaybackCopy& copy) {
   list.recording = false;
-  ReleasePlaybackCopy(copy);
-  MakePlaybackCopy(copy, list.events.data(), list.count());
+  return MakePlaybackCopy(copy, list.events.data(), list.count());
 }
 
 bool MakePlaybackCopy(PlaybackCopy& copy, const PerformanceEvent* events, uint32_t count) {

@@ -49,8 +49,9 @@ void StartRecording(EventList& list);
 // Stores one event with its delay. False when memory ran out: the event is
 // dropped and the records already stored stay valid.
 bool AppendEvent(EventList& list, uint32_t message, uint32_t keyData, int32_t octaveShift);
-// The Finish command: recording off and a fresh playback copy.
-void FinishRecording(EventList& list, PlaybackCopy& copy);
+// The Finish command: recording off and a fresh playback copy. False when
+// memory ran out for the copy.
+bool FinishRecording(EventList& list, PlaybackCopy& copy);
 // False when memory ran out; the copy is then empty with count 0.
 bool MakePlaybackCopy(PlaybackCopy& copy, const PerformanceEvent* events, uint32_t count);
 void ReleasePlaybackCopy(PlaybackCopy& copy);

@@ -107,7 +107,7 @@ void Session::StartUpLoad() {
 
 void Session::TakeLoaded(LoadedPerformance& loaded, const AcceptedPerformance& accepted) {
   events_.events = std::move(loaded.events);
-  MakePlaybackCopy(copy_, events_.events.data(), events_.count());
+  if (!MakePlaybackCopy(copy_, events_.events.data(), events_.count())) ShowMemoryError();
   state_.modified = false;
   MoveCheck(settings_.mode, accepted.mode);
   settings_.mode = accepted.mode;
@@ -165,6 +165,10 @@ void Session::ShowOpenFailure() {
   screen_.Beep();
   screen_.ShowMessage(MessageIcon::Warning, kCaption, {"Cannot open MIDI device", {}},
                       MessageButtons::Ok);
+}
+
+void Session::ShowMemoryError() {
+  screen_.ShowMessage(MessageIcon::None, "错误", {"内存分配错误.", {}}, MessageButtons::Ok);
 }
 
 bool Session::RequireOpenSwitch() {
@@ -247,7 +251,7 @@ void Session::FinishRecord() {
     state_.modified = false;
     ApplyEnableSet(EnableSet::FinishedEmpty);
   }
-  FinishRecording(events_, copy_);
+  if (!FinishRecording(events_, copy_)) ShowMemoryError();
 }
 
 void Session::Play(bool circle) {

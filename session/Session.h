@@ -129,6 +129,8 @@ class Session {
   void MoveCheck(int32_t from, int32_t to);
   void ShowFileWarning(const char* format, const std::string& name);
   void ShowOpenFailure();
+  // The playback copy could not be made; nothing plays until the next one.
+  void ShowMemoryError();
   bool RequireOpenSwitch();
   MessageAnswer AskSaveChanges();
   void StartUpLoad();

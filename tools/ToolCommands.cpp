@@ -14,6 +14,7 @@
 #include "files/MidiExport.h"
 #include "recording/PlaybackTiming.h"
 #include "tools/KeyNames.h"
+#include "tools/ToolText.h"
 
 namespace tangrel::tool {
 namespace {
@@ -77,7 +78,7 @@ bool LoadTake(const std::string& path, Take& take) {
 }
 
 int FileFailure(const char* format, const std::string& name) {
-  std::fprintf(stderr, "%s\n", FormatFileMessage(format, name).c_str());
+  std::fprintf(stderr, "%s\n", FormatFileMessage(ToolText(format).c_str(), name).c_str());
   return kExitFailure;
 }
 

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "ui/Translation.h"
+
 namespace tangrel {
 namespace {
 
@@ -57,7 +59,7 @@ AboutBox::AboutBox(QWidget* owner) : QDialog(owner) {
       const QIcon icon(QStringLiteral(":/icons/hicolor/32/tangrel.png"));
       label->setPixmap(icon.pixmap(std::min(r.width(), r.height())));
     } else {
-      label->setText(QString::fromUtf8(item.text));
+      label->setText(Translated(item.text));
       label->setAlignment(item.kind == Kind::Centred ? Qt::AlignHCenter | Qt::AlignVCenter
                                                      : Qt::AlignLeft | Qt::AlignVCenter);
     }
@@ -67,7 +69,7 @@ AboutBox::AboutBox(QWidget* owner) : QDialog(owner) {
     if (item.kind == Kind::Left) place.width = kBox.width - place.x - 4;
     label->setGeometry(pixels(place));
   }
-  auto* ok = new QPushButton(QString::fromUtf8("确定"), this);
+  auto* ok = new QPushButton(Translated("确定"), this);
   ok->setDefault(true);
   ok->setGeometry(pixels(kOkButton));
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -16,6 +16,7 @@
 #include "session/CommandIds.h"
 #include "session/Instruments.h"
 #include "ui/KeyTranslation.h"
+#include "ui/Translation.h"
 
 namespace tangrel {
 namespace {
@@ -94,7 +95,7 @@ void ClientView::Attach(Session* session, std::function<void(int32_t)> dispatch)
 
 void ClientView::CreateButtons() {
   for (int i = 0; i < kButtonCount; ++i) {
-    auto* button = new QPushButton(QString::fromLatin1(kButtons[i].text), this);
+    auto* button = new QPushButton(Translated(kButtons[i].text), this);
     // The keyboard stays with the window, so the key pressed right after a
     // click is played.
     button->setFocusPolicy(Qt::NoFocus);
@@ -234,16 +235,15 @@ void ClientView::PaintTexts(QPainter& painter) const {
   painter.setFont(font());
   const int ascent = QFontMetrics(font()).ascent();
   // Texts stand with their top at their place, as the window system draws them.
-  auto text = [&](PixelPoint p, const std::string& s) {
-    painter.drawText(p.x, p.y + ascent, QString::fromStdString(s));
-  };
-  text(at.switchText, session_->SwitchText());
-  text(at.deviceText, session_->DeviceText());
-  text(at.trackText, session_->TrackText());
-  text(at.hintText, kHintText);
-  text(at.signature, session_->SignatureText());
-  text(at.forceLabel, "Force");
-  text(at.freqLabel, "Freq");
+  auto text = [&](PixelPoint p, const QString& s) { painter.drawText(p.x, p.y + ascent, s); };
+  auto own = [](const std::string& s) { return QString::fromStdString(s); };
+  text(at.switchText, Translated(session_->SwitchText().c_str()));
+  text(at.deviceText, own(session_->DeviceText()));
+  text(at.trackText, own(session_->TrackText()));
+  text(at.hintText, Translated(kHintText));
+  text(at.signature, own(session_->SignatureText()));
+  text(at.forceLabel, Translated("Force"));
+  text(at.freqLabel, Translated("Freq"));
 }
 
 }  // namespace tangrel

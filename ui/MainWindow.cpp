@@ -12,11 +12,12 @@
 #include "session/CommandIds.h"
 #include "ui/AboutBox.h"
 #include "ui/HelpWindow.h"
+#include "ui/Translation.h"
 
 namespace tangrel {
 namespace {
 
-QString Text(const char* s) { return QString::fromUtf8(s); }
+QString Text(const char* s) { return Translated(s); }
 
 QString Filled(const MessageText& text) {
   QString format = Text(text.format);

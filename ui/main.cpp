@@ -6,6 +6,7 @@
 #include "engine/MidiDevices.h"
 #include "ui/Messages.h"
 #include "ui/Startup.h"
+#include "ui/Translation.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/hicolor/32/tangrel.png")));
   tangrel::InstallFontSubstitutions();
+  tangrel::InstallTranslation(app);
   std::unique_ptr<tangrel::DeviceSet> devices = tangrel::MakeSystemDevices();
   tangrel::BoxMessages messages;
   const tangrel::StartOptions options{tangrel::CommandLineOf(argc, argv), SplashMilliseconds()};

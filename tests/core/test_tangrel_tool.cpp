@@ -59,8 +59,11 @@ class ToolTest : public ::testing::Test {
   // FluidSynth decodes SoundFont samples on OpenMP threads; libgomp is not
   // built for ThreadSanitizer, whose false reports would land in the tool's
   // standard error. One thread keeps the sanitizer builds quiet.
-  Outcome Run(const std::vector<std::string>& args) {
-    std::string line = "OMP_NUM_THREADS=1 " + Quote(TANGREL_TOOL_PATH);
+  // The file messages are compared as the program's own texts, which a
+  // Chinese locale shows as they stand.
+  Outcome Run(const std::vector<std::string>& args, const std::string& locale = "zh_CN.UTF-8") {
+    std::string line = "OMP_NUM_THREADS=1 LC_ALL= LC_MESSAGES= LANG=" + Quote(locale) + " " +
+                       Quote(TANGREL_TOOL_PATH);
     for (const std::string& arg : args) line += " " + Quote(arg);
     line += " >" + Quote(Path("stdout")) + " 2>" + Quote(Path("stderr"));
     int status = std::system(line.c_str());
@@ -184,6 +187,9 @@ TEST_F(ToolTest, FilesThatDoNotLoadGiveTheirMessageAndExitOne) {
   Outcome r = Run({"info", missing});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.err, FormatFileMessage(file_messages::kCannotOpen, missing) + "\n");
+  for (const char* english : {"en_US.UTF-8", "C", "de_DE"}) {
+    EXPECT_EQ(Run({"info", missing}, english).err, "Cannot find or open file " + missing + ".\n");
+  }
   EXPECT_EQ(r.out, "");
 
   // A mode between the two groups is refused by every command, as the window
