@@ -88,21 +88,29 @@ bool Session::Create(const std::string& commandLine) {
 }
 
 void Session::StartUpLoad() {
+  if (!LoadCurrentFile(state_.commandLine)) {
+    UpdateTitle(state_.currentFileTitle);
+    return;
+  }
+  UpdateTitle(state_.commandLine);
+  ApplyEnableSet(EnableSet::StartupLoad);
+  if (settings_.switchOpen) screen_.StartTimer(IDT_AUTOPLAY, kAutoPlayDelayMs);
+}
+
+bool Session::LoadCurrentFile(const std::string& shownName) {
   LoadedPerformance loaded;
   const char* failure = LoadPerformanceFile(state_.currentFilePath, loaded);
   const auto accepted = failure ? std::nullopt : AcceptLoadedPerformance(loaded);
   if (!accepted) {
     // A mode outside the 24 is refused like any damaged file, so the next
-    // Save asks for a name instead of writing over it.
-    ShowFileWarning(failure ? failure : file_messages::kNotSupported, state_.commandLine);
+    // Save asks for a name instead of writing over it. The take in memory
+    // stays as it was.
+    ShowFileWarning(failure ? failure : file_messages::kNotSupported, shownName);
     state_.currentFileTitle.clear();
-    UpdateTitle(state_.currentFileTitle);
-    return;
+    return false;
   }
   TakeLoaded(loaded, *accepted);
-  UpdateTitle(state_.commandLine);
-  ApplyEnableSet(EnableSet::StartupLoad);
-  if (settings_.switchOpen) screen_.StartTimer(IDT_AUTOPLAY, kAutoPlayDelayMs);
+  return true;
 }
 
 void Session::TakeLoaded(LoadedPerformance& loaded, const AcceptedPerformance& accepted) {
@@ -309,16 +317,8 @@ void Session::Load() {
   if (!chosen) return;
   state_.currentFilePath = chosen->path;
   state_.currentFileTitle = chosen->title;
-  LoadedPerformance loaded;
-  const char* failure = LoadPerformanceFile(state_.currentFilePath, loaded);
-  const auto accepted = failure ? std::nullopt : AcceptLoadedPerformance(loaded);
-  if (!accepted) {
-    // The take in memory stays as it was; the caption keeps its name.
-    ShowFileWarning(failure ? failure : file_messages::kNotSupported, state_.currentFileTitle);
-    state_.currentFileTitle.clear();
-    return;
-  }
-  TakeLoaded(loaded, *accepted);
+  // A failed load leaves the caption with its name.
+  if (!LoadCurrentFile(state_.currentFileTitle)) return;
   screen_.Repaint();
   UpdateTitle(state_.currentFileTitle);
   ApplyEnableSet(EnableSet::Loaded);

@@ -134,6 +134,9 @@ class Session {
   bool RequireOpenSwitch();
   MessageAnswer AskSaveChanges();
   void StartUpLoad();
+  // Loads CurrentFilePath; a failure is shown with `shownName` and clears the
+  // title. True when the file became the current take.
+  bool LoadCurrentFile(const std::string& shownName);
   void TakeLoaded(LoadedPerformance& loaded, const AcceptedPerformance& accepted);
 
   void SelectMode(int32_t id);
