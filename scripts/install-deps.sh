@@ -2,6 +2,8 @@
 # Installs the Debian packages that building, running and testing Tangrel need.
 # libjack-jackd2-dev stands in the same line as libfluidsynth-dev and
 # librtmidi-dev: alone, apt would satisfy their JACK dependency with JACK1.
+# Only names that every Debian release from 12 on knows: libclang-rt-dev follows
+# the default clang, whatever its version.
 set -euo pipefail
 
 PACKAGES=(
@@ -11,7 +13,8 @@ PACKAGES=(
   fonts-liberation2 fonts-wqy-microhei
   xvfb xdotool midicsv python3
   pulseaudio pulseaudio-utils jackd2
-  libclang-rt-14-dev
+  libclang-rt-dev
+  dpkg-dev file desktop-file-utils shared-mime-info libglib2.0-bin man-db groff-base
 )
 
 missing=()

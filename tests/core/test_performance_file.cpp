@@ -286,22 +286,22 @@ TEST(PerformanceFile, AnIndependentRiffReaderSeesTheChunks) {
   TempDir dir;
   auto events = Take(5);
   ASSERT_EQ(SavePerformanceFile(events.data(), 5, 1297, 0, dir.File("take.tgi")), nullptr);
-  // Python's chunk module walks the form, descending into the LIST.
+  // A few lines of Python struct walk the form, descending into the LIST; an
+  // odd-sized chunk is followed by its pad byte.
   std::string script =
-      "import chunk,io,sys\n"
-      "f=open(sys.argv[1],'rb')\n"
-      "r=chunk.Chunk(f,bigendian=False)\n"
-      "print(r.getname().decode(),r.getsize(),r.read(4).decode())\n"
-      "def walk(stream,depth):\n"
-      "  while True:\n"
-      "    try: c=chunk.Chunk(stream,bigendian=False)\n"
-      "    except EOFError: return\n"
-      "    print(depth+c.getname().decode(),c.getsize())\n"
-      "    if c.getname()==b'LIST':\n"
-      "      c.read(4); walk(io.BytesIO(c.read()),depth+'-')\n"
-      "    c.skip()\n"
-      "walk(r,'')\n";
-  std::string command = "python3 -W ignore -c \"$(cat <<'EOF'\n" + script + "EOF\n)\" " +
+      "import struct,sys\n"
+      "data=open(sys.argv[1],'rb').read()\n"
+      "def walk(buf,depth):\n"
+      "  pos=0\n"
+      "  while pos+8<=len(buf):\n"
+      "    name,size=struct.unpack_from('<4sI',buf,pos)\n"
+      "    print(depth+name.decode(),size)\n"
+      "    if name==b'LIST': walk(buf[pos+12:pos+8+size],depth+'-')\n"
+      "    pos+=8+size+(size&1)\n"
+      "name,size,form=struct.unpack_from('<4sI4s',data)\n"
+      "print(name.decode(),size,form.decode())\n"
+      "walk(data[12:8+size],'')\n";
+  std::string command = "python3 -c \"$(cat <<'EOF'\n" + script + "EOF\n)\" " +
                         dir.File("take.tgi") + " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   ASSERT_NE(pipe, nullptr);
