@@ -27,7 +27,9 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Section)" = sound ] || fail "Section: $(field Section)"
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
 [ -n "$(field Version)" ] || fail "no Version"
-field Description | head -n1 | grep -q keyboard || fail "Description: $(field Description | head -n1)"
+summary="$(field Description)"
+summary="${summary%%$'\n'*}"
+[[ "$summary" == *keyboard* ]] || fail "Description: $summary"
 depends="$(field Depends)"
 # Computed from the programs' shared libraries, and named by hand.
 for wanted in 'libfluidsynth[0-9]' 'librtmidi[0-9]' 'libqt6widgets6' 'libc6' \
