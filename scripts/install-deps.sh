@@ -2,6 +2,8 @@
 # Installs the Debian packages that building, running and testing Tangrel need.
 # libjack-jackd2-dev stands in the same line as libfluidsynth-dev and
 # librtmidi-dev: alone, apt would satisfy their JACK dependency with JACK1.
+# Only names that every Debian release from 12 on knows: libclang-rt-dev follows
+# the default clang, whatever its version.
 set -euo pipefail
 
 PACKAGES=(
@@ -11,21 +13,34 @@ PACKAGES=(
   fonts-liberation2 fonts-wqy-microhei
   xvfb xdotool midicsv python3
   pulseaudio pulseaudio-utils jackd2
-  libclang-rt-14-dev
+  libclang-rt-dev
+  dpkg-dev file desktop-file-utils shared-mime-info libglib2.0-bin man-db groff-base
 )
 
+# Packages that only some releases have, installed where apt knows them: Debian
+# 13 moved the JACK example clients (jack_lsp, jack_midi_dump ...) out of jackd2.
+OPTIONAL=(jack-example-tools)
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+known() { apt-cache show "$1" >/dev/null 2>&1; }
+find_optional() {
+  optional=()
+  for p in "${OPTIONAL[@]}"; do known "$p" && ! installed "$p" && optional+=("$p"); done
+  true
+}
+
 missing=()
-for p in "${PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -eq 0 ]; then
+for p in "${PACKAGES[@]}"; do installed "$p" || missing+=("$p"); done
+find_optional
+if [ ${#missing[@]} -eq 0 ] && [ ${#optional[@]} -eq 0 ]; then
   exit 0
 fi
 if [ "$(id -u)" -ne 0 ]; then
-  echo "tangrel: missing packages: ${missing[*]}" >&2
-  echo "tangrel: run as root (or: sudo apt-get install -y ${PACKAGES[*]})" >&2
+  echo "tangrel: missing packages: ${missing[*]} ${optional[*]}" >&2
+  echo "tangrel: run as root (or: sudo apt-get install -y ${PACKAGES[*]} ${optional[*]})" >&2
   exit 1
 fi
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${PACKAGES[@]}"
+find_optional
+apt-get install -y -qq --no-install-recommends "${PACKAGES[@]}" "${optional[@]}"

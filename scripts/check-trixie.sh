@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Builds and tests Tangrel inside a Debian 13 (trixie) root made with debootstrap
+# from the package archive this machine uses. Slow (the first run makes the root
+# and installs every package into it), so it is no part of CI.
+#
+#   sudo ./scripts/check-trixie.sh [ROOT]     (default ROOT: /var/tmp/tangrel-trixie)
+#
+# A root left by an earlier run is used again; the source tree is copied afresh.
+# The tests run in their own network namespace with a private /dev/shm, so their
+# X displays, PulseAudio and JACK servers cannot meet those of the host.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tree="$PWD"
+root="$(realpath -m "${1:-/var/tmp/tangrel-trixie}")"
+src=/root/tangrel
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "check-trixie: run as root (debootstrap, mount and chroot need it)" >&2
+  exit 1
+fi
+
+# The Debian archive named in this machine's apt sources (deb822 or one-line form).
+mirror() {
+  local url
+  url="$(grep -hs '^URIs:' /etc/apt/sources.list.d/*.sources | awk '{print $2}' | grep -v security | head -n1)"
+  [ -n "$url" ] || url="$(grep -hs '^deb ' /etc/apt/sources.list /etc/apt/sources.list.d/*.list |
+    awk '{print $2}' | grep -v security | head -n1)"
+  echo "${MIRROR:-${url:-http://deb.debian.org/debian}}"
+}
+
+stamp() { echo "== $(date +%T) $*"; }
+started=$SECONDS
+phase() { stamp "$1 ($((SECONDS - started)) s so far)"; }
+
+command -v debootstrap >/dev/null || {
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends debootstrap
+}
+
+if [ ! -x "$root/usr/bin/apt-get" ] || [ ! -e "$root/.debootstrap-done" ]; then
+  phase "debootstrap trixie into $root from $(mirror)"
+  rm -rf "$root"
+  debootstrap --variant=minbase trixie "$root" "$(mirror)"
+  touch "$root/.debootstrap-done"
+fi
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+
+mounted=()
+unmount() {
+  local i
+  for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount -R "${mounted[i]}" 2>/dev/null || umount -l "${mounted[i]}"; done
+}
+trap unmount EXIT
+mount_in() {  # mount_in TARGET MOUNT-ARGS...
+  local target="$root$1"
+  shift
+  mkdir -p "$target"
+  mount "$@" "$target"
+  mounted+=("$target")
+}
+mount_in /proc -t proc proc
+mount_in /sys -t sysfs sysfs
+mount_in /dev --rbind /dev
+mount --make-rslave "$root/dev"
+mount_in /dev/shm -t tmpfs -o mode=1777 shm
+mount_in /tmp -t tmpfs -o mode=1777 tmp
+
+phase "copying the source tree to $src"
+mkdir -p "$root$src"
+find "$root$src" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
+git -C "$tree" ls-files -z --cached --others --exclude-standard |
+  (cd "$tree" && tar --null -T - -cf - 2>/dev/null) | tar -xf - -C "$root$src"
+
+# A clean environment inside; two build jobs, as on the host.
+clean_env=(/usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb CMAKE_BUILD_PARALLEL_LEVEL=2
+  PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin)
+in_root() { chroot "$root" "${clean_env[@]}" "$@"; }
+
+phase "installing the build and test packages"
+in_root bash "$src/scripts/install-deps.sh"
+
+phase "building and running ./scripts/test.sh"
+status=0
+unshare --net bash -c 'ip link set lo up && exec "$@"' - \
+  chroot "$root" "${clean_env[@]}" bash -c "cd $src && ./scripts/test.sh" || status=$?
+
+phase "done, test command exit status $status"
+in_root sh -c '. /etc/os-release; echo "root: $PRETTY_NAME"; python3 --version; clang --version | head -n1; g++ --version | head -n1; cmake --version | head -n1; dpkg-query -W qtbase6-dev 2>/dev/null || dpkg-query -W qt6-base-dev'
+exit "$status"

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# An installed tree, as `cmake --install` lays it out under a fresh prefix: the
+# programs run from it, the desktop entry validates, the performance-file type
+# is known by name and by content, and the manual pages render without warnings.
+#   test_install.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+build="$1" source="$2"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+prefix="$work/prefix"
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+check() { local what="$1"; shift; "$@" || fail "$what"; }
+
+cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log"; exit 1; }
+share="$prefix/share"
+
+echo "== files"
+expected=(bin/tangrel-tool share/applications/tangrel.desktop share/mime/packages/tangrel.xml
+  share/man/man1/tangrel.1.gz share/man/man1/tangrel-tool.1.gz)
+[ -e "$build/tangrel" ] && expected+=(bin/tangrel)
+if [ -d "$source/resources/icons" ]; then
+  for size in 16 22 24 32 48 64 128 256; do
+    expected+=("share/icons/hicolor/${size}x${size}/apps/tangrel.png")
+  done
+  expected+=(share/icons/hicolor/scalable/apps/tangrel.svg)
+fi
+for f in "${expected[@]}"; do [ -e "$prefix/$f" ] || fail "not installed: $f"; done
+[ -d "$share/tangrel/translations" ] || fail "no translations folder"
+
+echo "== the installed tool runs"
+check "tangrel-tool --help from the prefix" \
+  bash -c '"$1/bin/tangrel-tool" --help | grep -q "^usage: tangrel-tool info"' - "$prefix"
+check "tangrel-tool info from the prefix" \
+  bash -c '"$1/bin/tangrel-tool" info "$2" | grep -q "^events: 6"' - "$prefix" \
+  "$source/fuzz/corpus/valid-6-bourdon.tgi"
+
+echo "== desktop entry"
+check "desktop-file-validate" desktop-file-validate "$share/applications/tangrel.desktop"
+mime_type="$(sed -n 's/.*mime-type type="\([^"]*\)".*/\1/p' "$share/mime/packages/tangrel.xml")"
+grep -qx "MimeType=$mime_type;" "$share/applications/tangrel.desktop" ||
+  fail "the desktop entry does not name $mime_type"
+
+echo "== file type, by name and by content"
+XDG_DATA_DIRS="$share:/usr/share" update-mime-database "$share/mime"
+mkdir -p "$work/home" "$work/files"
+content_type() {
+  XDG_DATA_HOME="$work/home" XDG_DATA_DIRS="$share:/usr/share" \
+    gio info -a standard::content-type "$1" | sed -n 's/^ *standard::content-type: //p'
+}
+expect_type() {  # expect_type FILE TYPE
+  local got
+  got="$(content_type "$1")"
+  [ "$got" = "$2" ] || fail "$(basename "$1"): $got, not $2"
+}
+cp "$source/fuzz/corpus/valid-1.tgi" "$work/files/take.tgi"
+cp "$source/fuzz/corpus/valid-1.tgi" "$work/files/take-without-extension"
+printf 'RIFF\x24\x00\x00\x00WAVEfmt ' >"$work/files/wave-without-extension"
+expect_type "$work/files/take.tgi" "$mime_type"
+expect_type "$work/files/take-without-extension" "$mime_type"
+[ "$(content_type "$work/files/wave-without-extension")" != "$mime_type" ] ||
+  fail "a WAV file is taken for a performance"
+
+echo "== manual pages"
+for page in "$share"/man/man1/tangrel*.1.gz; do
+  warnings="$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >"$work/page.txt")"
+  [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
+  grep -q "^NAME" "$work/page.txt" || fail "$(basename "$page") renders no NAME section"
+done
+
+[ "$failures" -eq 0 ] || { echo "$failures failed" >&2; exit 1; }
+echo "install: all passed"
