@@ -11,14 +11,13 @@ install(FILES ${TANGREL_RESOURCES}/tangrel.desktop DESTINATION ${CMAKE_INSTALL_D
 install(FILES ${TANGREL_RESOURCES}/tangrel-mime.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME tangrel.xml)
 
-# The application icon in the hicolor theme. OPTIONAL while a size is not yet
-# drawn; the install test asks for all of them once resources/icons exists.
+# The application icon in the hicolor theme.
 set(TANGREL_ICON_SIZES 16 22 24 32 48 64 128 256)
 foreach(size ${TANGREL_ICON_SIZES})
-  install(FILES ${TANGREL_RESOURCES}/icons/hicolor/${size}/tangrel.png OPTIONAL
+  install(FILES ${TANGREL_RESOURCES}/icons/hicolor/${size}/tangrel.png
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
-install(FILES ${TANGREL_RESOURCES}/icons/tangrel.svg OPTIONAL
+install(FILES ${TANGREL_RESOURCES}/icons/tangrel.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
 # Manual pages, compressed as Debian keeps them (-n: no name or time stamp, so
@@ -35,8 +34,8 @@ endforeach()
 add_custom_target(tangrel_man ALL DEPENDS ${TANGREL_MAN_OUTPUTS})
 install(FILES ${TANGREL_MAN_OUTPUTS} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
-# Translations: every .qm file the build leaves in translations/, and the
-# folder itself even while there are none.
+# Translations: the .qm files the build makes in translations/ (the programs
+# carry them compiled in as well).
 set(TANGREL_QM_DIR ${PROJECT_BINARY_DIR}/translations)
 file(MAKE_DIRECTORY ${TANGREL_QM_DIR})
 install(DIRECTORY ${TANGREL_QM_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tangrel/translations

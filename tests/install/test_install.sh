@@ -19,12 +19,10 @@ echo "== files"
 expected=(bin/tangrel-tool share/applications/tangrel.desktop share/mime/packages/tangrel.xml
   share/man/man1/tangrel.1.gz share/man/man1/tangrel-tool.1.gz)
 [ -e "$build/tangrel" ] && expected+=(bin/tangrel)
-if [ -d "$source/resources/icons" ]; then
-  for size in 16 22 24 32 48 64 128 256; do
-    expected+=("share/icons/hicolor/${size}x${size}/apps/tangrel.png")
-  done
-  expected+=(share/icons/hicolor/scalable/apps/tangrel.svg)
-fi
+for size in 16 22 24 32 48 64 128 256; do
+  expected+=("share/icons/hicolor/${size}x${size}/apps/tangrel.png")
+done
+expected+=(share/icons/hicolor/scalable/apps/tangrel.svg share/tangrel/translations/tangrel_en.qm)
 for f in "${expected[@]}"; do [ -e "$prefix/$f" ] || fail "not installed: $f"; done
 [ -d "$share/tangrel/translations" ] || fail "no translations folder"
 
