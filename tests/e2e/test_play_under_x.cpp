@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "files/PerformanceFile.h"
 #include "tests/support/AudioSupport.h"
 #include "tests/support/TempDir.h"
 
@@ -164,4 +165,33 @@ TEST_F(PlayUnderX, TypedKeysSoundTheirNotesThroughTheBuiltInSynthesizer) {
     EXPECT_NEAR(Cents(pitch.frequency, NoteFrequency(keys[i].second)), 0.0, 30.0)
         << keys[i].first << " sounded " << pitch.frequency << " Hz";
   }
+}
+
+TEST_F(PlayUnderX, AFileNamedOnTheCommandLinePlaysHalfASecondAfterTheWindowOpens) {
+  // A in D major, held 300 ms: the file's mode sounds D.
+  const std::vector<tangrel::PerformanceEvent> take = {{5, tangrel::WM_KEYDOWN, 30u << 16, 0},
+                                                       {300, tangrel::WM_KEYUP, 30u << 16, 0}};
+  const std::string file = dir_.File("start.tgi");
+  ASSERT_EQ(tangrel::SavePerformanceFile(take.data(), 2, 1298, 0, file), nullptr);
+  const std::string wav = dir_.File("played.wav");
+  app_ = Spawn({TANGREL_APP_PATH, file},
+               {"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb", "TANGREL_AUDIO_DRIVER=file",
+                "TANGREL_AUDIO_FILE=" + wav, "TANGREL_SPLASH_MS=0"});
+  ASSERT_TRUE(WaitFor([&] { return !Xdo("search --onlyvisible --name 'start.tgi'").empty(); },
+                      std::chrono::seconds(30)));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  StopProcess(app_);
+  app_ = -1;
+
+  const WavSound sound = ReadWav(wav);
+  ASSERT_GT(sound.rate, 0) << "no WAV written at " << wav;
+  const auto onsets = Onsets(sound.samples, sound.rate, 0.005, 30);
+  ASSERT_EQ(onsets.size(), 1u);
+  // The sound file starts when the output opens, just before the file loads.
+  const double startMs = 1000.0 * static_cast<double>(onsets[0]) / sound.rate;
+  EXPECT_GT(startMs, 450.0);
+  EXPECT_LT(startMs, 900.0);
+  const PitchEstimate pitch = EstimatePitch(sound.samples, sound.rate,
+                                            onsets[0] + static_cast<size_t>(sound.rate * 0.04), 4096);
+  EXPECT_NEAR(Cents(pitch.frequency, NoteFrequency(62)), 0.0, 30.0) << pitch.frequency << " Hz";
 }
