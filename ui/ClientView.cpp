@@ -203,8 +203,9 @@ void ClientView::mouseReleaseEvent(QMouseEvent* event) {
 // ---- Layout and painting ----------------------------------------------------
 
 void ClientView::resizeEvent(QResizeEvent* event) {
-  const WindowLayout layout = ComputeLayout(width(), height(), charWidth_, charHeight_);
   if (session_) session_->Resize(width(), height());
+  const WindowLayout layout = session_ ? session_->Layout()
+                                       : ComputeLayout(width(), height(), charWidth_, charHeight_);
   keyboard_.SetOrigin(layout.keyboardOrigin);
   auto place = [](QWidget* w, const PixelRect& r) { w->setGeometry(r.x, r.y, r.width, r.height); };
   place(velocityBar_, layout.velocityBar);

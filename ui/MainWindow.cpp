@@ -155,13 +155,11 @@ void MainWindow::ShowHelp(const char* topic) {
   // The help window is made on first use; when its pages cannot be had, Help
   // stays silent for the rest of the run.
   if (helpGivenUp_) return;
-  if (!help_) {
-    auto help = std::make_unique<HelpWindow>();
-    if (!help->Load(Text(topic))) {
-      helpGivenUp_ = true;
-      return;
-    }
-    help_ = std::move(help);
+  if (!help_) help_ = std::make_unique<HelpWindow>();
+  if (!help_->Load(QString::fromUtf8(topic))) {
+    helpGivenUp_ = true;
+    help_.reset();
+    return;
   }
   help_->show();
   help_->raise();

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <algorithm>
 #include <chrono>
@@ -127,6 +128,26 @@ TEST(WindowScrollBars, QtsSliderActionsBecomeScrollCodes) {
   bend->setSliderDown(false);  // and let go: it springs back
   EXPECT_EQ(bend->sliderPosition(), 8192);
   EXPECT_EQ(h.Words(), (std::vector<uint32_t>{0x7F7EE0u, 0x3F7FE0u}));
+}
+
+TEST(WindowHelp, HelpOpensTheManualInOneWindowAndAboutIsModal) {
+  WindowHarness h;
+  h.window->OnCommand(IDM_HELP);
+  HelpWindow* help = h.window->Help();
+  ASSERT_NE(help, nullptr);
+  EXPECT_TRUE(help->isVisible());
+  EXPECT_EQ(help->source().toString(), QStringLiteral("qrc:/help/default.htm"));
+  EXPECT_FALSE(help->toPlainText().isEmpty());
+  h.window->OnCommand(IDM_HELP);
+  EXPECT_EQ(h.window->Help(), help);
+  help->close();
+  QTimer::singleShot(0, [] {
+    QWidget* box = QApplication::activeModalWidget();
+    ASSERT_NE(box, nullptr);
+    QTest::keyClick(box, Qt::Key_Escape);  // Esc closes it
+  });
+  h.window->OnCommand(IDM_ABOUT);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST(WindowPlayback, ATakePlaysBackThroughTheEventQueueWithItsTiming) {
