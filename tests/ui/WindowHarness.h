@@ -53,8 +53,8 @@ constexpr uint32_t NoteOff(uint32_t note, uint32_t channel = 0) {
 }
 
 struct Harness {
-  explicit Harness(bool opens = true) {
-    auto owned = std::make_unique<CaptureDevice>("Capture", opens);
+  explicit Harness(bool opens = true, const char* deviceName = "Capture") {
+    auto owned = std::make_unique<CaptureDevice>(deviceName, opens);
     device = owned.get();
     devices.Add(std::move(owned));
     window = CreateMainWindow(devices, messages, pictures);

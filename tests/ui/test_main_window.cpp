@@ -207,7 +207,7 @@ namespace {
 TEST(WindowLook, Screenshots) {
   const QByteArray dir = qgetenv("TANGREL_SCREENSHOT_DIR");
   if (dir.isEmpty()) GTEST_SKIP() << "TANGREL_SCREENSHOT_DIR not set";
-  WindowHarness h;
+  WindowHarness h(true, "Built-in synthesizer");
   h.window->resize(800, 600);
   QApplication::processEvents();
   const QString folder = QString::fromLocal8Bit(dir);
