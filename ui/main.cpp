@@ -1,12 +1,24 @@
 // Tangrel: the computer keyboard as a musical instrument.
 #include <QApplication>
 
+#include <cstdio>
+
 #include "engine/MidiDevices.h"
+#include "ui/AutoRepeat.h"
+#include "ui/DisplayCheck.h"
 #include "ui/Messages.h"
 #include "ui/Startup.h"
 
 int main(int argc, char** argv) {
+  if (const auto why = tangrel::WhyNoDisplay(argc, argv)) {
+    std::fprintf(stderr, "tangrel: no display could be opened (%s)\n", why->c_str());
+    return 1;
+  }
   QApplication app(argc, argv);
+  // A held key then repeats as presses alone, which the key handling takes for
+  // repeats; without it each repeat is a release and a press that Qt does not
+  // always mark as one.
+  tangrel::RequestDetectableAutoRepeat();
   tangrel::InstallFontSubstitutions();
   std::unique_ptr<tangrel::DeviceSet> devices = tangrel::MakeSystemDevices();
   tangrel::BoxMessages messages;
