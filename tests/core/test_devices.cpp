@@ -87,7 +87,7 @@ TEST(BuiltInSynth, PlaysMiddleCIntoTheFileDriver) {
   const std::string wavPath = dir.File("out.wav");
   ScopedEnv driver("TANGREL_AUDIO_DRIVER", "file");
   ScopedEnv file("TANGREL_AUDIO_FILE", wavPath);
-  BuiltInSynthDevice synth;
+  BuiltInSynthDevice synth(kTestSoundFont);
   ASSERT_TRUE(synth.Open());
   EXPECT_EQ(synth.AudioDriver(), "file");
   EXPECT_TRUE(synth.Open()) << "open while open keeps the synth";

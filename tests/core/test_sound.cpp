@@ -1,5 +1,5 @@
 // What the built-in synthesizer really sounds: keys played through live playing
-// and MidiOut into FluidSynth with the system GM SoundFont, rendered offline.
+// and MidiOut into FluidSynth with the test SoundFont, rendered offline.
 #include <gtest/gtest.h>
 
 #include "engine/LivePlaying.h"
@@ -20,8 +20,8 @@ constexpr ModeId kBMajor = 1303;
 class SoundTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    engine = SynthEngine::Create(DefaultSoundFontPath(), kRate);
-    ASSERT_NE(engine, nullptr) << "SoundFont " << DefaultSoundFontPath();
+    engine = SynthEngine::Create(testaudio::kTestSoundFont, kRate);
+    ASSERT_NE(engine, nullptr) << "SoundFont " << testaudio::kTestSoundFont;
     devices.Add(std::make_unique<OfflineSynthDevice>(*engine));
     settings.deviceId = 0;
   }
