@@ -40,15 +40,6 @@ std::vector<std::string> Platforms(const std::string& list) {
   return names;
 }
 
-std::optional<std::string> WhyNoX11(const std::string& displayName) {
-  if (displayName.empty()) return "DISPLAY is not set";
-  xcb_connection_t* connection = xcb_connect(displayName.c_str(), nullptr);
-  const bool failed = xcb_connection_has_error(connection) != 0;
-  xcb_disconnect(connection);
-  if (failed) return "the X display " + displayName + " does not answer";
-  return std::nullopt;
-}
-
 // The socket libwayland-client would connect to.
 std::optional<std::string> WhyNoWayland() {
   const std::string name = Environment("WAYLAND_DISPLAY");
@@ -62,7 +53,7 @@ std::optional<std::string> WhyNoWayland() {
 
 }  // namespace
 
-std::optional<std::string> WhyNoDisplay(int argc, char** argv) {
+DisplayCheck::DisplayCheck(int argc, char** argv) {
   std::string platform = Option(argc, argv, "platform");
   if (platform.empty()) platform = Environment("QT_QPA_PLATFORM");
   std::string display = Option(argc, argv, "display");
@@ -76,10 +67,25 @@ std::optional<std::string> WhyNoDisplay(int argc, char** argv) {
     } else if (name == "wayland" || name == "wayland-egl") {
       why = WhyNoWayland();
     }
-    if (!why) return std::nullopt;  // this one opens, or needs no display
+    if (!why) return;  // this one opens, or needs no display
     reasons += (reasons.empty() ? "" : ", ") + *why;
   }
-  return reasons;
+  whyNone_ = reasons;
+}
+
+DisplayCheck::~DisplayCheck() {
+  if (connection_) xcb_disconnect(connection_);
+}
+
+std::optional<std::string> DisplayCheck::WhyNoX11(const std::string& displayName) {
+  if (displayName.empty()) return "DISPLAY is not set";
+  xcb_connection_t* connection = xcb_connect(displayName.c_str(), nullptr);
+  if (xcb_connection_has_error(connection) != 0) {
+    xcb_disconnect(connection);
+    return "the X display " + displayName + " does not answer";
+  }
+  connection_ = connection;
+  return std::nullopt;
 }
 
 }  // namespace tangrel
