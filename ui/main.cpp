@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <memory>
 
 #include "engine/MidiDevices.h"
 #include "ui/AutoRepeat.h"
