@@ -202,23 +202,28 @@ TEST_F(PlayUnderX, TypedKeysSoundTheirNotesThroughTheBuiltInSynthesizer) {
 // for the second pair of holds.
 TEST_F(PlayUnderX, AHeldKeyStrikesOnceAndKeepsItsShiftEvenWithACoreBusy) {
   ASSERT_NO_FATAL_FAILURE(Launch());
-  const auto holdA = [&] {
+  const std::function<void()> holdA = [&] {
     Xdo("windowfocus --sync " + window_ + " keydown a");
     std::this_thread::sleep_for(std::chrono::seconds(3));
     Xdo("keyup a");
   };
-  const auto holdShiftA = [&] {
+  const std::function<void()> holdShiftA = [&] {
     Xdo("windowfocus --sync " + window_ + " keydown Shift_L keydown a");
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     Xdo("keyup Shift_L");
     std::this_thread::sleep_for(std::chrono::milliseconds(2800));
     Xdo("keyup a");
   };
-  const auto pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(800)); };
-  holdA(), pause(), holdShiftA(), pause();
+  const auto holdBoth = [&] {
+    for (const auto& hold : {holdA, holdShiftA}) {
+      hold();
+      std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    }
+  };
+  holdBoth();
   {
     ScopedProcess busy(Spawn({"sh", "-c", "while :; do :; done"}, {}));
-    holdA(), pause(), holdShiftA(), pause();
+    holdBoth();
   }
   const WavSound sound = Finish();
   const auto onsets = NoteStarts(sound);
