@@ -52,7 +52,10 @@ void Draw(PlayContext& ctx, uint32_t scanCode, bool pressed, int32_t shift) {
 
 void KeyDown(LiveState& state, PlayContext& ctx, uint32_t s, const KeyMapEntry& entry,
              uint32_t keyData, Modifiers modifiers) {
-  const bool repeat = (keyData & kKeyDataRepeatBit) != 0;
+  // A press of a key that is already down repeats it, whatever the system
+  // marked: an X server with detectable auto-repeat sends a held key as presses
+  // alone, and other systems do not always mark their repeats.
+  const bool repeat = (keyData & kKeyDataRepeatBit) != 0 || state.held[s];
   ChordState& chord = state.chord;
   state.held[s] = true;
   state.heldKeyData[s] = keyData & ~kKeyDataReleaseBits;

@@ -44,7 +44,8 @@ struct LiveState {
   // How often each key was counted in the current chord: a release that was
   // never counted (say, after Esc) takes no counter below zero.
   std::array<int32_t, kKeyMapSize> counted{};
-  // Keys physically down, with the keyData of their press, for focus loss.
+  // Keys physically down, with the keyData of their press: a further press of
+  // one is a repeat, and focus loss releases them.
   std::array<bool, kKeyMapSize> held{};
   std::array<uint32_t, kKeyMapSize> heldKeyData{};
   std::array<SoundingNotes, kKeyMapSize> liveNotes{};

@@ -1,6 +1,7 @@
 // RtMidi reports failures by throwing RtMidiError, from its constructors too.
 // Everything RtMidi is reached through RtMidiConnection, which turns errors and
-// warnings into results, so that nothing escapes into the core.
+// warnings into results, so that nothing escapes into the core, and keeps what
+// they said, so that nothing is printed unless an open fails.
 #include "engine/RtMidiDevices.h"
 
 #include <jack/jack.h>
@@ -8,11 +9,16 @@
 
 #include <array>
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <mutex>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include "engine/LibraryMessages.h"
 
 namespace tangrel {
 namespace {
@@ -69,15 +75,52 @@ void Abandon(std::unique_ptr<RtMidiOut> out) {
   abandoned->push_back(std::move(out));
 }
 
+// A summary followed by what the libraries said meanwhile.
+std::string Reason(const std::string& summary) {
+  const std::string said = TakeLibraryMessages();
+  return said.empty() ? summary : summary + " (" + said + ")";
+}
+
+// RtMidi's constructors report on std::cerr, before an error callback can be
+// set: the ALSA one when there is no sequencer (and then throws), the JACK one
+// when there is no server. What they write is caught here instead. Nothing
+// else in Tangrel writes on std::cerr, from any thread.
+class CerrCatch {
+ public:
+  CerrCatch() : saved_(std::cerr.rdbuf(caught_.rdbuf())) {}
+  ~CerrCatch() { std::cerr.rdbuf(saved_); }
+  CerrCatch(const CerrCatch&) = delete;
+  CerrCatch& operator=(const CerrCatch&) = delete;
+
+  // RtMidi frames each report in blank lines.
+  std::string Text() const {
+    std::string text = caught_.str();
+    const size_t first = text.find_first_not_of('\n');
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of('\n') - first + 1);
+  }
+
+ private:
+  std::ostringstream caught_;
+  std::streambuf* saved_;
+};
+
 class RtMidiConnection {
  public:
-  // Null when the MIDI system cannot be used here: the ALSA API throws from
-  // its constructor on a machine without a sequencer.
-  static std::unique_ptr<RtMidiConnection> Create(RtMidi::Api api) {
+  // Null when the MIDI system cannot be used here, with the reason in `why`.
+  static std::unique_ptr<RtMidiConnection> Create(RtMidi::Api api, std::string& why) {
+    TakeLibraryMessages();  // older messages say nothing about this attempt
     auto connection = std::unique_ptr<RtMidiConnection>(new RtMidiConnection);
+    CerrCatch reported;
     try {
       connection->out_ = std::make_unique<RtMidiOut>(api, kClientName);
-    } catch (const RtMidiError&) {
+    } catch (const RtMidiError& error) {
+      why = Reason(error.getMessage());
+      return nullptr;
+    }
+    // A warning leaves an output that can do nothing (JACK without a server).
+    if (!reported.Text().empty()) {
+      why = Reason(reported.Text());
       return nullptr;
     }
     // From here on RtMidi calls the callback instead of throwing.
@@ -102,22 +145,31 @@ class RtMidiConnection {
     failed_ = false;
     try {
       call(*out_);
-    } catch (const RtMidiError&) {
-      failed_ = true;
+    } catch (const RtMidiError& error) {
+      Fail(error.getMessage());
     }
     return !failed_;
   }
 
+  // What the last failed call reported.
+  const std::string& Why() const { return why_; }
+
  private:
   RtMidiConnection() = default;
 
-  static void OnError(RtMidiError::Type type, const std::string&, void* self) {
-    if (type != RtMidiError::DEBUG_WARNING) static_cast<RtMidiConnection*>(self)->failed_ = true;
+  static void OnError(RtMidiError::Type type, const std::string& text, void* self) {
+    if (type != RtMidiError::DEBUG_WARNING) static_cast<RtMidiConnection*>(self)->Fail(text);
+  }
+
+  void Fail(const std::string& text) {
+    failed_ = true;
+    why_ = Reason(text);
   }
 
   std::unique_ptr<RtMidiOut> out_;
   std::unique_ptr<JackShutdownWatch> watch_;
   bool failed_ = false;
+  std::string why_;
 };
 
 // Bytes of a channel message by status nibble 0x8..0xE: program change and
@@ -134,10 +186,18 @@ class RtMidiDevice : public MidiOutputDevice {
 
   std::string Name() const override { return name_; }
 
+  // A port that cannot be opened says why on standard error, once per try;
+  // the window only says that it could not.
   bool Open() override {
-    connection_ = RtMidiConnection::Create(api_);
-    if (!connection_ || !Connect(*connection_)) {
+    std::string why;
+    connection_ = RtMidiConnection::Create(api_, why);
+    if (connection_ && !Connect(*connection_)) {
+      why = connection_->Why().empty() ? "the port is gone" : connection_->Why();
       connection_.reset();
+    }
+    if (!connection_) {
+      std::fprintf(stderr, "tangrel: cannot open the MIDI port \"%s\": %s\n", name_.c_str(),
+                   why.c_str());
       return false;
     }
     connection_->WatchServer();
@@ -213,7 +273,8 @@ std::optional<MidiSystem> FindMidiSystem() {
   RtMidi::getCompiledApi(apis);
   for (RtMidi::Api api : apis) {
     if (api == RtMidi::RTMIDI_DUMMY) continue;
-    auto connection = RtMidiConnection::Create(api);
+    std::string why;  // a missing system is no failure while listing
+    auto connection = RtMidiConnection::Create(api, why);
     if (!connection) continue;
     MidiSystem system{api, {}};
     const bool answered = connection->Run([&](RtMidiOut& out) {
@@ -228,6 +289,7 @@ std::optional<MidiSystem> FindMidiSystem() {
 }  // namespace
 
 std::vector<std::unique_ptr<MidiOutputDevice>> MakeRtMidiDevices() {
+  KeepLibraryMessages();
   // A JACK client must never start a server of its own while listing.
   setenv("JACK_NO_START_SERVER", "1", 0);
   std::vector<std::unique_ptr<MidiOutputDevice>> devices;

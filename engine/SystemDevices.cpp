@@ -1,11 +1,15 @@
 // The devices of this machine, in the order the Device menu shows them.
 #include "engine/BuiltInSynthDevice.h"
+#include "engine/LibraryMessages.h"
 #include "engine/MidiDevices.h"
 #include "engine/RtMidiDevices.h"
 
 namespace tangrel {
 
 std::unique_ptr<DeviceSet> MakeSystemDevices() {
+  // Before any library is asked anything: the audio drivers tried when the
+  // built-in synthesizer opens speak through alsa-lib and libjack too.
+  KeepLibraryMessages();
   auto set = std::make_unique<DeviceSet>();
   const std::string soundFont = DefaultSoundFontPath();
   if (SoundFontExists(soundFont)) set->Add(std::make_unique<BuiltInSynthDevice>(soundFont));

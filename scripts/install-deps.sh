@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Tangrel need.
-# libjack-jackd2-dev stands in the same line as libfluidsynth-dev and
+# libjack-jackd2-dev goes in the same apt-get command as libfluidsynth-dev and
 # librtmidi-dev: alone, apt would satisfy their JACK dependency with JACK1.
 # Only names that every Debian release from 12 on knows: libclang-rt-dev follows
 # the default clang, whatever its version.
@@ -8,7 +8,8 @@ set -euo pipefail
 
 PACKAGES=(
   cmake ninja-build g++ clang pkg-config
-  qt6-base-dev qt6-tools-dev qt6-l10n-tools libfluidsynth-dev librtmidi-dev libjack-jackd2-dev
+  qt6-base-dev qt6-tools-dev qt6-l10n-tools libxcb1-dev libxcb-xkb-dev
+  libfluidsynth-dev librtmidi-dev libjack-jackd2-dev libasound2-dev
   libgtest-dev timgm6mb-soundfont
   fonts-liberation2 fonts-wqy-microhei
   xvfb xdotool midicsv python3

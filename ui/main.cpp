@@ -3,7 +3,12 @@
 #include <QIcon>
 #include <cstdlib>
 
+#include <cstdio>
+#include <memory>
+
 #include "engine/MidiDevices.h"
+#include "ui/AutoRepeat.h"
+#include "ui/DisplayCheck.h"
 #include "ui/Messages.h"
 #include "ui/Startup.h"
 #include "ui/Translation.h"
@@ -26,7 +31,17 @@ int SplashMilliseconds() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  auto display = std::make_unique<tangrel::DisplayCheck>(argc, argv);
+  if (const auto& why = display->WhyNone()) {
+    std::fprintf(stderr, "tangrel: no display could be opened (%s)\n", why->c_str());
+    return 1;
+  }
   QApplication app(argc, argv);
+  display.reset();  // Qt's own connection holds the X server now
+  // A held key then repeats as presses alone, which the key handling takes for
+  // repeats; without it each repeat is a release and a press that Qt does not
+  // always mark as one.
+  tangrel::RequestDetectableAutoRepeat();
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/hicolor/32/tangrel.png")));
   tangrel::InstallFontSubstitutions();
   tangrel::InstallTranslation(app);

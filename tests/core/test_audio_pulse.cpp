@@ -35,7 +35,7 @@ TEST(AudioPath, BuiltInSynthesizerSoundsMiddleCThroughPulseAudio) {
   }
   ASSERT_GT(captured.st_size, 0) << "the monitor delivered nothing";
 
-  BuiltInSynthDevice synth;
+  BuiltInSynthDevice synth(kTestSoundFont);
   const bool opened = synth.Open();
   if (opened) {
     EXPECT_EQ(synth.AudioDriver(), "pulseaudio");

@@ -34,17 +34,22 @@ TEST(LivePlaying, ShiftWinsOverCtrlAndLaterModifiersDoNotChangeTheChord) {
   EXPECT_EQ(rig.view.drawn.back().shift, -1);
 }
 
+// Marked or not: a press of a key that is down never strikes again, and the
+// chord keeps the shift its first press had.
 TEST(LivePlaying, AutoRepeatSoundsOnceAndIsRecordedOnce) {
   CaptureRig rig;
   rig.Open();
   StartRecording(rig.list);
-  rig.Press(kA);
-  for (int i = 0; i < 5; ++i) rig.Press(kA, {}, kKeyDataRepeatBit);
+  rig.Press(kA, kShift);
+  for (int i = 0; i < 5; ++i) rig.Press(kA, {}, i % 2 ? kKeyDataRepeatBit : 0);
   rig.Release(kA);
-  EXPECT_EQ(rig.Words(), (std::vector<uint32_t>{NoteOn(0, 60), NoteOff(0, 60)}));
+  EXPECT_EQ(rig.Words(), (std::vector<uint32_t>{NoteOn(0, 72), NoteOff(0, 72)}));
   ASSERT_EQ(rig.list.count(), 2u);
   EXPECT_EQ(rig.list.events[0].message, WM_KEYDOWN);
   EXPECT_EQ(rig.list.events[1].message, WM_KEYUP);
+  rig.device->Clear();
+  rig.Press(kA);  // released: a new stroke
+  EXPECT_EQ(rig.Words(), (std::vector<uint32_t>{NoteOn(0, 60)}));
 }
 
 TEST(LivePlaying, BourdonDoublesAnOctaveLowerOnChannel15) {

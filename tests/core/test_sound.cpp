@@ -1,5 +1,5 @@
 // What the built-in synthesizer really sounds: keys played through live playing
-// and MidiOut into FluidSynth with the system GM SoundFont, rendered offline.
+// and MidiOut into FluidSynth with the test SoundFont, rendered offline.
 #include <gtest/gtest.h>
 
 #include "engine/LivePlaying.h"
@@ -20,8 +20,8 @@ constexpr ModeId kBMajor = 1303;
 class SoundTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    engine = SynthEngine::Create(DefaultSoundFontPath(), kRate);
-    ASSERT_NE(engine, nullptr) << "SoundFont " << DefaultSoundFontPath();
+    engine = SynthEngine::Create(testaudio::kTestSoundFont, kRate);
+    ASSERT_NE(engine, nullptr) << "SoundFont " << testaudio::kTestSoundFont;
     devices.Add(std::make_unique<OfflineSynthDevice>(*engine));
     settings.deviceId = 0;
   }
@@ -30,6 +30,9 @@ class SoundTest : public ::testing::Test {
 
   void Press(uint32_t scanCode, Modifiers modifiers = {}) {
     PlayKey(state, ctx, WM_KEYDOWN, (scanCode << 16) | 1, modifiers);
+  }
+  void Release(uint32_t scanCode) {
+    PlayKey(state, ctx, WM_KEYUP, (scanCode << 16) | 1 | kKeyDataReleaseBits, {});
   }
 
   // Mono mix of the next `seconds` of sound.
@@ -89,8 +92,7 @@ TEST_F(SoundTest, BourdonAddsTheOctaveBelowOnItsOwnChannel) {
   Open();
   Press(kScanA);
   const auto alone = Render(0.6);
-  ResetChord(state);
-  SendAllNotesOff(out);
+  Release(kScanA);
   Render(2.0);  // let the first note die away
 
   settings.bourdon = 1;
@@ -115,9 +117,8 @@ TEST_F(SoundTest, Channel9PlaysDrumsNotTones) {
   const size_t hit = static_cast<size_t>(0.01 * kRate);
   EXPECT_GT(testaudio::Rms(drum, 0, static_cast<size_t>(0.2 * kRate)), 0.01);
 
-  SendAllNotesOff(out);
+  Release(kScanT);
   Render(2.0);
-  ResetChord(state);
   settings.track = 0;
   Press(kScanT, Modifiers{false, true});
   const auto tone = Render(0.4);
@@ -130,8 +131,7 @@ TEST_F(SoundTest, OneNoteIsClearlyAudibleAndAFullChordWithBourdonDoesNotClip) {
   Open();
   Press(kScanA);
   EXPECT_GT(Peak(Render(1.0)), 0.05);
-  ResetChord(state);
-  SendAllNotesOff(out);
+  Release(kScanA);
   Render(2.0);
 
   settings.bourdon = 1;

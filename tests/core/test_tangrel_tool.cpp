@@ -281,7 +281,7 @@ TEST_F(ToolTest, RenderSoundsTheTakeAtItsPlaybackTimesWithTheFilesBourdon) {
   // A held from 200 ms to 800 ms, with the bourdon an octave below.
   auto file = Save("take.tgi", {Press(200, kA), Release(600, kA)}, 1297, 1);
   const std::string wav = Path("take.wav");
-  Outcome r = Run({"render", file, wav});
+  Outcome r = Run({"render", file, wav, "--soundfont", testaudio::kTestSoundFont});
   ASSERT_EQ(r.code, 0) << r.err;
 
   // Python's wave module reads the header independently.
@@ -314,7 +314,8 @@ TEST_F(ToolTest, RenderLengthIncludesTheStretchOfChords) {
   // Four events 0, 1, 1, 1 ms apart play 5 ms apart: the last at 20 ms.
   auto file = Save("chord.tgi", {Press(0, kA), Press(1, kS), Release(1, kA), Release(1, kS)},
                    1297, 0);
-  Outcome r = Run({"render", file, Path("chord.wav"), "--track", "9", "--velocity", "90"});
+  Outcome r = Run({"render", file, Path("chord.wav"), "--track", "9", "--velocity", "90",
+                   "--soundfont", testaudio::kTestSoundFont});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(fs::file_size(Path("chord.wav")), 44u + (20 + 1500) * 441 / 10 * 4);
 }

@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cctype>
 #include <cmath>
+#include <complex>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -34,6 +35,11 @@
 extern char** environ;
 
 namespace tangrel::testaudio {
+
+// The SoundFont every sound test measures with (Debian's timgm6mb-soundfont),
+// whatever the system's default GM SoundFont is: the figures, from pitches to
+// loudness, are this one's.
+inline const std::string kTestSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
 // ---- Analysis -------------------------------------------------------------
 
@@ -60,14 +66,62 @@ inline double Correlation(const std::vector<float>& x, size_t from, size_t lengt
   return (xx > 0.0 && yy > 0.0) ? xy / std::sqrt(xx * yy) : 0.0;
 }
 
+// In-place radix-2 FFT; the size is a power of two.
+inline void Fft(std::vector<std::complex<double>>& a) {
+  const size_t n = a.size();
+  for (size_t i = 1, j = 0; i < n; ++i) {
+    size_t bit = n >> 1;
+    for (; j & bit; bit >>= 1) j ^= bit;
+    j ^= bit;
+    if (i < j) std::swap(a[i], a[j]);
+  }
+  for (size_t half = 1; half < n; half <<= 1) {
+    for (size_t k = 0; k < half; ++k) {
+      const std::complex<double> w = std::polar(1.0, -M_PI * double(k) / double(half));
+      for (size_t i = k; i < n; i += 2 * half) {
+        const std::complex<double> u = a[i], v = a[i + half] * w;
+        a[i] = u + v;
+        a[i + half] = u - v;
+      }
+    }
+  }
+}
+
+// The strongest spectral peak within 5 % of `near`: a Hann window, four times
+// zero-padded, and a parabola through the log magnitudes around the top, which
+// places a steady tone to well under a cent. `near` when there is no peak.
+inline double SpectralPeak(const std::vector<float>& x, double rate, size_t from, size_t length,
+                           double near) {
+  size_t n = 1;
+  while (n < 4 * length) n <<= 1;
+  std::vector<std::complex<double>> a(n);
+  for (size_t i = 0; i < length; ++i) {
+    a[i] = (0.5 - 0.5 * std::cos(2.0 * M_PI * double(i) / double(length - 1))) * x[from + i];
+  }
+  Fft(a);
+  const size_t low = size_t(0.95 * near * double(n) / rate);
+  const size_t high = size_t(1.05 * near * double(n) / rate) + 1;
+  size_t top = low;
+  for (size_t k = low; k <= high; ++k) {
+    if (std::abs(a[k]) > std::abs(a[top])) top = k;
+  }
+  if (top == low || top == high) return near;
+  const double l = std::log(std::abs(a[top - 1])), c = std::log(std::abs(a[top])),
+               r = std::log(std::abs(a[top + 1]));
+  const double shift = 0.5 * (l - r) / (l - 2.0 * c + r);
+  return (double(top) + shift) * rate / double(n);
+}
+
 struct PitchEstimate {
   double frequency = 0.0;
   double clarity = 0.0;  // correlation at the chosen period: near 1 for a tone
 };
 
-// The fundamental of the sound from `from` on, by autocorrelation: the first
-// period (50..1000 Hz) that correlates nearly as well as the best one, so that
-// a tone is not taken an octave low. Refined by a parabola through the peak.
+// The fundamental of the sound from `from` on. Autocorrelation finds it: the
+// first period (50..1000 Hz) that correlates nearly as well as the best one, so
+// that a tone is not taken an octave low. But a piano string's upper partials
+// lie sharp of whole multiples, which shortens that period by up to 35 cents
+// with some SoundFonts: the fundamental's own spectral peak gives the frequency.
 inline PitchEstimate EstimatePitch(const std::vector<float>& x, double rate, size_t from,
                                    size_t length = 8192) {
   const size_t minLag = size_t(rate / 1000.0), maxLag = size_t(rate / 50.0);
@@ -83,7 +137,7 @@ inline PitchEstimate EstimatePitch(const std::vector<float>& x, double rate, siz
       const double a = r[lag - 1], b = r[lag], c = r[lag + 1];
       const double denominator = a - 2.0 * b + c;
       const double shift = denominator != 0.0 ? 0.5 * (a - c) / denominator : 0.0;
-      return {rate / (double(lag) + shift), b};
+      return {SpectralPeak(x, rate, from, length, rate / (double(lag) + shift)), b};
     }
   }
   return {};
