@@ -93,6 +93,11 @@ void ClientView::Attach(Session* session, std::function<void(int32_t)> dispatch)
   }
 }
 
+void ClientView::Detach() {
+  session_ = nullptr;
+  dispatch_ = nullptr;
+}
+
 void ClientView::CreateButtons() {
   for (int i = 0; i < kButtonCount; ++i) {
     auto* button = new QPushButton(Translated(kButtons[i].text), this);

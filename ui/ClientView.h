@@ -26,6 +26,9 @@ class ClientView : public QWidget {
 
   // Events reach the session from here on; `dispatch` runs a command.
   void Attach(Session* session, std::function<void(int32_t)> dispatch);
+  // Events go nowhere from here on: the session is about to go, while Qt may
+  // still send focus and paint events as the window closes.
+  void Detach();
 
   KeyboardView& Keyboard() { return keyboard_; }
   const KeyboardView& Keyboard() const { return keyboard_; }

@@ -41,7 +41,10 @@ MainWindow::MainWindow(MidiDevices& devices, Messages& messages, const Pictures&
   client_->setFocus();
 }
 
-MainWindow::~MainWindow() { session_->Destroy(); }
+MainWindow::~MainWindow() {
+  client_->Detach();
+  session_->Destroy();
+}
 
 bool MainWindow::Create(const std::string& commandLine) {
   return session_->Create(commandLine);
