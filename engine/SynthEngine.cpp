@@ -2,8 +2,15 @@
 // into the synth's channel calls.
 #include "engine/SynthEngine.h"
 
+#include <sys/stat.h>
+
 #include <array>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <utility>
 
 namespace tangrel {
 namespace {
@@ -25,7 +32,42 @@ constexpr std::array<ChannelCall, 8> kChannelCalls = {
     nullptr,  // system messages
 };
 
+std::mutex fluidErrorMutex;
+std::string fluidError;
+
+void KeepFluidMessage(int level, const char* message, void*) {
+  if (level == FLUID_PANIC) {
+    std::fprintf(stderr, "fluidsynth: %s\n", message);
+  } else if (level == FLUID_ERR) {
+    std::lock_guard<std::mutex> lock(fluidErrorMutex);
+    fluidError = message;
+  }
+}
+
+void KeepFluidMessages() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
+      fluid_set_log_function(level, &KeepFluidMessage, nullptr);
+    }
+  });
+}
+
 }  // namespace
+
+std::string TakeFluidError() {
+  KeepFluidMessages();
+  std::lock_guard<std::mutex> lock(fluidErrorMutex);
+  return std::exchange(fluidError, std::string());
+}
+
+std::string SoundFontProblem(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return std::strerror(errno);
+  if (S_ISDIR(info.st_mode)) return "a folder, not a file";
+  if (!S_ISREG(info.st_mode)) return "not a plain file";
+  return "not a SoundFont FluidSynth can read";
+}
 
 std::string DefaultSoundFontPath() {
   if (const char* path = std::getenv("TANGREL_SOUNDFONT"); path && *path) return path;
@@ -34,16 +76,21 @@ std::string DefaultSoundFontPath() {
 
 std::unique_ptr<SynthEngine> SynthEngine::Create(const std::string& soundFontPath,
                                                  double sampleRate) {
+  KeepFluidMessages();
   fluid_settings_t* settings = new_fluid_settings();
   if (!settings) return nullptr;
   fluid_settings_setnum(settings, "synth.sample-rate", sampleRate);
+  fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
   fluid_settings_setnum(settings, "synth.gain", kSynthGain);
   fluid_synth_t* synth = new_fluid_synth(settings);
   if (!synth) {
     delete_fluid_settings(settings);
     return nullptr;
   }
-  if (fluid_synth_sfload(synth, soundFontPath.c_str(), 1) == FLUID_FAILED) {
+  // Anything but a SoundFont is turned away before a loader sees it: some
+  // print their complaints straight to standard error.
+  if (!fluid_is_soundfont(soundFontPath.c_str()) ||
+      fluid_synth_sfload(synth, soundFontPath.c_str(), 1) == FLUID_FAILED) {
     delete_fluid_synth(synth);
     delete_fluid_settings(settings);
     return nullptr;

@@ -19,6 +19,15 @@ namespace tangrel {
 // (/usr/share/sounds/sf3/default-GM.sf3).
 std::string DefaultSoundFontPath();
 
+// Why a SoundFont path cannot be loaded, for a message: "No such file or
+// directory", "a folder, not a file", or "not a SoundFont FluidSynth can read".
+std::string SoundFontProblem(const std::string& path);
+
+// FluidSynth's own messages are kept, not printed: the built-in synthesizer
+// says in one line of its own why it failed. The last error message since the
+// previous call, or "" when there was none.
+std::string TakeFluidError();
+
 // The synth's output gain, measured with the system GM SoundFont: one piano
 // note at full velocity peaks at 0.08 (clearly audible), eight keys with their
 // bourdon at 0.35; with the chord, 103 of the 128 programs stay below full
@@ -28,6 +37,8 @@ constexpr double kSynthGain = 0.4;
 class SynthEngine {
  public:
   // Null when the settings, the synth or the SoundFont cannot be made/loaded.
+  // Only the samples of the presets in use are read, when they are chosen: a
+  // large SoundFont loads in a fraction of the time and memory.
   static std::unique_ptr<SynthEngine> Create(const std::string& soundFontPath,
                                              double sampleRate = 44100.0);
   ~SynthEngine();

@@ -7,8 +7,7 @@ namespace tangrel {
 
 std::unique_ptr<DeviceSet> MakeSystemDevices() {
   auto set = std::make_unique<DeviceSet>();
-  const std::string soundFont = DefaultSoundFontPath();
-  if (SoundFontExists(soundFont)) set->Add(std::make_unique<BuiltInSynthDevice>(soundFont));
+  set->Add(std::make_unique<BuiltInSynthDevice>());
   for (auto& device : MakeRtMidiDevices()) set->Add(std::move(device));
   return set;
 }

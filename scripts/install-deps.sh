@@ -6,7 +6,7 @@ set -euo pipefail
 
 PACKAGES=(
   cmake ninja-build g++ clang pkg-config
-  qt6-base-dev libfluidsynth-dev librtmidi-dev libjack-jackd2-dev
+  qt6-base-dev libfluidsynth-dev librtmidi-dev libjack-jackd2-dev libpulse-dev
   libgtest-dev timgm6mb-soundfont
   fonts-liberation2 fonts-wqy-microhei
   xvfb xdotool midicsv python3
