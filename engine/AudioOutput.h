@@ -2,10 +2,10 @@
 // carries it, and what starting one needs.
 #pragma once
 
-#include <fluidsynth.h>
-
 #include <memory>
 #include <string>
+
+#include "engine/SynthEngine.h"
 
 namespace tangrel {
 
@@ -17,9 +17,7 @@ class AudioOutput {
 
 struct OutputRequest {
   std::string driver;  // the sound system's name, as TANGREL_AUDIO_DRIVER gives it
-  fluid_synth_t* synth = nullptr;
-  fluid_settings_t* settings = nullptr;
-  double sampleRate = 48000.0;
+  SynthEngine* engine = nullptr;
   int periodSize = 0;  // frames
   int periods = 0;
   std::string file;  // where the file driver writes, when set

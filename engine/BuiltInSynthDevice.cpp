@@ -127,9 +127,7 @@ bool BuiltInSynthDevice::StartOutput() {
     const Driver& driver = FindDriver(name);
     OutputRequest request;
     request.driver = name;
-    request.synth = engine_->Synth();
-    request.settings = engine_->Settings();
-    request.sampleRate = engine_->SampleRate();
+    request.engine = engine_.get();
     request.periodSize = audio.periodSize ? audio.periodSize : driver.shape.periodSize;
     request.periods = audio.periods ? audio.periods : driver.shape.periods;
     request.file = audio.file;

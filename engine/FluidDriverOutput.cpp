@@ -32,7 +32,7 @@ int WholeMillisecondPeriod(int periodSize, double sampleRate) {
 
 // Settings that only one driver reads.
 void PrepareDriver(const OutputRequest& request) {
-  fluid_settings_t* settings = request.settings;
+  fluid_settings_t* settings = request.engine->Settings();
   int periodSize = request.periodSize;
   if (request.driver == "jack") {
     // Without this libjack tries to start a server and stalls for seconds.
@@ -41,7 +41,7 @@ void PrepareDriver(const OutputRequest& request) {
     fluid_settings_setstr(settings, "audio.jack.id", "Tangrel");
   } else if (request.driver == "file") {
     if (!request.file.empty()) fluid_settings_setstr(settings, "audio.file.name", request.file.c_str());
-    periodSize = WholeMillisecondPeriod(periodSize, request.sampleRate);
+    periodSize = WholeMillisecondPeriod(periodSize, request.engine->SampleRate());
   }
   fluid_settings_setint(settings, "audio.period-size", periodSize);
   fluid_settings_setint(settings, "audio.periods", request.periods);
@@ -50,15 +50,16 @@ void PrepareDriver(const OutputRequest& request) {
 class FluidDriverOutput : public AudioOutput {
  public:
   explicit FluidDriverOutput(const OutputRequest& request)
-      : synth_(request.synth, request.sampleRate) {}
+      : synth_(*request.engine) {}
   ~FluidDriverOutput() override {
     if (driver_) delete_fluid_audio_driver(driver_);
   }
 
   bool Start(const OutputRequest& request) {
+    fluid_settings_t* settings = request.engine->Settings();
     driver_ = TakesCallback(request.driver)
-                  ? new_fluid_audio_driver2(request.settings, &FluidDriverOutput::Render, this)
-                  : new_fluid_audio_driver(request.settings, request.synth);
+                  ? new_fluid_audio_driver2(settings, &FluidDriverOutput::Render, this)
+                  : new_fluid_audio_driver(settings, request.engine->Synth());
     return driver_ != nullptr;
   }
 
@@ -79,7 +80,7 @@ class FluidDriverOutput : public AudioOutput {
 
 std::unique_ptr<AudioOutput> StartFluidDriver(const OutputRequest& request, std::string& error) {
   TakeFluidError();
-  if (fluid_settings_setstr(request.settings, "audio.driver", request.driver.c_str()) ==
+  if (fluid_settings_setstr(request.engine->Settings(), "audio.driver", request.driver.c_str()) ==
       FLUID_FAILED) {
     error = "not an audio driver of this FluidSynth";
     return nullptr;

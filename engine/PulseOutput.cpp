@@ -75,11 +75,10 @@ class MainLoopLock {
 class PulseOutput : public AudioOutput {
  public:
   explicit PulseOutput(const OutputRequest& request)
-      : synth_(request.synth, request.sampleRate),
-        rate_(request.sampleRate),
+      : synth_(*request.engine),
+        rate_(request.engine->SampleRate()),
         periodSize_(request.periodSize),
-        plan_(request.periods,
-              static_cast<int>(kMostBufferSeconds * request.sampleRate / request.periodSize + 0.5)) {}
+        plan_(request.periods, static_cast<int>(kMostBufferSeconds * rate_ / periodSize_ + 0.5)) {}
   ~PulseOutput() override;
 
   // False with the server's answer in `error`.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace tangrel {
 namespace {
@@ -11,6 +12,10 @@ namespace {
 // 150 ms, slowly enough that a loud chord's release does not pump.
 constexpr double kHoldSeconds = 0.025;
 constexpr double kReleaseSeconds = 0.150;
+
+// Far below the last bit of 16-bit sound.
+constexpr float kSilence = 1e-6f;
+constexpr double kRestAfterSeconds = 1.0;
 
 }  // namespace
 
@@ -26,11 +31,13 @@ float SoftLimiter::Gain(float envelope) const {
   return (kKnee + room * std::tanh((envelope - kKnee) / room)) / envelope;
 }
 
-void SoftLimiter::Process(float* left, float* right, int frames, int stride) {
+float SoftLimiter::Process(float* left, float* right, int frames, int stride) {
+  float loudest = 0.0f;
   for (int i = 0; i < frames; ++i) {
     float& l = left[i * stride];
     float& r = right[i * stride];
     const float peak = std::max(std::fabs(l), std::fabs(r));
+    loudest = std::max(loudest, peak);
     if (peak >= envelope_) {
       envelope_ = peak;
       holdLeft_ = holdFrames_;
@@ -45,16 +52,36 @@ void SoftLimiter::Process(float* left, float* right, int frames, int stride) {
     l *= gain;
     r *= gain;
   }
+  return loudest;
 }
 
-void LimitedSynth::RenderInterleaved(float* frames, int count) {
-  fluid_synth_write_float(synth_, count, frames, 0, 2, frames, 1, 2);
-  limiter_.Process(frames, frames + 1, count, 2);
-}
+LimitedSynth::LimitedSynth(SynthEngine& engine)
+    : engine_(engine),
+      limiter_(engine.SampleRate()),
+      messagesSeen_(engine.MessagesSent()),
+      restAfterFrames_(static_cast<int64_t>(kRestAfterSeconds * engine.SampleRate())) {}
 
-void LimitedSynth::RenderPlanar(float* left, float* right, int count) {
-  fluid_synth_write_float(synth_, count, left, 0, 1, right, 0, 1);
-  limiter_.Process(left, right, count, 1);
+void LimitedSynth::RenderInterleaved(float* frames, int count) { Render(frames, frames + 1, count, 2); }
+
+void LimitedSynth::RenderPlanar(float* left, float* right, int count) { Render(left, right, count, 1); }
+
+void LimitedSynth::Render(float* left, float* right, int count, int stride) {
+  const uint32_t messages = engine_.MessagesSent();
+  if (messages != messagesSeen_) {
+    messagesSeen_ = messages;
+    quietFrames_ = 0;
+  } else if (quietFrames_ >= restAfterFrames_) {
+    if (stride == 1) {
+      std::memset(left, 0, sizeof(float) * size_t(count));
+      std::memset(right, 0, sizeof(float) * size_t(count));
+    } else {
+      std::memset(left, 0, sizeof(float) * size_t(count) * 2);
+    }
+    return;
+  }
+  fluid_synth_write_float(engine_.Synth(), count, left, 0, stride, right, 0, stride);
+  const float peak = limiter_.Process(left, right, count, stride);
+  quietFrames_ = peak < kSilence ? quietFrames_ + count : 0;
 }
 
 }  // namespace tangrel

@@ -3,7 +3,9 @@
 // full scale.
 #pragma once
 
-#include <fluidsynth.h>
+#include <cstdint>
+
+#include "engine/SynthEngine.h"
 
 namespace tangrel {
 
@@ -22,8 +24,8 @@ class SoftLimiter {
   explicit SoftLimiter(double sampleRate);
 
   // Limits frames in place; `stride` is 2 for interleaved stereo, 1 for two
-  // separate buffers.
-  void Process(float* left, float* right, int frames, int stride);
+  // separate buffers. Returns the largest input peak among them.
+  float Process(float* left, float* right, int frames, int stride);
 
  private:
   float Gain(float envelope) const;
@@ -35,17 +37,24 @@ class SoftLimiter {
 };
 
 // The synthesizer rendered and limited: what every output of the built-in
-// synthesizer plays.
+// synthesizer plays. A synth that has been silent for a second and has been
+// sent nothing since is not rendered (reverb and chorus would keep working on
+// silence): the output plays zeros until the next message.
 class LimitedSynth {
  public:
-  LimitedSynth(fluid_synth_t* synth, double sampleRate) : synth_(synth), limiter_(sampleRate) {}
+  explicit LimitedSynth(SynthEngine& engine);
   void RenderInterleaved(float* frames, int count);
   // Two separate channel buffers, overwritten.
   void RenderPlanar(float* left, float* right, int count);
 
  private:
-  fluid_synth_t* synth_;
+  void Render(float* left, float* right, int count, int stride);
+
+  SynthEngine& engine_;
   SoftLimiter limiter_;
+  uint32_t messagesSeen_;
+  int64_t quietFrames_ = 0;
+  int64_t restAfterFrames_;
 };
 
 }  // namespace tangrel

@@ -107,6 +107,7 @@ SynthEngine::~SynthEngine() {
 }
 
 void SynthEngine::Send(uint32_t word) {
+  messagesSent_.fetch_add(1, std::memory_order_release);
   const uint32_t status = word & 0xF0;
   if (status < 0x80) return;
   const ChannelCall call = kChannelCalls[(status >> 4) - 8];

@@ -6,6 +6,7 @@
 
 #include <fluidsynth.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -52,6 +53,10 @@ class SynthEngine {
   // Renders the next frames into two channel buffers, offline.
   void RenderFloat(float* left, float* right, int frames);
 
+  // Counts every Send, from any thread; an output that has stopped rendering
+  // a silent synth starts again when it changes.
+  uint32_t MessagesSent() const { return messagesSent_.load(std::memory_order_acquire); }
+
   double SampleRate() const { return sampleRate_; }
   fluid_synth_t* Synth() const { return synth_; }
   fluid_settings_t* Settings() const { return settings_; }
@@ -62,6 +67,7 @@ class SynthEngine {
   fluid_settings_t* settings_;
   fluid_synth_t* synth_;
   double sampleRate_;
+  std::atomic<uint32_t> messagesSent_{0};
 };
 
 // A SynthEngine as a MIDI output device without an audio driver: MidiOut then
