@@ -81,6 +81,7 @@ TEST(BuiltInSynth, PlaysMiddleCIntoTheFileDriver) {
   ScopedEnv driver("TANGREL_AUDIO_DRIVER", "file");
   ScopedEnv file("TANGREL_AUDIO_FILE", wavPath);
   BuiltInSynthDevice synth;
+  synth.Prepare();  // the SoundFont loads in the background; the open waits for it
   ASSERT_TRUE(synth.Open());
   EXPECT_EQ(synth.AudioDriver(), "file");
   EXPECT_TRUE(synth.Open()) << "open while open keeps the synth";
@@ -95,6 +96,25 @@ TEST(BuiltInSynth, PlaysMiddleCIntoTheFileDriver) {
   ASSERT_TRUE(onset) << wav.samples.size() << " samples";
   const auto pitch = EstimatePitch(wav.samples, wav.rate, *onset + size_t(0.1 * wav.rate));
   EXPECT_NEAR(Cents(pitch.frequency, 261.63), 0.0, 20.0) << pitch.frequency << " Hz";
+}
+
+// A period of 320 frames (6.67 ms) would be paced at 7 ms and the file would
+// run 5 % slow; the file driver's period is a whole number of milliseconds.
+TEST(BuiltInSynth, TheFileDriverKeepsToTheClock) {
+  TempDir dir;
+  ScopedEnv driver("TANGREL_AUDIO_DRIVER", "file");
+  ScopedEnv file("TANGREL_AUDIO_FILE", dir.File("out.wav"));
+  ScopedEnv size("TANGREL_AUDIO_PERIOD_SIZE", "320");
+  BuiltInSynthDevice synth("/usr/share/sounds/sf2/TimGM6mb.sf2");
+  ASSERT_TRUE(synth.Open());
+  const auto start = Clock::now();
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  const double elapsed = SecondsSince(start);
+  synth.Close();
+  const WavSound wav = ReadWav(dir.File("out.wav"));
+  ASSERT_EQ(wav.rate, 48000);
+  EXPECT_NEAR(double(wav.samples.size()) / wav.rate / elapsed, 1.0, 0.01)
+      << wav.samples.size() << " frames in " << elapsed << " s";
 }
 
 TEST(BuiltInSynth, OpenFailsWhenNoAudioDriverStartsAndWorksLater) {
