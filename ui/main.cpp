@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   tangrel::InstallFontSubstitutions();
   std::unique_ptr<tangrel::DeviceSet> devices = tangrel::MakeSystemDevices();
+  devices->Prepare();  // the SoundFont loads while the windows are built
   tangrel::BoxMessages messages;
   return tangrel::RunTangrel(app, *devices, messages);
 }
