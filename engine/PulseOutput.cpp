@@ -21,7 +21,7 @@ BufferPlan::BufferPlan(int periods, int mostPeriods)
 
 bool BufferPlan::Underflow(double now) {
   if (now - lastGrowth_ < kSameStallSeconds) return false;
-  if (shrunkLast_) least_ = periods_ + 1;
+  if (shrunkLast_) quietNeeded_ *= 2.0;
   shrunkLast_ = false;
   lastChange_ = now;
   if (periods_ >= most_) return false;
@@ -31,7 +31,7 @@ bool BufferPlan::Underflow(double now) {
 }
 
 bool BufferPlan::Tick(double now) {
-  if (periods_ <= least_ || now - lastChange_ < kQuietSeconds) return false;
+  if (periods_ <= least_ || now - lastChange_ < quietNeeded_) return false;
   --periods_;
   lastChange_ = now;
   shrunkLast_ = true;

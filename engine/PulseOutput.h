@@ -6,9 +6,10 @@ namespace tangrel {
 
 // The stream's buffer in periods, fitted to the machine: one period more after
 // each underflow, up to a bound, so a slow machine settles without a crackle
-// and a fast one keeps the shortest delay; one fewer after a quiet minute, but
-// never back to a count that underflowed after such a shrink. Times are in
-// seconds on a steady clock.
+// and a fast one keeps the shortest delay; one fewer after a quiet minute.
+// Each shrink that ends in an underflow doubles the quiet time the next one
+// waits for, so a machine that cannot keep the shorter buffer is rarely
+// asked to. Times are in seconds on a steady clock.
 class BufferPlan {
  public:
   static constexpr double kQuietSeconds = 60.0;
@@ -29,8 +30,9 @@ class BufferPlan {
 
  private:
   int periods_;
-  int least_;
+  int least_;  // the count it started with
   int most_;
+  double quietNeeded_ = kQuietSeconds;
   int said_;
   double lastChange_ = 0.0;
   double lastGrowth_ = -1e9;

@@ -96,10 +96,11 @@ TEST(PulseBuffer, GrowsAfterAnUnderflowUpToItsBoundAndShrinksAfterAQuietMinute) 
   EXPECT_FALSE(plan.Tick(60.0));
   EXPECT_TRUE(plan.Tick(72.5));
   EXPECT_EQ(plan.Periods(), 4);
-  // That shrink underflowed: back up, and never down to 4 again.
+  // That shrink underflowed: back up, and the next try waits twice as long.
   EXPECT_TRUE(plan.Underflow(80.0));
-  EXPECT_FALSE(plan.Tick(500.0));
-  EXPECT_EQ(plan.Periods(), 5);
+  EXPECT_FALSE(plan.Tick(190.0));
+  EXPECT_TRUE(plan.Tick(200.5));
+  EXPECT_EQ(plan.Periods(), 4);
 }
 
 }  // namespace
