@@ -7,25 +7,12 @@
 #include "engine/MidiOut.h"
 #include "engine/PulseOutput.h"
 #include "tests/support/AudioSupport.h"
+#include "tests/support/LoudChord.h"
 
 namespace tangrel {
 namespace {
 
 using namespace testaudio;
-
-constexpr const char* kTimGM6mb = "/usr/share/sounds/sf2/TimGM6mb.sf2";
-
-// Ten keys with their bourdon, full force, on strings: unlimited, TimGM6mb's
-// loudest chord (peaks over 4).
-void StrikeLoudChord(BuiltInSynthDevice& synth) {
-  for (uint32_t channel : {0u, uint32_t(kBourdonChannel)}) {
-    synth.Send(ShortMessageWord(midi::kProgramChange, channel, 48, 0));
-  }
-  for (uint32_t key : {60, 62, 64, 65, 67, 69, 71, 72, 74, 76}) {
-    synth.Send(ShortMessageWord(midi::kNoteOn, 0, key, 127));
-    synth.Send(ShortMessageWord(midi::kNoteOn, kBourdonChannel, key - 12, 127));
-  }
-}
 
 TEST(AudioPath, BuiltInSynthesizerSoundsMiddleCThroughPulseAudioAndNeverClips) {
   if (!OnPath("pulseaudio")) GTEST_SKIP() << "pulseaudio is not installed";
@@ -58,7 +45,7 @@ TEST(AudioPath, BuiltInSynthesizerSoundsMiddleCThroughPulseAudioAndNeverClips) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     synth.Send(ShortMessageWord(midi::kNoteOff, 0, 60, 0));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    StrikeLoudChord(synth);
+    for (uint32_t word : LoudChordWords()) synth.Send(word);
     std::this_thread::sleep_for(std::chrono::milliseconds(1000));
     synth.Close();
   }

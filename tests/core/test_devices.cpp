@@ -105,7 +105,7 @@ TEST(BuiltInSynth, TheFileDriverKeepsToTheClock) {
   ScopedEnv driver("TANGREL_AUDIO_DRIVER", "file");
   ScopedEnv file("TANGREL_AUDIO_FILE", dir.File("out.wav"));
   ScopedEnv size("TANGREL_AUDIO_PERIOD_SIZE", "320");
-  BuiltInSynthDevice synth("/usr/share/sounds/sf2/TimGM6mb.sf2");
+  BuiltInSynthDevice synth(kTimGM6mb);
   ASSERT_TRUE(synth.Open());
   const auto start = Clock::now();
   std::this_thread::sleep_for(std::chrono::seconds(3));

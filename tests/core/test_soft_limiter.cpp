@@ -7,11 +7,13 @@
 
 #include "engine/MidiOut.h"
 #include "engine/SoftLimiter.h"
+#include "tests/support/AudioSupport.h"
+#include "tests/support/LoudChord.h"
 
 namespace tangrel {
 namespace {
 
-constexpr const char* kTimGM6mb = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+using testaudio::kTimGM6mb;
 constexpr double kRate = 48000.0;
 
 struct Stereo {
@@ -54,14 +56,7 @@ TEST(SoftLimiter, OneNotePassesUntouchedAndTenKeysWithBourdonStayBelowFullScale)
     ASSERT_EQ(heard.frames[2 * i + 1], right[i]) << "frame " << i;
   }
 
-  // Strings are the loudest program here: unlimited, this chord peaks over 4.
-  for (int channel : {0, int(kBourdonChannel)}) {
-    limited->Send(ShortMessageWord(midi::kProgramChange, uint32_t(channel), 48, 0));
-  }
-  for (uint32_t key : {60, 62, 64, 65, 67, 69, 71, 72, 74, 76}) {
-    limited->Send(ShortMessageWord(midi::kNoteOn, 0, key, 127));
-    limited->Send(ShortMessageWord(midi::kNoteOn, kBourdonChannel, key - 12, 127));
-  }
+  for (uint32_t word : testaudio::LoudChordWords()) limited->Send(word);
   const float peak = Render(synth, 2.0).Peak();
   EXPECT_LT(peak, 1.0f);
   EXPECT_GT(peak, 0.7f) << "the chord stays loud";

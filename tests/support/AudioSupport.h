@@ -35,6 +35,9 @@ extern char** environ;
 
 namespace tangrel::testaudio {
 
+// The SoundFont the sound tests measure with, whatever the system's default.
+constexpr const char* kTimGM6mb = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+
 // ---- Analysis -------------------------------------------------------------
 
 inline double Cents(double frequency, double reference) {
