@@ -56,6 +56,10 @@ constexpr int kRealTimePriority = 4;
 
 constexpr size_t kFrameBytes = 2 * sizeof(float);
 
+// A server that takes a connection but never answers must not hold up the
+// window for ever.
+constexpr pa_usec_t kAnswerMicroseconds = 3 * PA_USEC_PER_SEC;
+
 double Now() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
@@ -93,6 +97,7 @@ class PulseOutput : public AudioOutput {
   void Underflow();
 
   static void OnContextState(pa_context*, void* self);
+  static void OnDeadline(pa_mainloop_api*, pa_time_event*, const timeval*, void* self);
   static void OnStreamState(pa_stream*, void* self);
   static void OnWrite(pa_stream*, size_t bytes, void* self);
   static void OnUnderflow(pa_stream*, void* self);
@@ -103,6 +108,7 @@ class PulseOutput : public AudioOutput {
   BufferPlan plan_;  // read and changed on the main loop's thread only
   int underflows_ = 0;
   bool realTimeAsked_ = false;
+  bool timedOut_ = false;
 
   pa_threaded_mainloop* loop_ = nullptr;
   pa_context* context_ = nullptr;
@@ -141,11 +147,14 @@ bool PulseOutput::Start(std::string& error) {
     return false;
   }
   MainLoopLock lock(loop_);
-  if (!Connect() || !OpenStream()) {
-    error = pa_strerror(pa_context_errno(context_));
-    return false;
+  pa_time_event* deadline = pa_context_rttime_new(context_, pa_rtclock_now() + kAnswerMicroseconds,
+                                                  &PulseOutput::OnDeadline, this);
+  const bool started = Connect() && OpenStream();
+  if (deadline) pa_threaded_mainloop_get_api(loop_)->time_free(deadline);
+  if (!started) {
+    error = timedOut_ ? "the server did not answer" : pa_strerror(pa_context_errno(context_));
   }
-  return true;
+  return started;
 }
 
 // A desktop's server is always running, so none is started: a machine without
@@ -155,7 +164,7 @@ bool PulseOutput::Connect() {
   for (;;) {
     const pa_context_state_t state = pa_context_get_state(context_);
     if (state == PA_CONTEXT_READY) return true;
-    if (!PA_CONTEXT_IS_GOOD(state)) return false;
+    if (!PA_CONTEXT_IS_GOOD(state) || timedOut_) return false;
     pa_threaded_mainloop_wait(loop_);
   }
 }
@@ -176,7 +185,7 @@ bool PulseOutput::OpenStream() {
   for (;;) {
     const pa_stream_state_t state = pa_stream_get_state(stream_);
     if (state == PA_STREAM_READY) return true;
-    if (!PA_STREAM_IS_GOOD(state)) return false;
+    if (!PA_STREAM_IS_GOOD(state) || timedOut_) return false;
     pa_threaded_mainloop_wait(loop_);
   }
 }
@@ -239,6 +248,12 @@ void PulseOutput::Underflow() {
 
 void PulseOutput::OnContextState(pa_context*, void* self) {
   pa_threaded_mainloop_signal(static_cast<PulseOutput*>(self)->loop_, 0);
+}
+
+void PulseOutput::OnDeadline(pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
+  auto* output = static_cast<PulseOutput*>(self);
+  output->timedOut_ = true;
+  pa_threaded_mainloop_signal(output->loop_, 0);
 }
 
 void PulseOutput::OnStreamState(pa_stream*, void* self) {
