@@ -29,7 +29,8 @@ class MonitorCapture {
     fd_ = fds[0];
     if (pid_ <= 0) return false;
     reader_ = std::thread([this] { Read(); });
-    for (int i = 0; i < 200 && Samples() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    for (int i = 0; i < 200 && Samples() == 0; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
     return Samples() > 0;
   }
 

@@ -87,7 +87,8 @@ struct Shape {
 
 std::string ShapeText(const Shape& shape) {
   if (shape.periodSize == 0) return "adapting";
-  return std::to_string(shape.periodSize) + (shape.periods ? "x" + std::to_string(shape.periods) : "");
+  const std::string periods = shape.periods ? "x" + std::to_string(shape.periods) : "";
+  return std::to_string(shape.periodSize) + periods;
 }
 
 void SetShape(const Shape& shape) {

@@ -53,7 +53,8 @@ double CpuSeconds() {
 }
 
 void Send(MidiDevices& devices, uint8_t status, int channel, int data1, int data2) {
-  devices.ShortMessage(ShortMessageWord(status, uint32_t(channel), uint32_t(data1), uint32_t(data2)));
+  devices.ShortMessage(
+      ShortMessageWord(status, uint32_t(channel), uint32_t(data1), uint32_t(data2)));
 }
 
 // From `sent` to the first sound the monitor heard after it; -1 when none
@@ -152,10 +153,12 @@ int main(int argc, char** argv) {
               cold ? " (not in the page cache at start)" : "", load[0]);
   std::printf("  device list (and start of loading)  %7.1f ms\n", Ms(listed - start));
   std::printf("  open of the built-in synthesizer     %7.1f ms from start\n", Ms(opened - start));
-  std::printf("  first note heard                     %7.1f ms from start (%.1f ms after note-on)\n",
-              Ms(sent - start) + heard, heard);
-  std::printf("  resident memory                      %7.1f MB (%.1f MB before the list, peak %.1f MB)\n",
-              rss, rssBefore, StatusMb("VmHWM"));
+  std::printf(
+      "  first note heard                     %7.1f ms from start (%.1f ms after note-on)\n",
+      Ms(sent - start) + heard, heard);
+  std::printf(
+      "  resident memory                      %7.1f MB (%.1f MB before the list, peak %.1f MB)\n",
+      rss, rssBefore, StatusMb("VmHWM"));
   std::printf("  CPU with the output open and idle    %7.2f %% of one core over %d s\n", idleCpu,
               idleSeconds);
   std::printf("  instrument change + first note heard:");

@@ -25,7 +25,7 @@ struct OutputRequest {
 
 // Null with the sound system's answer in `error` when it did not start.
 using StartOutput = std::unique_ptr<AudioOutput> (*)(const OutputRequest& request,
-                                                      std::string& error);
+                                                     std::string& error);
 
 std::unique_ptr<AudioOutput> StartPulseOutput(const OutputRequest& request, std::string& error);
 // One of FluidSynth's own audio drivers, limited like our own output where the

@@ -58,8 +58,7 @@ int EnvironmentInt(const char* name, int low, int high, std::vector<std::string>
   const long value = std::strtol(text.c_str(), &end, 10);
   if (*end == '\0' && errno == 0 && value >= low && value <= high) return static_cast<int>(value);
   problems.push_back(std::string(name) + "=" + text + " is not a whole number from " +
-                     std::to_string(low) + " to " + std::to_string(high) +
-                     "; the default is used");
+                     std::to_string(low) + " to " + std::to_string(high) + "; the default is used");
   return 0;
 }
 

@@ -19,10 +19,10 @@ constexpr double kBuiltInSynthSampleRate = 48000.0;  // what desktop servers run
 // Where the synth's sound goes, from TANGREL_AUDIO_DRIVER, TANGREL_AUDIO_FILE,
 // TANGREL_AUDIO_PERIOD_SIZE and TANGREL_AUDIO_PERIODS.
 struct AudioOutputSettings {
-  std::vector<std::string> drivers;  // tried in order, the first that starts plays
-  std::string file;                  // output of the `file` driver, when set
-  int periodSize = 0;                // frames; 0: each driver's own
-  int periods = 0;                   // 0: each driver's own
+  std::vector<std::string> drivers;   // tried in order, the first that starts plays
+  std::string file;                   // output of the `file` driver, when set
+  int periodSize = 0;                 // frames; 0: each driver's own
+  int periods = 0;                    // 0: each driver's own
   std::vector<std::string> problems;  // a line for each value that was not used
 };
 AudioOutputSettings AudioOutputSettingsFromEnvironment();

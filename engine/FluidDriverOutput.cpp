@@ -40,7 +40,9 @@ void PrepareDriver(const OutputRequest& request) {
     fluid_settings_setint(settings, "audio.jack.autoconnect", 1);
     fluid_settings_setstr(settings, "audio.jack.id", "Tangrel");
   } else if (request.driver == "file") {
-    if (!request.file.empty()) fluid_settings_setstr(settings, "audio.file.name", request.file.c_str());
+    if (!request.file.empty()) {
+      fluid_settings_setstr(settings, "audio.file.name", request.file.c_str());
+    }
     periodSize = WholeMillisecondPeriod(periodSize, request.engine->SampleRate());
   }
   fluid_settings_setint(settings, "audio.period-size", periodSize);
@@ -49,8 +51,7 @@ void PrepareDriver(const OutputRequest& request) {
 
 class FluidDriverOutput : public AudioOutput {
  public:
-  explicit FluidDriverOutput(const OutputRequest& request)
-      : synth_(*request.engine) {}
+  explicit FluidDriverOutput(const OutputRequest& request) : synth_(*request.engine) {}
   ~FluidDriverOutput() override {
     if (driver_) delete_fluid_audio_driver(driver_);
   }

@@ -67,7 +67,9 @@ double Now() {
 // The main loop's lock, held for one scope.
 class MainLoopLock {
  public:
-  explicit MainLoopLock(pa_threaded_mainloop* loop) : loop_(loop) { pa_threaded_mainloop_lock(loop_); }
+  explicit MainLoopLock(pa_threaded_mainloop* loop) : loop_(loop) {
+    pa_threaded_mainloop_lock(loop_);
+  }
   ~MainLoopLock() { pa_threaded_mainloop_unlock(loop_); }
   MainLoopLock(const MainLoopLock&) = delete;
   MainLoopLock& operator=(const MainLoopLock&) = delete;

@@ -61,9 +61,13 @@ LimitedSynth::LimitedSynth(SynthEngine& engine)
       messagesSeen_(engine.MessagesSent()),
       restAfterFrames_(static_cast<int64_t>(kRestAfterSeconds * engine.SampleRate())) {}
 
-void LimitedSynth::RenderInterleaved(float* frames, int count) { Render(frames, frames + 1, count, 2); }
+void LimitedSynth::RenderInterleaved(float* frames, int count) {
+  Render(frames, frames + 1, count, 2);
+}
 
-void LimitedSynth::RenderPlanar(float* left, float* right, int count) { Render(left, right, count, 1); }
+void LimitedSynth::RenderPlanar(float* left, float* right, int count) {
+  Render(left, right, count, 1);
+}
 
 void LimitedSynth::Render(float* left, float* right, int count, int stride) {
   const uint32_t messages = engine_.MessagesSent();

@@ -30,7 +30,8 @@ Stereo Render(LimitedSynth& synth, double seconds) {
   out.frames.resize(size_t(seconds * kRate) * 2);
   // In pieces of a sound server's period, as an output asks for them.
   for (size_t at = 0; at < out.frames.size(); at += 256) {
-    synth.RenderInterleaved(&out.frames[at], int(std::min<size_t>(256, out.frames.size() - at) / 2));
+    synth.RenderInterleaved(&out.frames[at],
+                            int(std::min<size_t>(256, out.frames.size() - at) / 2));
   }
   return out;
 }
@@ -67,8 +68,9 @@ TEST(SoftLimiter, ASynthAtRestSoundsAgainWithTheNextNote) {
   ASSERT_TRUE(engine);
   LimitedSynth synth(*engine);
   const Stereo idle = Render(synth, 3.0);
-  EXPECT_TRUE(std::all_of(idle.frames.end() - 2 * 48000, idle.frames.end(), [](float v) { return v == 0.0f; }))
-      << "the last second is not rendered";
+  EXPECT_TRUE(std::all_of(idle.frames.end() - 2 * 48000, idle.frames.end(), [](float v) {
+    return v == 0.0f;
+  })) << "the last second is not rendered";
   engine->Send(ShortMessageWord(midi::kProgramChange, 0, 48, 0));
   engine->Send(ShortMessageWord(midi::kNoteOn, 0, 60, 100));
   EXPECT_GT(Render(synth, 0.5).Peak(), 0.01f);
