@@ -29,10 +29,11 @@ std::string SoundFontProblem(const std::string& path);
 // previous call, or "" when there was none.
 std::string TakeFluidError();
 
-// The synth's output gain, measured with the system GM SoundFont: one piano
-// note at full velocity peaks at 0.08 (clearly audible), eight keys with their
-// bourdon at 0.35; with the chord, 103 of the 128 programs stay below full
-// scale (the default gain of 0.2 is too quiet for a single note).
+// The synth's output gain, measured with TimGM6mb: one piano note at full
+// velocity peaks at 0.08 (clearly audible), eight keys with their bourdon at
+// 0.35 (the default gain of 0.2 is too quiet for a single note). Ten keys with
+// the bourdon go past full scale on 54 of the 128 programs (FluidR3: 103, and
+// a few single notes): the outputs' soft limiter keeps those below it.
 constexpr double kSynthGain = 0.4;
 
 class SynthEngine {
