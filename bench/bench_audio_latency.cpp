@@ -1,20 +1,24 @@
-// Measures the built-in synthesizer through a private PulseAudio null sink for
-// several audio period sizes: dropouts during a stretch of full organ chords
-// (gaps in the sink's monitor and PulseAudio's own underrun reports), and the
-// delay from a note-on to its sound in the monitor.
+// Measures the built-in synthesizer through a private PulseAudio null sink:
+// dropouts during a stretch of full organ chords (gaps in the sink's monitor
+// and PulseAudio's own underrun reports), and the delay from a note-on to its
+// sound in the monitor. Without a shape the output adapts its buffer as it
+// does for the player; a shape (period size, optionally x periods) sets it.
+// --busy keeps one core busy with another process throughout.
 //
-//   bench_audio_latency [--seconds N] [--probes N] [PERIOD_SIZE ...]
+//   bench_audio_latency [--seconds N] [--probes N] [--busy] [SIZE[xPERIODS] ...]
 #include <poll.h>
 
 #include <cstdio>
 #include <mutex>
 
+#include "bench/MonitorCapture.h"
 #include "engine/BuiltInSynthDevice.h"
 #include "engine/MidiOut.h"
 #include "tests/support/AudioSupport.h"
 
 using namespace tangrel;
 using namespace tangrel::testaudio;
+using tangrel::bench::MonitorCapture;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -24,100 +28,6 @@ constexpr double kRate = PrivatePulseServer::kRate;
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-// parec on the monitor, read through a pipe by a thread that notes when each
-// piece arrived, so a sample index can be turned into the time it was heard.
-class MonitorCapture {
- public:
-  bool Start(const PrivatePulseServer& server) {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return false;
-    pid_ = server.StartCapture(fds[1], 2);
-    close(fds[1]);
-    fd_ = fds[0];
-    if (pid_ <= 0) return false;
-    reader_ = std::thread([this] { Read(); });
-    for (int i = 0; i < 200 && Samples() == 0; ++i) SleepMs(50);
-    return Samples() > 0;
-  }
-
-  void Stop() {
-    StopProcess(pid_);
-    if (reader_.joinable()) reader_.join();
-    close(fd_);
-  }
-
-  size_t Samples() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return samples_.size();
-  }
-
-  std::vector<float> Sound() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return samples_;
-  }
-
-  // When a sample was heard: the earliest time its piece could have begun,
-  // judged from the pieces that arrived within two seconds of it (later
-  // arrivals only add reading delay; a wider span would let a stalled server
-  // skew it).
-  Clock::time_point TimeOf(size_t sample) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    const size_t span = size_t(2 * kRate);
-    Clock::time_point best = Clock::time_point::max();
-    for (const Piece& piece : pieces_) {
-      if (piece.end + span < sample || piece.end > sample + span) continue;
-      best = std::min(best, piece.arrived - Duration((double(piece.end) - double(sample)) / kRate));
-    }
-    return best;
-  }
-
-  // The sample heard at a time, by the pieces that arrived around it.
-  size_t SampleAt(Clock::time_point t) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (const Piece& piece : pieces_) {
-      if (piece.arrived < t) continue;
-      const double back = std::chrono::duration<double>(piece.arrived - t).count();
-      return piece.end > size_t(back * kRate) ? piece.end - size_t(back * kRate) : 0;
-    }
-    return samples_.size();
-  }
-
- private:
-  void Read() {
-    std::vector<char> buffer(8192);
-    std::vector<char> carry;
-    for (;;) {
-      const ssize_t n = read(fd_, buffer.data(), buffer.size());
-      if (n <= 0) return;
-      const Clock::time_point now = Clock::now();
-      carry.insert(carry.end(), buffer.begin(), buffer.begin() + n);
-      const size_t whole = carry.size() & ~size_t(1);
-      std::vector<char> bytes(carry.begin(), carry.begin() + long(whole));
-      carry.erase(carry.begin(), carry.begin() + long(whole));
-      const std::vector<float> sound = FromS16(bytes, 1);
-      std::lock_guard<std::mutex> lock(mutex_);
-      samples_.insert(samples_.end(), sound.begin(), sound.end());
-      pieces_.push_back({now, samples_.size()});
-    }
-  }
-
-  static Clock::duration Duration(double seconds) {
-    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-  }
-
-  struct Piece {
-    Clock::time_point arrived;
-    size_t end;  // samples received with it
-  };
-
-  pid_t pid_ = -1;
-  int fd_ = -1;
-  std::thread reader_;
-  std::mutex mutex_;
-  std::vector<float> samples_;
-  std::vector<Piece> pieces_;
-};
 
 void Send(BuiltInSynthDevice& synth, uint8_t status, int channel, int data1, int data2) {
   synth.Send(ShortMessageWord(status, uint32_t(channel), uint32_t(data1), uint32_t(data2)));
@@ -170,19 +80,59 @@ int CountLines(const std::string& path, const std::string& text) {
   return count;
 }
 
+struct Shape {
+  int periodSize = 0;  // 0: the output's own, adapting
+  int periods = 0;
+};
+
+std::string ShapeText(const Shape& shape) {
+  if (shape.periodSize == 0) return "adapting";
+  const std::string periods = shape.periods ? "x" + std::to_string(shape.periods) : "";
+  return std::to_string(shape.periodSize) + periods;
+}
+
+void SetShape(const Shape& shape) {
+  for (const auto& [name, value] : {std::pair{"TANGREL_AUDIO_PERIOD_SIZE", shape.periodSize},
+                                    std::pair{"TANGREL_AUDIO_PERIODS", shape.periods}}) {
+    if (value) {
+      setenv(name, std::to_string(value).c_str(), 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+}
+
+// Another process spinning on one core, stopped by its pid.
+class BusyCore {
+ public:
+  explicit BusyCore(bool on) {
+    if (!on) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      for (volatile unsigned long spin = 0;; spin = spin + 1) {
+      }
+    }
+  }
+  ~BusyCore() { StopProcess(pid_, SIGKILL); }
+
+ private:
+  pid_t pid_ = -1;
+};
+
 struct Figures {
-  int periodSize = 0;
   Dropouts dropouts;
-  int underrunReports = 0;
+  int underrunReports = 0;  // during the chords
+  int allReports = 0;       // from open to close
   std::vector<double> latencies;
 };
 
-bool Measure(PrivatePulseServer& server, const std::string& log, int periodSize, int seconds,
+bool Measure(PrivatePulseServer& server, const std::string& log, const Shape& shape, int seconds,
              int probes, Figures& figures) {
-  figures.periodSize = periodSize;
-  setenv("TANGREL_AUDIO_PERIOD_SIZE", std::to_string(periodSize).c_str(), 1);
+  SetShape(shape);
   MonitorCapture capture;
   if (!capture.Start(server)) return false;
+  const char* kUnderrun = "due to end of underrun";
+  const int reportsAtOpen = CountLines(log, kUnderrun);
   BuiltInSynthDevice synth;
   if (!synth.Open()) {
     capture.Stop();
@@ -191,7 +141,6 @@ bool Measure(PrivatePulseServer& server, const std::string& log, int periodSize,
   SleepMs(500);
 
   // Chords on the church organ, a new one every 400 ms.
-  const char* kUnderrun = "due to end of underrun";
   const int reportsBefore = CountLines(log, kUnderrun);
   Send(synth, midi::kProgramChange, 0, 19, 0);
   Send(synth, midi::kProgramChange, kBourdonChannel, 19, 0);
@@ -222,6 +171,7 @@ bool Measure(PrivatePulseServer& server, const std::string& log, int periodSize,
   SleepMs(300);
   synth.Close();
   capture.Stop();
+  figures.allReports = CountLines(log, kUnderrun) - reportsAtOpen;
 
   const std::vector<float> sound = capture.Sound();
   // The first 200 ms of the chords are left out: the organ's attack.
@@ -245,19 +195,27 @@ double Percentile(std::vector<double> v, double p) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int seconds = 30, probes = 20;
-  std::vector<int> periodSizes;
+  int seconds = 60, probes = 40;
+  bool busy = false;
+  std::vector<Shape> shapes;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--seconds" && i + 1 < argc) {
       seconds = std::atoi(argv[++i]);
     } else if (arg == "--probes" && i + 1 < argc) {
       probes = std::atoi(argv[++i]);
+    } else if (arg == "--busy") {
+      busy = true;
     } else {
-      periodSizes.push_back(std::atoi(arg.c_str()));
+      Shape shape;
+      shape.periodSize = std::atoi(arg.c_str());
+      if (const size_t x = arg.find('x'); x != std::string::npos) {
+        shape.periods = std::atoi(arg.c_str() + x + 1);
+      }
+      shapes.push_back(shape);
     }
   }
-  if (periodSizes.empty()) periodSizes = {256, 320, 384, 512};
+  if (shapes.empty()) shapes.push_back(Shape{});
   if (!PrivatePulseServer::Available()) {
     std::fprintf(stderr, "needs pulseaudio and parec (pulseaudio-utils)\n");
     return 1;
@@ -275,28 +233,34 @@ int main(int argc, char** argv) {
   setenv("PULSE_SERVER", server.Address().c_str(), 1);
   setenv("TANGREL_AUDIO_DRIVER", "pulseaudio", 1);
 
-  double load[1] = {};
-  std::printf("Built-in synthesizer through a PulseAudio null sink at %.0f Hz\n", kRate);
+  std::printf("Built-in synthesizer through a PulseAudio null sink at %.0f Hz%s\n", kRate,
+              busy ? ", one core kept busy by another process" : "");
   std::printf("%d s of 8-key organ chords with bourdon per setting, %d note-on probes\n\n",
               seconds, probes);
-  std::printf("%8s %9s %5s | %6s %9s %9s | %8s %8s %8s %8s\n", "period", "period", "load",
-              "gaps", "silent", "underrun", "latency", "", "", "");
-  std::printf("%8s %9s %5s | %6s %9s %9s | %8s %8s %8s %8s\n", "frames", "ms", "", "", "ms",
-              "reports", "min ms", "p50 ms", "p90 ms", "max ms");
+  std::printf("%9s %9s | %5s %8s %8s %8s | %8s %8s %8s %8s\n", "buffer", "load", "gaps",
+              "silent", "underrun", "all", "latency", "", "", "");
+  std::printf("%9s %9s | %5s %8s %8s %8s | %8s %8s %8s %8s\n", "", "1 min", "", "ms", "reports",
+              "reports", "min ms", "p50 ms", "p95 ms", "max ms");
   int result = 0;
-  for (int periodSize : periodSizes) {
+  for (const Shape& shape : shapes) {
     Figures f;
-    getloadavg(load, 1);
-    if (!Measure(server, log, periodSize, seconds, probes, f)) {
-      std::printf("%8d: the synthesizer could not play through the server\n", periodSize);
+    double load[1] = {};
+    bool measured;
+    {
+      BusyCore core(busy);
+      measured = Measure(server, log, shape, seconds, probes, f);
+      getloadavg(load, 1);
+    }
+    if (!measured) {
+      std::printf("%9s: the synthesizer could not play through the server\n",
+                  ShapeText(shape).c_str());
       result = 1;
       continue;
     }
-    std::printf("%8d %9.2f %5.1f | %6d %9.1f %9d | %8.1f %8.1f %8.1f %8.1f  (%zu/%d heard)\n",
-                f.periodSize, 1000.0 * f.periodSize / kBuiltInSynthSampleRate, load[0],
-                f.dropouts.gaps,
-                f.dropouts.silentMs, f.underrunReports, Percentile(f.latencies, 0.0),
-                Percentile(f.latencies, 0.5), Percentile(f.latencies, 0.9),
+    std::printf("%9s %9.1f | %5d %8.1f %8d %8d | %8.1f %8.1f %8.1f %8.1f  (%zu/%d heard)\n",
+                ShapeText(shape).c_str(), load[0], f.dropouts.gaps, f.dropouts.silentMs,
+                f.underrunReports, f.allReports, Percentile(f.latencies, 0.0),
+                Percentile(f.latencies, 0.5), Percentile(f.latencies, 0.95),
                 Percentile(f.latencies, 1.0), f.latencies.size(), probes);
     std::fflush(stdout);
   }

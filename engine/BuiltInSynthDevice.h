@@ -1,40 +1,41 @@
 // The "Built-in synthesizer" output device: FluidSynth playing a General MIDI
-// SoundFont through the first audio driver that starts.
+// SoundFont through the first sound output that starts.
 #pragma once
 
-#include <fluidsynth.h>
-
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/AudioOutput.h"
 #include "engine/MidiDevices.h"
 #include "engine/SynthEngine.h"
 
 namespace tangrel {
 
 constexpr const char* kBuiltInSynthName = "Built-in synthesizer";
-
-// Chosen by measurement through PulseAudio on 2-core machines
-// (bench_audio_latency): 320 frames is the smallest period that played a
-// minute of full chords without a dropout, about 12 ms from note-on to sound;
-// 256 frames drops out several times a minute. The pulseaudio driver ignores
-// the period count; ALSA takes both.
-constexpr int kDefaultPeriodSize = 320;
-constexpr int kDefaultPeriods = 3;
 constexpr double kBuiltInSynthSampleRate = 48000.0;  // what desktop servers run at
 
 // Where the synth's sound goes, from TANGREL_AUDIO_DRIVER, TANGREL_AUDIO_FILE,
 // TANGREL_AUDIO_PERIOD_SIZE and TANGREL_AUDIO_PERIODS.
 struct AudioOutputSettings {
-  std::vector<std::string> drivers;  // tried in order, the first that starts plays
-  std::string file;                  // output of the `file` driver, when set
-  int periodSize = kDefaultPeriodSize;
-  int periods = kDefaultPeriods;
+  std::vector<std::string> drivers;   // tried in order, the first that starts plays
+  std::string file;                   // output of the `file` driver, when set
+  int periodSize = 0;                 // frames; 0: each driver's own
+  int periods = 0;                    // 0: each driver's own
+  std::vector<std::string> problems;  // a line for each value that was not used
 };
 AudioOutputSettings AudioOutputSettingsFromEnvironment();
 
-// The device counts only when its SoundFont file is there.
+// The period size and count a driver starts with unless the environment says
+// otherwise.
+struct OutputShape {
+  int periodSize;
+  int periods;
+};
+OutputShape DefaultOutputShape(const std::string& driver);
+
+// True when the path names a plain file.
 bool SoundFontExists(const std::string& path);
 
 class BuiltInSynthDevice : public MidiOutputDevice {
@@ -43,18 +44,24 @@ class BuiltInSynthDevice : public MidiOutputDevice {
   ~BuiltInSynthDevice() override;
 
   std::string Name() const override { return kBuiltInSynthName; }
-  // Loads the SoundFont and starts an audio driver; false when either fails.
+  // Starts loading the SoundFont on a thread of its own; Open waits for it.
+  void Prepare() override;
+  // Loads the SoundFont and starts a sound output; false when either fails,
+  // with one line on standard error that says why.
   bool Open() override;
   void Send(uint32_t word) override;
   void Close() override;
 
-  // The audio driver that started at the last Open; empty while closed.
+  // The sound output that started at the last Open; empty while closed.
   const std::string& AudioDriver() const { return driverName_; }
 
  private:
+  bool StartOutput();
+
   std::string soundFontPath_;
+  std::future<std::unique_ptr<SynthEngine>> loading_;
   std::unique_ptr<SynthEngine> engine_;
-  fluid_audio_driver_t* driver_ = nullptr;
+  std::unique_ptr<AudioOutput> output_;
   std::string driverName_;
 };
 

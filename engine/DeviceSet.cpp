@@ -10,6 +10,10 @@ void DeviceSet::Add(std::unique_ptr<MidiOutputDevice> device) {
   devices_.push_back(std::move(device));
 }
 
+void DeviceSet::Prepare() {
+  for (auto& device : devices_) device->Prepare();
+}
+
 int32_t DeviceSet::DeviceCount() const { return static_cast<int32_t>(devices_.size()); }
 
 MidiOutputDevice* DeviceSet::Device(int32_t deviceId) const {

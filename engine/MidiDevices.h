@@ -19,6 +19,9 @@ class MidiOutputDevice {
  public:
   virtual ~MidiOutputDevice() = default;
   virtual std::string Name() const = 0;
+  // Begins, in the background, what Open will need (a SoundFont to load), so
+  // that Open is quick later; most devices need nothing.
+  virtual void Prepare() {}
   virtual bool Open() = 0;
   virtual void Send(uint32_t word) = 0;
   virtual void Close() = 0;
@@ -44,6 +47,8 @@ class DeviceSet : public MidiDevices {
   DeviceSet() = default;
   explicit DeviceSet(std::vector<std::unique_ptr<MidiOutputDevice>> devices);
   void Add(std::unique_ptr<MidiOutputDevice> device);
+  // Lets every device begin what its Open will need; start-up calls it first.
+  void Prepare();
 
   int32_t DeviceCount() const override;
   std::optional<std::string> DeviceName(int32_t deviceId) const override;
@@ -58,8 +63,9 @@ class DeviceSet : public MidiDevices {
   MidiOutputDevice* open_ = nullptr;
 };
 
-// The devices of this machine, in menu order: the built-in synthesizer (when
-// its SoundFont exists), the "Tangrel" virtual port (where the MIDI system
+// The devices of this machine, in menu order: the built-in synthesizer (even
+// when its SoundFont cannot be loaded: its open then fails and says why), the
+// "Tangrel" virtual port (where the MIDI system
 // offers one), then every output port RtMidi lists.
 std::unique_ptr<DeviceSet> MakeSystemDevices();
 

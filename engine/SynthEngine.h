@@ -6,6 +6,7 @@
 
 #include <fluidsynth.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -19,15 +20,27 @@ namespace tangrel {
 // (/usr/share/sounds/sf3/default-GM.sf3).
 std::string DefaultSoundFontPath();
 
-// The synth's output gain, measured with the system GM SoundFont: one piano
-// note at full velocity peaks at 0.08 (clearly audible), eight keys with their
-// bourdon at 0.35; with the chord, 103 of the 128 programs stay below full
-// scale (the default gain of 0.2 is too quiet for a single note).
+// Why a SoundFont path cannot be loaded, for a message: "No such file or
+// directory", "a folder, not a file", or "not a SoundFont FluidSynth can read".
+std::string SoundFontProblem(const std::string& path);
+
+// FluidSynth's own messages are kept, not printed: the built-in synthesizer
+// says in one line of its own why it failed. The last error message since the
+// previous call, or "" when there was none.
+std::string TakeFluidError();
+
+// The synth's output gain, measured with TimGM6mb: one piano note at full
+// velocity peaks at 0.08 (clearly audible), eight keys with their bourdon at
+// 0.35 (the default gain of 0.2 is too quiet for a single note). Ten keys with
+// the bourdon go past full scale on 54 of the 128 programs (FluidR3: 103, and
+// a few single notes): the outputs' soft limiter keeps those below it.
 constexpr double kSynthGain = 0.4;
 
 class SynthEngine {
  public:
   // Null when the settings, the synth or the SoundFont cannot be made/loaded.
+  // Only the samples of the presets in use are read, when they are chosen: a
+  // large SoundFont loads in a fraction of the time and memory.
   static std::unique_ptr<SynthEngine> Create(const std::string& soundFontPath,
                                              double sampleRate = 44100.0);
   ~SynthEngine();
@@ -41,6 +54,10 @@ class SynthEngine {
   // Renders the next frames into two channel buffers, offline.
   void RenderFloat(float* left, float* right, int frames);
 
+  // Counts every Send, from any thread; an output that has stopped rendering
+  // a silent synth starts again when it changes.
+  uint32_t MessagesSent() const { return messagesSent_.load(std::memory_order_acquire); }
+
   double SampleRate() const { return sampleRate_; }
   fluid_synth_t* Synth() const { return synth_; }
   fluid_settings_t* Settings() const { return settings_; }
@@ -51,6 +68,7 @@ class SynthEngine {
   fluid_settings_t* settings_;
   fluid_synth_t* synth_;
   double sampleRate_;
+  std::atomic<uint32_t> messagesSent_{0};
 };
 
 // A SynthEngine as a MIDI output device without an audio driver: MidiOut then

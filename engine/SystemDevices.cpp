@@ -11,8 +11,7 @@ std::unique_ptr<DeviceSet> MakeSystemDevices() {
   // built-in synthesizer opens speak through alsa-lib and libjack too.
   KeepLibraryMessages();
   auto set = std::make_unique<DeviceSet>();
-  const std::string soundFont = DefaultSoundFontPath();
-  if (SoundFontExists(soundFont)) set->Add(std::make_unique<BuiltInSynthDevice>(soundFont));
+  set->Add(std::make_unique<BuiltInSynthDevice>());
   for (auto& device : MakeRtMidiDevices()) set->Add(std::move(device));
   return set;
 }

@@ -48,12 +48,12 @@ std::unique_ptr<MainWindow> CreateMainWindow(MidiDevices& devices, Messages& mes
   return window;
 }
 
-int RunTangrel(QApplication& app, MidiDevices& devices, Messages& messages,
-               const StartOptions& options) {
-  ShowSplash(options.splashMilliseconds);
+int RunTangrel(QApplication& app, const std::function<MidiDevices&()>& devices,
+               Messages& messages, const StartOptions& options) {
+  ShowSplash(options.splashMilliseconds, [&] { devices(); });
   const Pictures pictures = LoadPictures();
   std::unique_ptr<MainWindow> window =
-      CreateMainWindow(devices, messages, pictures, options.commandLine);
+      CreateMainWindow(devices(), messages, pictures, options.commandLine);
   if (!window) return 0;
   // Without a window manager nothing else would size the window.
   window->setGeometry(QGuiApplication::primaryScreen()->geometry());

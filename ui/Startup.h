@@ -40,8 +40,9 @@ struct StartOptions {
 };
 
 // The splash, then the main window filling the screen, then the event loop;
-// the exit code. With no device the program ends with 0 after the splash.
-int RunTangrel(QApplication& app, MidiDevices& devices, Messages& messages,
-               const StartOptions& options);
+// the exit code. `devices` is first asked for while the splash shows. With no
+// device the program ends with 0 after the splash.
+int RunTangrel(QApplication& app, const std::function<MidiDevices&()>& devices,
+               Messages& messages, const StartOptions& options);
 
 }  // namespace tangrel

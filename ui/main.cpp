@@ -45,8 +45,17 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/hicolor/32/tangrel.png")));
   tangrel::InstallFontSubstitutions();
   tangrel::InstallTranslation(app);
-  std::unique_ptr<tangrel::DeviceSet> devices = tangrel::MakeSystemDevices();
+  // The devices are listed while the splash shows, and the SoundFont loads in
+  // the background from then on, so the window opens its output at once.
+  std::unique_ptr<tangrel::DeviceSet> devices;
+  const auto systemDevices = [&devices]() -> tangrel::MidiDevices& {
+    if (!devices) {
+      devices = tangrel::MakeSystemDevices();
+      devices->Prepare();
+    }
+    return *devices;
+  };
   tangrel::BoxMessages messages;
   const tangrel::StartOptions options{tangrel::CommandLineOf(argc, argv), SplashMilliseconds()};
-  return tangrel::RunTangrel(app, *devices, messages, options);
+  return tangrel::RunTangrel(app, systemDevices, messages, options);
 }

@@ -1,18 +1,20 @@
-// The real audio path: the built-in synthesizer plays through its pulseaudio
-// driver into a private PulseAudio server's null sink, and the sound is read
-// back from the sink's monitor.
+// The real audio path: the built-in synthesizer plays through its own
+// PulseAudio stream into a private server's null sink, and the sound is read
+// back from the sink's monitor; and how that stream's buffer adapts.
 #include <gtest/gtest.h>
 
 #include "engine/BuiltInSynthDevice.h"
 #include "engine/MidiOut.h"
+#include "engine/PulseOutput.h"
 #include "tests/support/AudioSupport.h"
+#include "tests/support/LoudChord.h"
 
 namespace tangrel {
 namespace {
 
 using namespace testaudio;
 
-TEST(AudioPath, BuiltInSynthesizerSoundsMiddleCThroughPulseAudio) {
+TEST(AudioPath, BuiltInSynthesizerSoundsMiddleCThroughPulseAudioAndNeverClips) {
   if (!OnPath("pulseaudio")) GTEST_SKIP() << "pulseaudio is not installed";
   ASSERT_TRUE(OnPath("parec")) << "parec (pulseaudio-utils) is needed to capture";
   PrivatePulseServer server;
@@ -24,7 +26,7 @@ TEST(AudioPath, BuiltInSynthesizerSoundsMiddleCThroughPulseAudio) {
   const int captureFd = open(capturePath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   ASSERT_GE(captureFd, 0);
   // Small capture fragments, so that what was heard is on disk when parec stops.
-  const pid_t parec = server.StartCapture(captureFd, 20);
+  const pid_t parec = server.StartCapture(captureFd, 20, 2);
   close(captureFd);
   ASSERT_GT(parec, 0);
   // The monitor takes a moment (over a second here) before its first samples
@@ -43,18 +45,49 @@ TEST(AudioPath, BuiltInSynthesizerSoundsMiddleCThroughPulseAudio) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     synth.Send(ShortMessageWord(midi::kNoteOff, 0, 60, 0));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    for (uint32_t word : LoudChordWords()) synth.Send(word);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
     synth.Close();
   }
   StopProcess(parec);
-  ASSERT_TRUE(opened) << "the pulseaudio driver did not start";
+  ASSERT_TRUE(opened) << "the pulseaudio output did not start";
 
-  const std::vector<float> sound = FromS16(ReadAll(capturePath), 1);
+  const std::vector<char> bytes = ReadAll(capturePath);
+  const std::vector<float> sound = FromS16(bytes, 2);
   const double rate = PrivatePulseServer::kRate;
   const auto onset = Onset(sound, rate, 0.01);
   ASSERT_TRUE(onset) << "no sound reached the sink (" << sound.size() << " samples captured)";
   const auto pitch = EstimatePitch(sound, rate, *onset + size_t(0.15 * rate));
   EXPECT_NEAR(Cents(pitch.frequency, 261.63), 0.0, 20.0)
       << pitch.frequency << " Hz; sound from sample " << *onset << " of " << sound.size();
+  const auto chord = Onset(sound, rate, 0.1, *onset + size_t(1.6 * rate));
+  ASSERT_TRUE(chord) << "the chord was not heard";
+  // Left and right samples one by one.
+  const std::vector<float> channels = FromS16(bytes, 1);
+  const size_t clipped = size_t(std::count_if(channels.begin() + long(2 * *chord), channels.end(),
+                                              [](float v) { return std::fabs(v) > 0.999f; }));
+  EXPECT_EQ(clipped, 0u) << "samples at full scale";
+}
+
+TEST(PulseBuffer, GrowsAfterAnUnderflowUpToItsBoundAndShrinksAfterAQuietMinute) {
+  BufferPlan plan(3, 5);
+  EXPECT_TRUE(plan.Underflow(10.0));
+  EXPECT_FALSE(plan.Underflow(10.1)) << "reports of the same stall grow it once";
+  EXPECT_TRUE(plan.Underflow(11.0));
+  EXPECT_FALSE(plan.Underflow(12.0)) << "the bound";
+  EXPECT_EQ(plan.Periods(), 5);
+  EXPECT_FALSE(plan.Settled(21.0));
+  EXPECT_TRUE(plan.Settled(22.5)) << "said once, when it has held";
+  EXPECT_FALSE(plan.Settled(30.0));
+
+  EXPECT_FALSE(plan.Tick(60.0));
+  EXPECT_TRUE(plan.Tick(72.5));
+  EXPECT_EQ(plan.Periods(), 4);
+  // That shrink underflowed: back up, and the next try waits twice as long.
+  EXPECT_TRUE(plan.Underflow(80.0));
+  EXPECT_FALSE(plan.Tick(190.0));
+  EXPECT_TRUE(plan.Tick(200.5));
+  EXPECT_EQ(plan.Periods(), 4);
 }
 
 }  // namespace

@@ -34,12 +34,25 @@ TEST(SystemDevices, BuiltInSynthesizerComesFirstAndThereIsNoMapper) {
   EXPECT_EQ(menu.front().name, "Built-in synthesizer");
 }
 
-TEST(SystemDevices, MissingSoundFontLeavesTheSynthesizerOut) {
-  ScopedEnv soundFont("TANGREL_SOUNDFONT", "/nonexistent/tangrel-test.sf2");
-  auto devices = MakeSystemDevices();
-  for (int32_t i = 0; i < devices->DeviceCount(); ++i) {
-    EXPECT_NE(devices->DeviceName(i), "Built-in synthesizer");
+// The device stays in the list so the player can pick another one; its open
+// fails with one line that names the file.
+TEST(SystemDevices, AnUnloadableSoundFontKeepsTheSynthesizerListedAndItsOpenSaysWhy) {
+  TempDir dir;
+  std::ofstream(dir.File("notes.sf2")) << "RIFF but not really a SoundFont";
+  ScopedEnv driver("TANGREL_AUDIO_DRIVER", "file");
+  ScopedEnv file("TANGREL_AUDIO_FILE", dir.File("out.wav"));
+  for (const std::string& path : {dir.File("missing.sf2"), dir.Path(), dir.File("notes.sf2")}) {
+    ScopedEnv soundFont("TANGREL_SOUNDFONT", path);
+    auto devices = MakeSystemDevices();
+    ASSERT_EQ(devices->DeviceName(0), "Built-in synthesizer");
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(devices->Open(0)) << path;
+    devices->ShortMessage(ShortMessageWord(midi::kNoteOn, 0, 60, 127));  // reaches nothing
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.rfind("tangrel: cannot load the SoundFont " + path + ": ", 0), 0u) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
   }
+  EXPECT_FALSE(std::filesystem::exists(dir.File("out.wav")));
 }
 
 // What the process writes on standard error, libraries included, while `run` runs.
@@ -88,6 +101,7 @@ TEST(BuiltInSynth, PlaysMiddleCIntoTheFileDriver) {
   ScopedEnv driver("TANGREL_AUDIO_DRIVER", "file");
   ScopedEnv file("TANGREL_AUDIO_FILE", wavPath);
   BuiltInSynthDevice synth(kTestSoundFont);
+  synth.Prepare();  // the SoundFont loads in the background; the open waits for it
   ASSERT_TRUE(synth.Open());
   EXPECT_EQ(synth.AudioDriver(), "file");
   EXPECT_TRUE(synth.Open()) << "open while open keeps the synth";
@@ -104,19 +118,23 @@ TEST(BuiltInSynth, PlaysMiddleCIntoTheFileDriver) {
   EXPECT_NEAR(Cents(pitch.frequency, 261.63), 0.0, 20.0) << pitch.frequency << " Hz";
 }
 
-TEST(BuiltInSynth, OpenFailsWithoutALoadableSoundFont) {
+// A period of 320 frames (6.67 ms) would be paced at 7 ms and the file would
+// run 5 % slow; the file driver's period is a whole number of milliseconds.
+TEST(BuiltInSynth, TheFileDriverKeepsToTheClock) {
   TempDir dir;
-  const std::string notASoundFont = dir.File("notes.sf2");
-  std::ofstream(notASoundFont) << "RIFF but not really a SoundFont";
   ScopedEnv driver("TANGREL_AUDIO_DRIVER", "file");
   ScopedEnv file("TANGREL_AUDIO_FILE", dir.File("out.wav"));
-  for (const std::string& path : {dir.File("missing.sf2"), notASoundFont}) {
-    BuiltInSynthDevice synth(path);
-    EXPECT_FALSE(synth.Open()) << path;
-    synth.Send(ShortMessageWord(midi::kNoteOn, 0, 60, 127));  // reaches nothing
-    synth.Close();
-  }
-  EXPECT_FALSE(std::filesystem::exists(dir.File("out.wav")));
+  ScopedEnv size("TANGREL_AUDIO_PERIOD_SIZE", "320");
+  BuiltInSynthDevice synth(kTestSoundFont);
+  ASSERT_TRUE(synth.Open());
+  const auto start = Clock::now();
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  const double elapsed = SecondsSince(start);
+  synth.Close();
+  const WavSound wav = ReadWav(dir.File("out.wav"));
+  ASSERT_EQ(wav.rate, 48000);
+  EXPECT_NEAR(double(wav.samples.size()) / wav.rate / elapsed, 1.0, 0.01)
+      << wav.samples.size() << " frames in " << elapsed << " s";
 }
 
 TEST(BuiltInSynth, OpenFailsWhenNoAudioDriverStartsAndWorksLater) {
@@ -125,7 +143,11 @@ TEST(BuiltInSynth, OpenFailsWhenNoAudioDriverStartsAndWorksLater) {
     ScopedEnv driver("TANGREL_AUDIO_DRIVER", "pulseaudio");
     ScopedEnv server("PULSE_SERVER", "unix:" + dir.File("no-server"));
     BuiltInSynthDevice synth;
+    ::testing::internal::CaptureStderr();
     EXPECT_FALSE(synth.Open());
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "tangrel: the built-in synthesizer found no sound output "
+              "(pulseaudio: Connection refused)\n");
   }
   ScopedEnv driver("TANGREL_AUDIO_DRIVER", "no-such-driver");
   BuiltInSynthDevice synth;
@@ -160,8 +182,9 @@ TEST(BuiltInSynth, AudioSettingsComeFromTheEnvironment) {
     ScopedEnv periods("TANGREL_AUDIO_PERIODS", std::nullopt);
     const AudioOutputSettings audio = AudioOutputSettingsFromEnvironment();
     EXPECT_EQ(audio.drivers, (std::vector<std::string>{"pulseaudio", "alsa", "jack", "sdl2"}));
-    EXPECT_EQ(audio.periodSize, kDefaultPeriodSize);
-    EXPECT_EQ(audio.periods, kDefaultPeriods);
+    EXPECT_EQ(audio.periodSize, 0) << "each driver's own";
+    EXPECT_EQ(audio.periods, 0);
+    EXPECT_TRUE(audio.problems.empty());
   }
   {
     ScopedEnv driver("TANGREL_AUDIO_DRIVER", "alsa");
@@ -172,15 +195,18 @@ TEST(BuiltInSynth, AudioSettingsComeFromTheEnvironment) {
     EXPECT_EQ(audio.periodSize, 512);
     EXPECT_EQ(audio.periods, 8);
   }
-  // What FluidSynth would refuse falls back to the defaults.
+  // What FluidSynth would refuse falls back to the defaults, and says so.
   const std::pair<const char*, const char*> bad[] = {
-      {"12", "1"}, {"256 frames", "4x"}, {"-4", "65"}, {"99999999999", ""}};
+      {"12", "1"}, {"256 frames", "4x"}, {"-4", "65"}, {"99999999999", "three"}};
   for (const auto& [badSize, badPeriods] : bad) {
     ScopedEnv size("TANGREL_AUDIO_PERIOD_SIZE", badSize);
     ScopedEnv periods("TANGREL_AUDIO_PERIODS", badPeriods);
     const AudioOutputSettings audio = AudioOutputSettingsFromEnvironment();
-    EXPECT_EQ(audio.periodSize, kDefaultPeriodSize) << badSize;
-    EXPECT_EQ(audio.periods, kDefaultPeriods) << badPeriods;
+    EXPECT_EQ(audio.periodSize, 0) << badSize;
+    EXPECT_EQ(audio.periods, 0) << badPeriods;
+    ASSERT_EQ(audio.problems.size(), 2u);
+    EXPECT_EQ(audio.problems[0], "TANGREL_AUDIO_PERIOD_SIZE=" + std::string(badSize) +
+                                     " is not a whole number from 64 to 8192; the default is used");
   }
 }
 

@@ -464,11 +464,12 @@ class PrivatePulseServer {
   std::string Address() const { return "unix:" + socket_; }
   const std::string& Dir() const { return dir_; }
 
-  // parec on the sink's monitor, mono s16le at the sink's rate, into fd.
-  pid_t StartCapture(int fd, int latencyMs = 0) const {
+  // parec on the sink's monitor, s16le at the sink's rate (mono unless
+  // told), into fd.
+  pid_t StartCapture(int fd, int latencyMs = 0, int channels = 1) const {
     std::vector<std::string> argv = {"parec", "-d", std::string(kSink) + ".monitor",
                                      "--format=s16le", "--rate=" + std::to_string(kRate),
-                                     "--channels=1"};
+                                     "--channels=" + std::to_string(channels)};
     if (latencyMs > 0) argv.push_back("--latency-msec=" + std::to_string(latencyMs));
     return Spawn(argv, {"PULSE_SERVER=" + Address()}, fd);
   }

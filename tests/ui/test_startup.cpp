@@ -11,7 +11,8 @@ TEST(Startup, NoDeviceShowsTheErrorBoxAndEndsWithCodeZero) {
   RecordedMessages messages;
   const Pictures pictures = LoadPictures();
   EXPECT_EQ(CreateMainWindow(none, messages, pictures), nullptr);
-  EXPECT_EQ(RunTangrel(*qApp, none, messages, {"", 0}), 0);  // returns without running the loop
+  const auto noDevices = [&none]() -> MidiDevices& { return none; };
+  EXPECT_EQ(RunTangrel(*qApp, noDevices, messages, {"", 0}), 0);  // returns without the loop
   ASSERT_EQ(messages.shown.size(), 2u);
   EXPECT_EQ(messages.shown[0].icon, MessageIcon::Error);
   EXPECT_EQ(messages.shown[0].caption, QStringLiteral("TG"));

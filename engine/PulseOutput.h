@@ -1,0 +1,42 @@
+// How the built-in synthesizer's PulseAudio stream sizes its buffer. The
+// stream itself is started through StartPulseOutput (AudioOutput.h).
+#pragma once
+
+namespace tangrel {
+
+// The stream's buffer in periods, fitted to the machine: one period more after
+// each underflow, up to a bound, so a slow machine settles without a crackle
+// and a fast one keeps the shortest delay; one fewer after a quiet minute.
+// Each shrink that ends in an underflow doubles the quiet time the next one
+// waits for, so a machine that cannot keep the shorter buffer is rarely
+// asked to. Times are in seconds on a steady clock.
+class BufferPlan {
+ public:
+  static constexpr double kQuietSeconds = 60.0;
+  // Underflow reports closer than this to the last growth belong to the same
+  // stall and grow the buffer once.
+  static constexpr double kSameStallSeconds = 0.25;
+  // A grown count that holds this long is said on standard error.
+  static constexpr double kSettleSeconds = 10.0;
+
+  BufferPlan(int periods, int mostPeriods);
+
+  int Periods() const { return periods_; }
+  // True when the count changed.
+  bool Underflow(double now);
+  bool Tick(double now);
+  // True once for each count above any said before, when it has held.
+  bool Settled(double now);
+
+ private:
+  int periods_;
+  int least_;  // the count it started with
+  int most_;
+  double quietNeeded_ = kQuietSeconds;
+  int said_;
+  double lastChange_ = 0.0;
+  double lastGrowth_ = -1e9;
+  bool shrunkLast_ = false;
+};
+
+}  // namespace tangrel
