@@ -6,6 +6,8 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QProxyStyle>
+#include <QStyleOptionMenuItem>
 #include <QShortcut>
 #include <QTimer>
 
@@ -19,6 +21,24 @@ namespace {
 
 QString Text(const char* s) { return Translated(s); }
 
+// Menus show a check mark only where an item is checked, with no empty box
+// beside the other choices of its group.
+class CheckMarkOnlyStyle : public QProxyStyle {
+ public:
+  void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                   const QWidget* widget) const override {
+    const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+    if (element == CE_MenuItem && item && !item->checked &&
+        item->checkType != QStyleOptionMenuItem::NotCheckable) {
+      QStyleOptionMenuItem plain(*item);
+      plain.checkType = QStyleOptionMenuItem::NotCheckable;
+      QProxyStyle::drawControl(element, &plain, painter, widget);
+      return;
+    }
+    QProxyStyle::drawControl(element, option, painter, widget);
+  }
+};
+
 QString Filled(const MessageText& text) {
   QString format = Text(text.format);
   return format.replace(QStringLiteral("%s"), QString::fromStdString(text.argument));
@@ -28,7 +48,10 @@ QString Filled(const MessageText& text) {
 
 MainWindow::MainWindow(MidiDevices& devices, Messages& messages, const Pictures& pictures,
                        QWidget* parent)
-    : QMainWindow(parent), messages_(messages), client_(new ClientView(pictures, this)) {
+    : QMainWindow(parent),
+      messages_(messages),
+      client_(new ClientView(pictures, this)),
+      menuStyle_(std::make_unique<CheckMarkOnlyStyle>()) {
   setWindowTitle(QStringLiteral("Tangrel"));
   setCentralWidget(client_);
   // Smaller than this, the keyboard, the picture and the buttons overlap.
@@ -44,6 +67,7 @@ MainWindow::MainWindow(MidiDevices& devices, Messages& messages, const Pictures&
 MainWindow::~MainWindow() {
   client_->Detach();
   session_->Destroy();
+  delete menuWidget();  // the menus go before the style they are drawn with
 }
 
 bool MainWindow::Create(const std::string& commandLine) {
@@ -89,6 +113,7 @@ void MainWindow::SetMenuBar(const std::vector<MenuItem>& bar) {
   std::function<void(QMenu*, const MenuItem&)> add = [&](QMenu* menu, const MenuItem& item) {
     if (item.command == 0) {
       QMenu* popup = menu->addMenu(Text(item.text.c_str()));
+      popup->setStyle(menuStyle_.get());
       for (const MenuItem& child : item.items) add(popup, child);
       return;
     }
@@ -107,6 +132,7 @@ void MainWindow::SetMenuBar(const std::vector<MenuItem>& bar) {
   };
   for (const MenuItem& popup : bar) {
     QMenu* menu = menuBar()->addMenu(Text(popup.text.c_str()));
+    menu->setStyle(menuStyle_.get());
     for (const MenuItem& item : popup.items) add(menu, item);
   }
 }

@@ -18,6 +18,7 @@
 class QAction;
 class QPushButton;
 class QScrollBar;
+class QStyle;
 class QTimer;
 class QToolBar;
 
@@ -79,6 +80,7 @@ class MainWindow : public QMainWindow, public Screen {
 
   Messages& messages_;
   ClientView* client_;
+  std::unique_ptr<QStyle> menuStyle_;  // before the menus, which use it
   std::unique_ptr<Session> session_;
   std::map<int32_t, QAction*> actions_;  // menu items by command
   std::map<int32_t, QTimer*> timers_;
