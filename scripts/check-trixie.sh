@@ -67,7 +67,9 @@ mount_in /tmp -t tmpfs -o mode=1777 tmp
 
 phase "copying the source tree to $src"
 mkdir -p "$root$src"
-find "$root$src" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
+# The build folder goes too: the copied files keep their times, which may be
+# older than objects built from an earlier tree.
+find "$root$src" -mindepth 1 -maxdepth 1 -exec rm -rf {} +
 git -C "$tree" ls-files -z --cached --others --exclude-standard |
   (cd "$tree" && tar --null -T - -cf - 2>/dev/null) | tar -xf - -C "$root$src"
 
