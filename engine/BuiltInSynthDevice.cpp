@@ -79,8 +79,6 @@ AudioOutputSettings AudioOutputSettingsFromEnvironment() {
   return audio;
 }
 
-OutputShape DefaultOutputShape(const std::string& driver) { return FindDriver(driver).shape; }
-
 bool SoundFontExists(const std::string& path) {
   struct stat info {};
   return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);

@@ -33,7 +33,6 @@ struct OutputShape {
   int periodSize;
   int periods;
 };
-OutputShape DefaultOutputShape(const std::string& driver);
 
 // True when the path names a plain file.
 bool SoundFontExists(const std::string& path);

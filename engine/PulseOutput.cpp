@@ -172,8 +172,8 @@ bool PulseOutput::Connect() {
 }
 
 bool PulseOutput::OpenStream() {
-  const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(rate_), 2};
-  stream_ = pa_stream_new(context_, "Built-in synthesizer", &spec, nullptr);
+  const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(rate_), 2};
+  stream_ = pa_stream_new(context_, "Built-in synthesizer", &format, nullptr);
   if (!stream_) return false;
   pa_stream_set_state_callback(stream_, &PulseOutput::OnStreamState, this);
   pa_stream_set_write_callback(stream_, &PulseOutput::OnWrite, this);

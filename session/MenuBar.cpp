@@ -10,7 +10,7 @@
 namespace tangrel {
 namespace {
 
-constexpr int kTrackCount = 15;  // channel 15 is the bourdon's, never a track
+constexpr int kTrackCount = kBourdonChannel;  // the bourdon's channel is never a track
 
 MenuItem Item(std::string text, int32_t command, bool checked = false, bool grayed = false) {
   return MenuItem{std::move(text), command, checked, grayed, false, {}};

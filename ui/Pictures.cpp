@@ -17,8 +17,9 @@ Pictures LoadPictures() {
   Pictures pictures;
   // QPixmap picks the @2x picture on a high-density screen.
   pictures.instruments = QPixmap(QStringLiteral(":/instruments.png"));
-  const QImage strip(QStringLiteral(":/instruments.png"));
-  if (!strip.isNull()) pictures.background = strip.pixelColor(0, 0);
+  if (!pictures.instruments.isNull()) {
+    pictures.background = pictures.instruments.toImage().pixelColor(0, 0);
+  }
   const QPixmap tools(QStringLiteral(":/toolbar.png"));
   const qreal ratio = tools.devicePixelRatio();
   for (int i = 0; i < kToolImageCount && !tools.isNull(); ++i) {
