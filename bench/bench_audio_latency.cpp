@@ -12,8 +12,8 @@
 #include <mutex>
 
 #include "bench/MonitorCapture.h"
-#include "engine/BuiltInSynthDevice.h"
-#include "engine/MidiOut.h"
+#include "devices/BuiltInSynthDevice.h"
+#include "model/MidiOut.h"
 #include "tests/support/AudioSupport.h"
 
 using namespace tangrel;

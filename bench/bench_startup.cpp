@@ -13,8 +13,9 @@
 #include <fstream>
 
 #include "bench/MonitorCapture.h"
-#include "engine/BuiltInSynthDevice.h"
-#include "engine/MidiOut.h"
+#include "devices/BuiltInSynthDevice.h"
+#include "devices/SystemDevices.h"
+#include "model/MidiOut.h"
 #include "tests/support/AudioSupport.h"
 
 using namespace tangrel;

@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "engine/CaptureDevice.h"
-#include "engine/KeyMap.h"
+#include "tests/support/CaptureDevice.h"
+#include "model/KeyMap.h"
 #include "ui/Messages.h"
 #include "ui/Startup.h"
 

@@ -5,7 +5,7 @@
 #include <array>
 #include <new>
 
-#include "engine/SessionSettings.h"
+#include "model/SessionSettings.h"
 #include "files/SafeWrite.h"
 
 namespace tangrel {

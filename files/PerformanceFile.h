@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/KeyMap.h"
+#include "model/KeyMap.h"
 #include "files/SafeWrite.h"
 #include "recording/EventList.h"
 

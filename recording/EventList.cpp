@@ -27,6 +27,10 @@ bool AppendEvent(EventList& list, uint32_t message, uint32_t keyData, int32_t oc
   return true;
 }
 
+void EventList::Record(uint32_t message, uint32_t keyData, int32_t octaveShift) {
+  AppendEvent(*this, message, keyData, octaveShift);
+}
+
 bool FinishRecording(EventList& list, PlaybackCopy& copy) {
   list.recording = false;
   return MakePlaybackCopy(copy, list.events.data(), list.count());

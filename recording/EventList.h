@@ -2,38 +2,26 @@
 // and the separate copy that playback reads.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-#include "engine/KeyData.h"
+#include "model/KeyData.h"
+#include "model/PerformanceEvent.h"
 #include "recording/Clock.h"
 
 namespace tangrel {
 
-// Stored byte for byte in the performance file: four little-endian 32-bit
-// fields, no padding.
-struct PerformanceEvent {
-  uint32_t delay;       // ms since the previous event (the first: since Record)
-  uint32_t message;     // WM_KEYDOWN or WM_KEYUP
-  uint32_t keyData;     // scan code in bits 16..23, as the key message carried it
-  int32_t octaveShift;  // the chord's shift when the event was stored
-};
-static_assert(sizeof(PerformanceEvent) == 16);
-static_assert(offsetof(PerformanceEvent, delay) == 0);
-static_assert(offsetof(PerformanceEvent, message) == 4);
-static_assert(offsetof(PerformanceEvent, keyData) == 8);
-static_assert(offsetof(PerformanceEvent, octaveShift) == 12);
-
-struct EventList {
+struct EventList : Recorder {
   std::vector<PerformanceEvent> events;
   bool recording = false;
   uint32_t lastEventTime = 0;
   MillisecondClock clock = SteadyMilliseconds;
   bool* modified = nullptr;  // the window's modified flag, set by the first event
 
-  uint32_t count() const { return static_cast<uint32_t>(events.size()); }
+  uint32_t count() const override { return static_cast<uint32_t>(events.size()); }
+  bool Recording() const override { return recording; }
+  void Record(uint32_t message, uint32_t keyData, int32_t octaveShift) override;
 };
 
 // Read-only once made, shared with the playback thread.

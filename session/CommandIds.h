@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "engine/KeyMap.h"   // the mode ids
-#include "engine/MidiOut.h"  // IDM_DEVICE_MAPPER, IDM_DEVICE_BASE
+#include "model/KeyMap.h"   // the mode ids
+#include "model/MidiOut.h"  // IDM_DEVICE_MAPPER, IDM_DEVICE_BASE
 
 namespace tangrel {
 

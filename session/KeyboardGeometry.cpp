@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "engine/KeyMap.h"
+#include "model/KeyMap.h"
 
 namespace tangrel {
 

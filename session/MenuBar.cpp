@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "engine/KeyMap.h"
+#include "model/KeyMap.h"
 #include "session/CommandIds.h"
 #include "session/Instruments.h"
 

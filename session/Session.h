@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/LivePlaying.h"
-#include "engine/MidiOut.h"
-#include "engine/SessionSettings.h"
+#include "model/LivePlaying.h"
+#include "model/MidiOut.h"
+#include "model/SessionSettings.h"
 #include "files/PerformanceFile.h"
 #include "recording/EventList.h"
 #include "recording/PlaybackScheduler.h"

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/KeyMap.h"
+#include "model/KeyMap.h"
 
 namespace tangrel::tool {
 

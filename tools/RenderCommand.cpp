@@ -5,8 +5,9 @@
 #include <memory>
 #include <vector>
 
-#include "engine/LivePlaying.h"
-#include "engine/SynthEngine.h"
+#include "model/LivePlaying.h"
+#include "recording/EventList.h"
+#include "devices/SynthEngine.h"
 #include "recording/PlaybackTiming.h"
 #include "tools/ToolCommands.h"
 #include "tools/WavFile.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "engine/KeyMap.h"
+#include "model/KeyMap.h"
 #include "files/MidiExport.h"
 #include "recording/PlaybackTiming.h"
 #include "tools/KeyNames.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/KeyMap.h"
+#include "model/KeyMap.h"
 #include "tools/ToolCommands.h"
 #include "tools/ToolOptions.h"
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "engine/KeyData.h"
+#include "model/KeyData.h"
 
 namespace tangrel {
 

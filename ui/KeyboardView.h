@@ -9,7 +9,7 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/LivePlaying.h"
+#include "model/LivePlaying.h"
 #include "session/KeyboardGeometry.h"
 
 class QPainter;

@@ -9,7 +9,7 @@
 #include <map>
 #include <memory>
 
-#include "engine/MidiDevices.h"
+#include "model/MidiDevices.h"
 #include "session/Session.h"
 #include "ui/ClientView.h"
 #include "ui/Messages.h"

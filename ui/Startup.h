@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/MidiDevices.h"
+#include "model/MidiDevices.h"
 #include "ui/MainWindow.h"
 #include "ui/Messages.h"
 #include "ui/Pictures.h"

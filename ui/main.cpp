@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "engine/MidiDevices.h"
+#include "devices/SystemDevices.h"
 #include "ui/AutoRepeat.h"
 #include "ui/DisplayCheck.h"
 #include "ui/Messages.h"

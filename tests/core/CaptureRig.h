@@ -7,9 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include "engine/CaptureDevice.h"
-#include "engine/LivePlaying.h"
-#include "engine/MidiOut.h"
+#include "tests/support/CaptureDevice.h"
+#include "model/LivePlaying.h"
+#include "recording/EventList.h"
+#include "model/MidiOut.h"
 
 namespace tangrel::testing {
 

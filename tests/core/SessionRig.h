@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/CaptureDevice.h"
+#include "tests/support/CaptureDevice.h"
 #include "session/CommandIds.h"
 #include "session/Session.h"
 

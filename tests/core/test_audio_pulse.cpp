@@ -3,9 +3,9 @@
 // back from the sink's monitor; and how that stream's buffer adapts.
 #include <gtest/gtest.h>
 
-#include "engine/BuiltInSynthDevice.h"
-#include "engine/MidiOut.h"
-#include "engine/PulseOutput.h"
+#include "devices/BuiltInSynthDevice.h"
+#include "model/MidiOut.h"
+#include "devices/PulseOutput.h"
 #include "tests/support/AudioSupport.h"
 #include "tests/support/LoudChord.h"
 

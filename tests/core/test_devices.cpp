@@ -2,9 +2,10 @@
 // built-in synthesizer opens, plays and fails.
 #include <gtest/gtest.h>
 
-#include "engine/BuiltInSynthDevice.h"
-#include "engine/MidiOut.h"
-#include "engine/RtMidiDevices.h"
+#include "devices/BuiltInSynthDevice.h"
+#include "devices/SystemDevices.h"
+#include "model/MidiOut.h"
+#include "devices/RtMidiDevices.h"
 #include "tests/support/AudioSupport.h"
 #include "tests/support/TempDir.h"
 

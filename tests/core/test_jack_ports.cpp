@@ -6,9 +6,10 @@
 #include <cstdio>
 #include <future>
 
-#include "engine/BuiltInSynthDevice.h"
-#include "engine/MidiOut.h"
-#include "engine/RtMidiDevices.h"
+#include "devices/BuiltInSynthDevice.h"
+#include "devices/SystemDevices.h"
+#include "model/MidiOut.h"
+#include "devices/RtMidiDevices.h"
 #include "tests/support/AudioSupport.h"
 #include "tests/support/TempDir.h"
 

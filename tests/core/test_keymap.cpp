@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "engine/KeyMap.h"
+#include "model/KeyMap.h"
 
 using namespace tangrel;
 

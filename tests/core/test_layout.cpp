@@ -1,7 +1,7 @@
 // Keyboard origin, key cells, the mouse hit-test and the button row.
 #include <gtest/gtest.h>
 
-#include "engine/KeyMap.h"
+#include "model/KeyMap.h"
 #include "session/KeyboardGeometry.h"
 #include "session/Layout.h"
 

@@ -5,8 +5,8 @@
 
 #include <cmath>
 
-#include "engine/MidiOut.h"
-#include "engine/SoftLimiter.h"
+#include "model/MidiOut.h"
+#include "devices/SoftLimiter.h"
 #include "tests/support/AudioSupport.h"
 #include "tests/support/LoudChord.h"
 

@@ -2,8 +2,9 @@
 // and MidiOut into FluidSynth with the test SoundFont, rendered offline.
 #include <gtest/gtest.h>
 
-#include "engine/LivePlaying.h"
-#include "engine/SynthEngine.h"
+#include "model/LivePlaying.h"
+#include "recording/EventList.h"
+#include "devices/SynthEngine.h"
 #include "tests/support/AudioSupport.h"
 
 namespace tangrel {

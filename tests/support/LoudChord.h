@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/MidiOut.h"
+#include "model/MidiOut.h"
 
 namespace tangrel::testaudio {
 

@@ -10,8 +10,8 @@
 #include <memory>
 #include <vector>
 
-#include "engine/CaptureDevice.h"
-#include "engine/MidiDevices.h"
+#include "tests/support/CaptureDevice.h"
+#include "model/MidiDevices.h"
 #include "ui/MainWindow.h"
 #include "ui/Messages.h"
 #include "ui/Startup.h"

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Draws the manual's pictures as SVG from the program's own tables in
-engine/KeyMap.h, and renders each to PNG with rsvg-convert (librsvg2-bin).
+model/KeyMap.h, and renders each to PNG with rsvg-convert (librsvg2-bin).
 
 Run from anywhere: python3 resources/help/art/make_art.py. The SVG sources and
 the PNGs are both kept; the pages show the PNGs."""

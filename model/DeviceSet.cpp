@@ -1,5 +1,5 @@
 // DeviceSet: the MidiDevices operations over an ordered list of devices.
-#include "engine/MidiDevices.h"
+#include "model/MidiDevices.h"
 
 namespace tangrel {
 

@@ -1,5 +1,5 @@
 // The message hooks of alsa-lib and libjack, and the few latest messages.
-#include "engine/LibraryMessages.h"
+#include "devices/LibraryMessages.h"
 
 #include <alsa/asoundlib.h>
 #include <jack/jack.h>

@@ -1,5 +1,5 @@
 // Live playing and replay of key events.
-#include "engine/LivePlaying.h"
+#include "model/LivePlaying.h"
 
 namespace tangrel {
 namespace {
@@ -69,7 +69,7 @@ void KeyDown(LiveState& state, PlayContext& ctx, uint32_t s, const KeyMapEntry& 
   ++state.counted[s];
   if (repeat) return;  // an auto-repeat that found no chord registers it, silently
 
-  if (ctx.list.recording) AppendEvent(ctx.list, WM_KEYDOWN, keyData, chord.chordShift);
+  if (ctx.recorder.Recording()) ctx.recorder.Record(WM_KEYDOWN, keyData, chord.chordShift);
   state.liveNotes[s] = SoundNotes(ctx, entry.octave + chord.chordShift, entry.degree);
   Draw(ctx, s, true, chord.chordShift);
 }
@@ -77,8 +77,8 @@ void KeyDown(LiveState& state, PlayContext& ctx, uint32_t s, const KeyMapEntry& 
 void KeyUp(LiveState& state, PlayContext& ctx, uint32_t s, uint32_t keyData) {
   ChordState& chord = state.chord;
   state.held[s] = false;
-  if (ctx.list.recording && ctx.list.count() >= 1) {
-    AppendEvent(ctx.list, WM_KEYUP, keyData, chord.chordShift);
+  if (ctx.recorder.Recording() && ctx.recorder.count() >= 1) {
+    ctx.recorder.Record(WM_KEYUP, keyData, chord.chordShift);
   }
   if (state.counted[s] > 0) {
     --state.counted[s];

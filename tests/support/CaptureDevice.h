@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/MidiDevices.h"
+#include "model/MidiDevices.h"
 
 namespace tangrel {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/SynthEngine.h"
+#include "devices/SynthEngine.h"
 
 namespace tangrel {
 

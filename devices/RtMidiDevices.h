@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/MidiDevices.h"
+#include "model/MidiDevices.h"
 
 namespace tangrel {
 

@@ -1,6 +1,6 @@
 // The built-in synthesizer: a SynthEngine with a sound output, chosen from the
 // environment or by trying the usual Linux sound systems in turn.
-#include "engine/BuiltInSynthDevice.h"
+#include "devices/BuiltInSynthDevice.h"
 
 #include <sys/stat.h>
 

@@ -6,11 +6,11 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/KeyData.h"
-#include "engine/KeyMap.h"
-#include "engine/MidiOut.h"
-#include "engine/SessionSettings.h"
-#include "recording/EventList.h"
+#include "model/KeyData.h"
+#include "model/KeyMap.h"
+#include "model/MidiOut.h"
+#include "model/PerformanceEvent.h"
+#include "model/SessionSettings.h"
 
 namespace tangrel {
 
@@ -54,7 +54,7 @@ struct LiveState {
 
 struct PlayContext {
   MidiOut& out;
-  EventList& list;
+  Recorder& recorder;
   KeyView* view;  // may be null
 };
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/AudioOutput.h"
-#include "engine/MidiDevices.h"
-#include "engine/SynthEngine.h"
+#include "devices/AudioOutput.h"
+#include "model/MidiDevices.h"
+#include "devices/SynthEngine.h"
 
 namespace tangrel {
 

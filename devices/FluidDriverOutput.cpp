@@ -6,9 +6,9 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "engine/AudioOutput.h"
-#include "engine/SoftLimiter.h"
-#include "engine/SynthEngine.h"
+#include "devices/AudioOutput.h"
+#include "devices/SoftLimiter.h"
+#include "devices/SynthEngine.h"
 
 namespace tangrel {
 namespace {

@@ -1,5 +1,5 @@
 // The soft limiter and the limited synthesizer.
-#include "engine/SoftLimiter.h"
+#include "devices/SoftLimiter.h"
 
 #include <algorithm>
 #include <cmath>

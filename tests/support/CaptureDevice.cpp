@@ -1,5 +1,5 @@
 // The capture device.
-#include "engine/CaptureDevice.h"
+#include "tests/support/CaptureDevice.h"
 
 namespace tangrel {
 

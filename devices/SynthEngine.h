@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/MidiDevices.h"
+#include "model/MidiDevices.h"
 
 namespace tangrel {
 

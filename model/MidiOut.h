@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/MidiDevices.h"
-#include "engine/SessionSettings.h"
+#include "model/MidiDevices.h"
+#include "model/SessionSettings.h"
 
 namespace tangrel {
 

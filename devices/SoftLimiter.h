@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "engine/SynthEngine.h"
+#include "devices/SynthEngine.h"
 
 namespace tangrel {
 

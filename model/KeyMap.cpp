@@ -1,5 +1,5 @@
 // Look-ups over the KeyMap and the ModeTable.
-#include "engine/KeyMap.h"
+#include "model/KeyMap.h"
 
 namespace tangrel {
 

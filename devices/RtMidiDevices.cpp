@@ -2,7 +2,7 @@
 // Everything RtMidi is reached through RtMidiConnection, which turns errors and
 // warnings into results, so that nothing escapes into the core, and keeps what
 // they said, so that nothing is printed unless an open fails.
-#include "engine/RtMidiDevices.h"
+#include "devices/RtMidiDevices.h"
 
 #include <jack/jack.h>
 #include <rtmidi/RtMidi.h>
@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/LibraryMessages.h"
+#include "devices/LibraryMessages.h"
 
 namespace tangrel {
 namespace {

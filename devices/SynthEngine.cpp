@@ -1,6 +1,6 @@
 // SynthEngine: FluidSynth set up for Tangrel, and short message words decoded
 // into the synth's channel calls.
-#include "engine/SynthEngine.h"
+#include "devices/SynthEngine.h"
 
 #include <sys/stat.h>
 

@@ -1,7 +1,7 @@
 // MidiOut: message building and the Switch (open, close, device choice).
-#include "engine/MidiOut.h"
+#include "model/MidiOut.h"
 
-#include "engine/KeyMap.h"
+#include "model/KeyMap.h"
 
 namespace tangrel {
 

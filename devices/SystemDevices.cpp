@@ -1,8 +1,8 @@
 // The devices of this machine, in the order the Device menu shows them.
-#include "engine/BuiltInSynthDevice.h"
-#include "engine/LibraryMessages.h"
-#include "engine/MidiDevices.h"
-#include "engine/RtMidiDevices.h"
+#include "devices/BuiltInSynthDevice.h"
+#include "devices/LibraryMessages.h"
+#include "devices/SystemDevices.h"
+#include "devices/RtMidiDevices.h"
 
 namespace tangrel {
 

@@ -2,7 +2,7 @@
 // through pipewire-pulse): a playback stream on libpulse's threaded main loop
 // whose buffer holds several periods and asks for one period at a time,
 // filled from the synth whenever the server wants more.
-#include "engine/PulseOutput.h"
+#include "devices/PulseOutput.h"
 
 #include <pulse/pulseaudio.h>
 #include <sched.h>
@@ -11,8 +11,8 @@
 #include <chrono>
 #include <cstdio>
 
-#include "engine/AudioOutput.h"
-#include "engine/SoftLimiter.h"
+#include "devices/AudioOutput.h"
+#include "devices/SoftLimiter.h"
 
 namespace tangrel {
 
