@@ -1,0 +1,38 @@
+// What went wrong, as a value: every room below the session returns one, and
+// only the session turns it into words the user reads.
+#pragma once
+
+#include <string>
+#include <utility>
+
+namespace tangrel {
+
+enum class FailureKind {
+  None,
+  // Performance files and exports.
+  CannotCreate,
+  CannotWrite,
+  CannotOpen,
+  NotStandard,
+  NotSupported,
+  CannotRead,
+  // MIDI devices and the built-in synthesizer's sound outputs.
+  DeviceUnavailable,
+  SoundFontUnreadable,
+  NoSoundOutput,
+};
+
+struct Failure {
+  FailureKind kind = FailureKind::None;
+  std::string detail;  // the path, driver or device the failure concerns
+  int error = 0;       // the system's errno when it said why, else 0
+  std::string cause;   // a library's own words on why, when it gave some
+
+  explicit operator bool() const { return kind != FailureKind::None; }
+};
+
+inline Failure Fail(FailureKind kind, std::string detail, int error = 0, std::string cause = {}) {
+  return Failure{kind, std::move(detail), error, std::move(cause)};
+}
+
+}  // namespace tangrel
