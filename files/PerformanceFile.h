@@ -25,7 +25,8 @@ constexpr const char* kCannotCreate = QT_TRANSLATE_NOOP("Tangrel", "不能创建
 constexpr const char* kCannotWrite = QT_TRANSLATE_NOOP("Tangrel", "不能写入文件%s.");
 constexpr const char* kCannotOpen = QT_TRANSLATE_NOOP("Tangrel", "不能找到或打开文件%s.");
 constexpr const char* kNotStandard = QT_TRANSLATE_NOOP("Tangrel", "文件%s不是标准的Tangrel文件.");
-constexpr const char* kNotSupported = QT_TRANSLATE_NOOP("Tangrel", "文件%s不是被支持的Tangrel文件.");
+constexpr const char* kNotSupported =
+    QT_TRANSLATE_NOOP("Tangrel", "文件%s不是被支持的Tangrel文件.");
 constexpr const char* kCannotRead = QT_TRANSLATE_NOOP("Tangrel", "不能读取文件%s.");
 }  // namespace file_messages
 

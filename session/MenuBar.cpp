@@ -48,8 +48,9 @@ std::string Format(const char* format, Args... args) {
 
 MenuItem SwitchMenu() {
   // The output is closed until the window opens it.
-  return Popup(QT_TRANSLATE_NOOP("Tangrel", "&Switch"), {Item(QT_TRANSLATE_NOOP("Tangrel", "&Open\tAlt+O"), IDM_SWITCH_OPEN),
-                           Item(QT_TRANSLATE_NOOP("Tangrel", "&Close\tAlt+C"), IDM_SWITCH_CLOSE, true)});
+  return Popup(QT_TRANSLATE_NOOP("Tangrel", "&Switch"),
+               {Item(QT_TRANSLATE_NOOP("Tangrel", "&Open\tAlt+O"), IDM_SWITCH_OPEN),
+                Item(QT_TRANSLATE_NOOP("Tangrel", "&Close\tAlt+C"), IDM_SWITCH_CLOSE, true)});
 }
 
 MenuItem InstrumentsMenu() {
@@ -62,7 +63,8 @@ MenuItem InstrumentsMenu() {
                            IDM_INSTRUMENT_BASE + instrument.program, instrument.program == 0));
     }
     // "%2i" puts a blank before the single-digit numbers.
-    families.push_back(Popup(Format("%2i.\t%s", f + 1, UserText(InstrumentTable[f].name).c_str()), std::move(items)));
+    families.push_back(Popup(Format("%2i.\t%s", f + 1, UserText(InstrumentTable[f].name).c_str()),
+                             std::move(items)));
   }
   return Popup(QT_TRANSLATE_NOOP("Tangrel", "&Instruments"), std::move(families));
 }
@@ -91,15 +93,17 @@ MenuItem ModeMenu() {
 
 MenuItem RecordMenu() {
   // Nothing is recorded yet: only Record and Load can be chosen.
-  return Popup(QT_TRANSLATE_NOOP("Tangrel", "&Record"), {Item(QT_TRANSLATE_NOOP("Tangrel", "Begin to &Record"), IDM_RECORD),
-                           Item(QT_TRANSLATE_NOOP("Tangrel", "&End Recording"), IDM_END_RECORD, false, true),
-                           Item(QT_TRANSLATE_NOOP("Tangrel", "Begin to &Play"), IDM_PLAY, false, true),
-                           Item(QT_TRANSLATE_NOOP("Tangrel", "Circ&le Play"), IDM_CIRCLE_PLAY, false, true),
-                           Item(QT_TRANSLATE_NOOP("Tangrel", "E&nd Playing"), IDM_END_PLAY, false, true),
-                           Item(QT_TRANSLATE_NOOP("Tangrel", "&Save"), IDM_SAVE, false, true),
-                           Item(QT_TRANSLATE_NOOP("Tangrel", "Save &as"), IDM_SAVE_AS, false, true),
-                           Item(QT_TRANSLATE_NOOP("Tangrel", "E&xport Midi file"), IDM_EXPORT_MIDI, false, true),
-                           Item(QT_TRANSLATE_NOOP("Tangrel", "&Load *.tgi"), IDM_LOAD)});
+  return Popup(
+      QT_TRANSLATE_NOOP("Tangrel", "&Record"),
+      {Item(QT_TRANSLATE_NOOP("Tangrel", "Begin to &Record"), IDM_RECORD),
+       Item(QT_TRANSLATE_NOOP("Tangrel", "&End Recording"), IDM_END_RECORD, false, true),
+       Item(QT_TRANSLATE_NOOP("Tangrel", "Begin to &Play"), IDM_PLAY, false, true),
+       Item(QT_TRANSLATE_NOOP("Tangrel", "Circ&le Play"), IDM_CIRCLE_PLAY, false, true),
+       Item(QT_TRANSLATE_NOOP("Tangrel", "E&nd Playing"), IDM_END_PLAY, false, true),
+       Item(QT_TRANSLATE_NOOP("Tangrel", "&Save"), IDM_SAVE, false, true),
+       Item(QT_TRANSLATE_NOOP("Tangrel", "Save &as"), IDM_SAVE_AS, false, true),
+       Item(QT_TRANSLATE_NOOP("Tangrel", "E&xport Midi file"), IDM_EXPORT_MIDI, false, true),
+       Item(QT_TRANSLATE_NOOP("Tangrel", "&Load *.tgi"), IDM_LOAD)});
 }
 
 MenuItem DeviceMenu(const std::vector<DeviceMenuItem>& devices) {
@@ -127,10 +131,14 @@ std::vector<MenuItem> BuildMenuBar(const std::vector<DeviceMenuItem>& devices) {
           Checkable(InstrumentsMenu()),
           Checkable(ModeMenu()),
           RecordMenu(),
-          Checkable(Popup(QT_TRANSLATE_NOOP("Tangrel", "&Function"), {Item(QT_TRANSLATE_NOOP("Tangrel", "&Add bourdon automatism"), IDM_BOURDON)})),
+          Checkable(
+              Popup(QT_TRANSLATE_NOOP("Tangrel", "&Function"),
+                    {Item(QT_TRANSLATE_NOOP("Tangrel", "&Add bourdon automatism"), IDM_BOURDON)})),
           Checkable(DeviceMenu(devices)),
           Checkable(TrackMenu()),
-          Popup(QT_TRANSLATE_NOOP("Tangrel", "&Help"), {Item(QT_TRANSLATE_NOOP("Tangrel", "&Help"), IDM_HELP), Item(QT_TRANSLATE_NOOP("Tangrel", "&About"), IDM_ABOUT)})};
+          Popup(QT_TRANSLATE_NOOP("Tangrel", "&Help"),
+                {Item(QT_TRANSLATE_NOOP("Tangrel", "&Help"), IDM_HELP),
+                 Item(QT_TRANSLATE_NOOP("Tangrel", "&About"), IDM_ABOUT)})};
 }
 
 const MenuItem* FindMenuItem(const std::vector<MenuItem>& bar, int32_t command) {

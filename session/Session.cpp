@@ -65,7 +65,8 @@ Session::~Session() { Destroy(); }
 bool Session::Create(const std::string& commandLine) {
   if (devices_.DeviceCount() == 0) {
     screen_.Beep();
-    screen_.ShowMessage(MessageIcon::Error, kCaption, {QT_TRANSLATE_NOOP("Tangrel", "No MIDI output devices!"), {}},
+    screen_.ShowMessage(MessageIcon::Error, kCaption,
+                        {QT_TRANSLATE_NOOP("Tangrel", "No MIDI output devices!"), {}},
                         MessageButtons::Ok);
     return false;
   }
@@ -171,25 +172,29 @@ void Session::ShowFileWarning(const char* format, const std::string& name) {
 
 void Session::ShowOpenFailure() {
   screen_.Beep();
-  screen_.ShowMessage(MessageIcon::Warning, kCaption, {QT_TRANSLATE_NOOP("Tangrel", "Cannot open MIDI device"), {}},
+  screen_.ShowMessage(MessageIcon::Warning, kCaption,
+                      {QT_TRANSLATE_NOOP("Tangrel", "Cannot open MIDI device"), {}},
                       MessageButtons::Ok);
 }
 
 void Session::ShowMemoryError() {
-  screen_.ShowMessage(MessageIcon::None, QT_TRANSLATE_NOOP("Tangrel", "错误"), {QT_TRANSLATE_NOOP("Tangrel", "内存分配错误."), {}}, MessageButtons::Ok);
+  screen_.ShowMessage(MessageIcon::None, QT_TRANSLATE_NOOP("Tangrel", "错误"),
+                      {QT_TRANSLATE_NOOP("Tangrel", "内存分配错误."), {}}, MessageButtons::Ok);
 }
 
 bool Session::RequireOpenSwitch() {
   if (settings_.switchOpen) return true;
-  screen_.ShowMessage(MessageIcon::None, QT_TRANSLATE_NOOP("Tangrel", "Zazu"), {QT_TRANSLATE_NOOP("Tangrel", "Please Open Switch"), {}}, MessageButtons::Ok);
+  screen_.ShowMessage(MessageIcon::None, QT_TRANSLATE_NOOP("Tangrel", "Zazu"),
+                      {QT_TRANSLATE_NOOP("Tangrel", "Please Open Switch"), {}}, MessageButtons::Ok);
   return false;
 }
 
 MessageAnswer Session::AskSaveChanges() {
-  const MessageAnswer answer = screen_.ShowMessage(
-      MessageIcon::Question, kCaption,
-      {QT_TRANSLATE_NOOP("Tangrel", "Do you save current change in %s?"), NameOrUntitled(state_.currentFileTitle)},
-      MessageButtons::YesNoCancel);
+  const MessageAnswer answer =
+      screen_.ShowMessage(MessageIcon::Question, kCaption,
+                          {QT_TRANSLATE_NOOP("Tangrel", "Do you save current change in %s?"),
+                           NameOrUntitled(state_.currentFileTitle)},
+                          MessageButtons::YesNoCancel);
   if (answer != MessageAnswer::Yes) return answer;
   // A Yes counts only when the take was written.
   return OnCommand(IDM_SAVE) == 1 ? MessageAnswer::Yes : MessageAnswer::Cancel;
@@ -477,7 +482,8 @@ int32_t Session::Scroll(int32_t barId, int32_t code, int32_t position) {
 // ---- What the window shows ----------------------------------------------------
 
 std::string Session::SwitchText() const {
-  return settings_.switchOpen ? QT_TRANSLATE_NOOP("Tangrel", "Open") : QT_TRANSLATE_NOOP("Tangrel", "Close");
+  return settings_.switchOpen ? QT_TRANSLATE_NOOP("Tangrel", "Open")
+                              : QT_TRANSLATE_NOOP("Tangrel", "Close");
 }
 
 std::string Session::DeviceText() const {
@@ -485,7 +491,8 @@ std::string Session::DeviceText() const {
 }
 
 std::string Session::TrackText() const {
-  return UserText(QT_TRANSLATE_NOOP("Tangrel", "Track")) + " " + std::to_string(settings_.track + 1);
+  return UserText(QT_TRANSLATE_NOOP("Tangrel", "Track")) + " " +
+         std::to_string(settings_.track + 1);
 }
 
 std::string Session::SignatureText() const {

@@ -13,8 +13,8 @@
 #include <string>
 #include <utility>
 
-#include "model/KeyMap.h"
 #include "files/MidiExport.h"
+#include "model/KeyMap.h"
 #include "recording/PlaybackTiming.h"
 #include "tools/KeyNames.h"
 #include "tools/ToolText.h"
@@ -75,7 +75,8 @@ std::string WhyNotOpened(const std::string& path) {
 }
 
 // The second line of a refusal: what the message alone leaves unsaid.
-std::string WhyRefused(const char* message, const std::string& path, const LoadedPerformance& loaded) {
+std::string WhyRefused(const char* message, const std::string& path,
+                       const LoadedPerformance& loaded) {
   if (message == file_messages::kCannotOpen) return WhyNotOpened(path);
   if (message == file_messages::kNotSupported) {
     return "its mode id " + std::to_string(loaded.modeId) +
@@ -105,7 +106,8 @@ bool LoadTake(const std::string& path, Take& take) {
 }
 
 int FileFailure(const char* format, const std::string& name) {
-  std::fprintf(stderr, "tangrel-tool: %s\n", FormatFileMessage(ToolText(format).c_str(), name).c_str());
+  std::fprintf(stderr, "tangrel-tool: %s\n",
+               FormatFileMessage(ToolText(format).c_str(), name).c_str());
   return kExitFailure;
 }
 

@@ -4,7 +4,6 @@
 
 #include <QCommandLineParser>
 #include <QStringList>
-
 #include <charconv>
 
 namespace tangrel::tool {
@@ -52,9 +51,9 @@ ParseResult ParseCommandLine(const CommandSpec& syntax, const std::vector<std::s
   QCommandLineParser parser;
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
   for (const OptionSpec& option : syntax.options) {
-    parser.addOption(option.valueName
-                         ? QCommandLineOption(OptionName(option), {}, QString::fromLatin1(option.valueName))
-                         : QCommandLineOption(OptionName(option)));
+    parser.addOption(option.valueName ? QCommandLineOption(OptionName(option), {},
+                                                           QString::fromLatin1(option.valueName))
+                                      : QCommandLineOption(OptionName(option)));
   }
   QStringList arguments{QStringLiteral("tangrel-tool")};  // the parser skips the program's name
   for (const std::string& word : words) arguments << QString::fromStdString(word);

@@ -17,7 +17,8 @@ using namespace tangrel::tool;
 namespace {
 
 // A whole number within [low, high], or the reason it is not.
-bool ReadInRange(const std::string& text, int64_t low, int64_t high, int64_t& value, std::string& why) {
+bool ReadInRange(const std::string& text, int64_t low, int64_t high, int64_t& value,
+                 std::string& why) {
   const auto number = WholeNumber(text);
   if (number && *number >= low && *number <= high) {
     value = *number;
@@ -48,8 +49,9 @@ bool ReadTrack(const std::string& text, int64_t& value, std::string& why) {
     value -= 1;
     return true;
   }
-  why = "tracks are 1 to 15, as the Track menu numbers them (10 plays drums; the 16th channel "
-        "carries the bourdon)";
+  why =
+      "tracks are 1 to 15, as the Track menu numbers them (10 plays drums; the 16th channel "
+      "carries the bourdon)";
   return false;
 }
 
@@ -75,12 +77,14 @@ bool ReadMode(const std::string& text, int64_t& value, std::string& why) {
     return true;
   }
   if (id && *id >= kFirstModeId && *id <= kLastModeId) {
-    why = "no mode has this id: 1306..1311 and 1322..1327 lie between the groups of the Mode "
-          "menu and name no key; the 24 ids are 1297..1305, 1312..1321 and 1328..1332";
+    why =
+        "no mode has this id: 1306..1311 and 1322..1327 lie between the groups of the Mode "
+        "menu and name no key; the 24 ids are 1297..1305, 1312..1321 and 1328..1332";
   } else {
-    why = "not a mode: give its name as the Mode menu shows it (\"C\", \"bE Major\", \"#f\", "
-          "\"a Minor\"; capitals are major keys, small letters minor ones) or its id "
-          "1297..1332";
+    why =
+        "not a mode: give its name as the Mode menu shows it (\"C\", \"bE Major\", \"#f\", "
+        "\"a Minor\"; capitals are major keys, small letters minor ones) or its id "
+        "1297..1332";
   }
   return false;
 }
@@ -107,10 +111,12 @@ const std::vector<CommandSpec>& Commands() {
       {"render",
        {"FILE.tgi", "OUT.wav"},
        {kProgram,
-        {"--track", "N", ReadTrack, "track 1..15 of the notes, as the Track menu (default 1;\n"
-                                    "                       10 plays drums)"},
+        {"--track", "N", ReadTrack,
+         "track 1..15 of the notes, as the Track menu (default 1;\n"
+         "                       10 plays drums)"},
         {"--velocity", "V", ReadVelocity, "note-on velocity 1..127 (default 127)"},
-        {"--soundfont", "PATH", nullptr, "the SoundFont to play (default: the built-in synthesizer's)"}},
+        {"--soundfont", "PATH", nullptr,
+         "the SoundFont to play (default: the built-in synthesizer's)"}},
        "Plays the take offline through the built-in synthesizer, with playback's\n"
        "timing, the file's mode and bourdon setting and 1.5 s of tail, into a\n"
        "44.1 kHz 16-bit stereo WAV.",
@@ -169,7 +175,8 @@ int main(int argc, char** argv) {
   // What was printed is only out once it is flushed: a full disk or a closed
   // pipe shows here, and a listing that did not arrive is a failure.
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    std::fprintf(stderr, "tangrel-tool: cannot write to standard output: %s\n", std::strerror(errno));
+    std::fprintf(stderr, "tangrel-tool: cannot write to standard output: %s\n",
+                 std::strerror(errno));
     return kExitFailure;
   }
   return code;

@@ -14,7 +14,8 @@ namespace {
 
 // The manual in the language of the program's texts.
 QString ManualFolder() {
-  return IsChineseLocale(MessagesLocale()) ? QStringLiteral(":/help/zh_CN/") : QStringLiteral(":/help/");
+  return IsChineseLocale(MessagesLocale()) ? QStringLiteral(":/help/zh_CN/")
+                                           : QStringLiteral(":/help/");
 }
 
 }  // namespace

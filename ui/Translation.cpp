@@ -18,14 +18,17 @@ constexpr const char* kTranslatorName = "tangrel-translation";
 bool Install(QCoreApplication& app, const QString& file, const QString& folder = {}) {
   auto* translator = new QTranslator(&app);
   translator->setObjectName(QLatin1String(kTranslatorName));
-  if (translator->load(file, folder) && QCoreApplication::installTranslator(translator)) return true;
+  if (translator->load(file, folder) && QCoreApplication::installTranslator(translator))
+    return true;
   delete translator;
   return false;
 }
 
 // "zh_TW.UTF-8@variant" -> "zh_TW".
 QString LanguageOf(const char* locale) {
-  return QString::fromLatin1(locale).section(QLatin1Char('.'), 0, 0).section(QLatin1Char('@'), 0, 0);
+  return QString::fromLatin1(locale)
+      .section(QLatin1Char('.'), 0, 0)
+      .section(QLatin1Char('@'), 0, 0);
 }
 
 // Qt's texts for its file dialogs and message box buttons, from the

@@ -1,9 +1,8 @@
 // Tangrel: the computer keyboard as a musical instrument.
 #include <QApplication>
 #include <QIcon>
-#include <cstdlib>
-
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 

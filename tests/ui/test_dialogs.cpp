@@ -81,7 +81,8 @@ QStringList WindowTexts(const char* locale) {
   {
     Harness h;
     for (QAction* menu : h.window->menuBar()->actions()) texts << menu->text();
-    texts << h.window->MenuAction(IDM_SWITCH_OPEN)->text() << h.window->MenuAction(IDM_LOAD)->text();
+    texts << h.window->MenuAction(IDM_SWITCH_OPEN)->text()
+          << h.window->MenuAction(IDM_LOAD)->text();
     for (int32_t id : {IDM_RECORD, IDM_END_RECORD, IDM_PLAY, IDM_CIRCLE_PLAY, IDM_END_PLAY}) {
       texts << h.window->Button(id)->text();
     }
