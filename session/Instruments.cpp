@@ -4,11 +4,6 @@
 #include "session/CommandIds.h"
 
 namespace tangrel {
-namespace {
-
-constexpr int32_t kPercussionChannel = 9;
-
-}  // namespace
 
 const std::array<InstrumentFamily, kFamilyCount> InstrumentTable = {{
     {"Piano", {{{"Acoustic Grand Piano", 0}, {"Bright Acoustic Piano", 1},

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 
 #include "files/MidiExport.h"
 #include "session/CommandIds.h"
@@ -16,29 +17,23 @@ constexpr const char* kCaption = "TG";
 constexpr const char* kUntitled = "Untitle";
 constexpr const char* kPerformanceFilter = "TGI Files(*.TGI)";
 constexpr const char* kMidiFilter = "Midi Files(*.MID)";
-constexpr uint32_t kEscapeScanCode = 1;
 constexpr int32_t kLastInstrumentCommand = IDM_INSTRUMENT_BASE + 127;
 
-// The velocity bar shows 128 - velocity, so its top is loud.
-constexpr int32_t kVelocityBarBase = 128;
-// The pitch-bend bar shows 16383 - bend, so its top bends highest; released,
-// the bend goes back to the centre and the thumb to the middle of the bar.
-constexpr int32_t kBendTop = 16383;
-constexpr int32_t kBendCentre = 8191;
-
-struct VelocityStep {
-  int32_t code;
-  int32_t change;      // added to the velocity
-  bool fromPosition;   // the velocity is read off the thumb instead
+// Keys that play no note step the Force bar: the arrows and Page Up / Page
+// Down of the cursor block (extended keys, so the keypad's digits stay out).
+struct VelocityKey {
+  uint32_t scanCode;
+  int32_t change;
 };
-constexpr std::array<VelocityStep, 6> kVelocitySteps = {{
-    {SB_LINEUP, 1, false},
-    {SB_LINEDOWN, -1, false},
-    {SB_PAGEUP, 8, false},
-    {SB_PAGEDOWN, -8, false},
-    {SB_THUMBPOSITION, 0, true},
-    {SB_THUMBTRACK, 0, true},
+constexpr std::array<VelocityKey, 4> kVelocityKeys = {{
+    {72, 1},   // Up
+    {80, -1},  // Down
+    {73, 8},   // Page Up
+    {81, -8},  // Page Down
 }};
+
+// A General MIDI synthesizer bends two semitones either way by default.
+constexpr double kBendRangeSemitones = 2.0;
 
 const std::string& NameOrUntitled(const std::string& name) {
   static const std::string untitled = kUntitled;
@@ -250,6 +245,8 @@ void Session::Record() {
   if (!RequireOpenSwitch()) return;
   ApplyEnableSet(EnableSet::Recording);
   StartRecording(events_);  // an unsaved take is discarded without asking
+  recordStart_ = events_.clock();
+  screen_.Repaint();
 }
 
 void Session::FinishRecord() {
@@ -260,6 +257,7 @@ void Session::FinishRecord() {
     ApplyEnableSet(EnableSet::FinishedEmpty);
   }
   if (!FinishRecording(events_, copy_)) ShowMemoryError();
+  screen_.Repaint();
 }
 
 void Session::Play(bool circle) {
@@ -270,6 +268,8 @@ void Session::Play(bool circle) {
   playing_ = copy_.events;
   playbackCurrent_ = scheduler_.Start(playing_, circle);
   playGeneration_ = scheduler_.Generation();
+  circlePlaying_ = circle;
+  screen_.Repaint();
 }
 
 void Session::EndPlay() {
@@ -402,6 +402,11 @@ void Session::SelectInstrument(int32_t id) {
 
 void Session::Key(uint32_t message, uint32_t keyData, Modifiers modifiers, bool altHeld) {
   const uint32_t s = ScanCodeOf(keyData);
+  if (message == WM_KEYDOWN && !altHeld && (keyData & kKeyDataExtendedBit)) {
+    for (const VelocityKey& key : kVelocityKeys) {
+      if (key.scanCode == s) StepVelocity(key.change);
+    }
+  }
   if (altHeld) {
     // Alt keys are the menus'. A key pressed before Alt went down is still
     // released, so nothing sticks.
@@ -447,32 +452,20 @@ void Session::Resize(int clientWidth, int clientHeight) {
   layout_ = ComputeLayout(clientWidth, clientHeight, charWidth_, charHeight_);
 }
 
-ScrollRange Session::ScrollRangeOf(int32_t barId) {
-  return barId == IDC_VELOCITY ? ScrollRange{1, 127} : ScrollRange{1, kBendTop};
+void Session::SetVelocity(int32_t velocity) {
+  settings_.velocity = std::clamp(velocity, kVelocityMin, kVelocityMax);
+  screen_.Repaint();
 }
 
-int32_t Session::ScrollPosition(int32_t barId) const {
-  return barId == IDC_VELOCITY ? kVelocityBarBase - settings_.velocity : pitchBendPosition_;
+void Session::StepVelocity(int32_t change) { SetVelocity(settings_.velocity + change); }
+
+void Session::BendTo(int32_t bend) {
+  bend_ = std::clamp(bend, 0, kBendTop);
+  if (settings_.switchOpen) SendPitchBend(out_, settings_.track, bend_);
+  screen_.Repaint();
 }
 
-int32_t Session::Scroll(int32_t barId, int32_t code, int32_t position) {
-  if (barId == IDC_VELOCITY) {
-    // Nothing is sent: the velocity applies to the next note-ons.
-    for (const VelocityStep& step : kVelocitySteps) {
-      if (step.code != code) continue;
-      const int32_t v = step.fromPosition ? kVelocityBarBase - position
-                                          : settings_.velocity + step.change;
-      settings_.velocity = std::clamp(v, 1, 127);
-    }
-  } else if (barId == IDC_PITCHBEND && (code == SB_THUMBTRACK || code == SB_THUMBPOSITION)) {
-    const int32_t bend =
-        code == SB_THUMBTRACK ? std::clamp(kBendTop - position, 0, kBendTop) : kBendCentre;
-    pitchBendPosition_ = kBendTop - bend;
-    // The bourdon channel is not bent.
-    if (settings_.switchOpen) SendPitchBend(out_, settings_.track, bend);
-  }
-  return ScrollPosition(barId);
-}
+void Session::ReleaseBend() { BendTo(kBendCentre); }
 
 // ---- What the window shows ----------------------------------------------------
 
@@ -486,6 +479,39 @@ std::string Session::TrackText() const { return "Track " + std::to_string(settin
 
 std::string Session::SignatureText() const {
   return KeySignatureText(settings_.mode, InstrumentName(settings_.program)).value_or("");
+}
+
+ShownText Session::ActivityText() const {
+  if (events_.recording) {
+    const uint32_t seconds = (events_.clock() - recordStart_) / 1000;
+    const auto notes = std::count_if(events_.events.begin(), events_.events.end(),
+                                     [](const PerformanceEvent& e) { return e.message == WM_KEYDOWN; });
+    char time[16];
+    std::snprintf(time, sizeof time, "%u:%02u", seconds / 60, seconds % 60);
+    return {"Recording: %1, notes: %2", {time, std::to_string(notes)}};
+  }
+  if (scheduler_.Running()) return {circlePlaying_ ? "Playing in a loop" : "Playing once", {}};
+  if (state_.modified) return {"Take not saved", {}};
+  return {};
+}
+
+ShownText Session::PictureText() const {
+  if (settings_.track == kPercussionChannel) return {"Drum kit", {}};
+  return {"%1", {InstrumentName(settings_.program)}};
+}
+
+std::string Session::VelocityText() const { return std::to_string(settings_.velocity); }
+
+double Session::BendSemitones(int32_t bend) {
+  // The centre a released bend returns to counts as no bend at all.
+  const int32_t fromCentre = bend == kBendCentre ? 0 : bend - (kBendTop + 1) / 2;
+  return kBendRangeSemitones * fromCentre / ((kBendTop + 1) / 2);
+}
+
+std::string Session::BendText() const {
+  char text[16];
+  std::snprintf(text, sizeof text, "%+.2f", BendSemitones(bend_));
+  return text;
 }
 
 int Session::PictureIndex() const {

@@ -2,7 +2,10 @@
 #include "ui/ClientView.h"
 
 #include <QAbstractSlider>
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
+#include <QMenuBar>
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -11,17 +14,18 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QToolBar>
 
 #include "session/CommandIds.h"
 #include "session/Instruments.h"
+#include "ui/Accessibility.h"
 #include "ui/KeyTranslation.h"
 #include "ui/Translation.h"
 
 namespace tangrel {
 namespace {
 
-constexpr uint32_t kEscapeScanCode = 1;
 constexpr const char* kCommandProperty = "commandId";
 
 struct ButtonSpec {
@@ -37,20 +41,21 @@ constexpr std::array<ButtonSpec, kButtonCount> kButtons = {{
     {IDM_END_PLAY, "End Play"},
 }};
 
-struct SliderCode {
+// The bars stand upright with their top loudest and bent highest, while a
+// scroll bar's minimum is at its top: a thumb's position counts from the top.
+int32_t VelocityThumb(int32_t velocity) { return kVelocityMax + 1 - velocity; }
+int32_t BendThumb(int32_t bend) { return kBendTop - bend; }
+
+// Qt's steps of the Force bar as changes of the velocity; up is louder.
+struct VelocityStep {
   int action;  // QAbstractSlider::SliderAction
-  int32_t code;
+  int32_t change;
 };
-// Qt's slider actions as the scroll codes the session understands. Up is
-// towards the minimum, as on the screen.
-constexpr std::array<SliderCode, 7> kSliderCodes = {{
-    {QAbstractSlider::SliderSingleStepSub, SB_LINEUP},
-    {QAbstractSlider::SliderSingleStepAdd, SB_LINEDOWN},
-    {QAbstractSlider::SliderPageStepSub, SB_PAGEUP},
-    {QAbstractSlider::SliderPageStepAdd, SB_PAGEDOWN},
-    {QAbstractSlider::SliderMove, SB_THUMBTRACK},
-    {QAbstractSlider::SliderToMinimum, SB_TOP},
-    {QAbstractSlider::SliderToMaximum, SB_BOTTOM},
+constexpr std::array<VelocityStep, 4> kVelocitySteps = {{
+    {QAbstractSlider::SliderSingleStepSub, 1},
+    {QAbstractSlider::SliderSingleStepAdd, -1},
+    {QAbstractSlider::SliderPageStepSub, 8},
+    {QAbstractSlider::SliderPageStepAdd, -8},
 }};
 
 Modifiers ModifiersOf(Qt::KeyboardModifiers m) {
@@ -68,12 +73,19 @@ uint32_t KeyDataOf(const QKeyEvent* event, bool release) {
   return keyData;
 }
 
+QString Filled(const ShownText& shown) {
+  QString text = Translated(shown.format);
+  for (const std::string& argument : shown.arguments) text = text.arg(QString::fromStdString(argument));
+  return text;
+}
+
 QPoint Place(PixelPoint p) { return QPoint(p.x, p.y); }
 
 }  // namespace
 
 ClientView::ClientView(const Pictures& pictures, QWidget* parent)
     : QWidget(parent), pictures_(pictures), keyboard_(*this) {
+  InstallAccessibility();
   setAttribute(Qt::WA_OpaquePaintEvent);  // paintEvent fills every pixel
   setFocusPolicy(Qt::StrongFocus);
   const QFontMetrics metrics(font());
@@ -82,15 +94,30 @@ ClientView::ClientView(const Pictures& pictures, QWidget* parent)
   CreateScrollBars();
   CreateButtons();
   CreateToolBar();
+  qApp->installEventFilter(this);
+  auto* activityTimer = new QTimer(this);
+  connect(activityTimer, &QTimer::timeout, this, &ClientView::RefreshActivity);
+  activityTimer->start(250);
 }
 
 void ClientView::Attach(Session* session, std::function<void(int32_t)> dispatch) {
   session_ = session;
   dispatch_ = std::move(dispatch);
-  for (QScrollBar* bar : {velocityBar_, pitchBendBar_}) {
-    const int32_t id = bar->property(kCommandProperty).toInt();
-    bar->setSliderPosition(session_->ScrollPosition(id));
-  }
+  SyncBars();
+}
+
+void ClientView::SyncBars() {
+  if (!session_) return;
+  // Moving a thumb here is no new action of the user.
+  const QSignalBlocker quietVelocity(velocityBar_);
+  const QSignalBlocker quietBend(pitchBendBar_);
+  velocityBar_->setSliderPosition(VelocityThumb(session_->Settings().velocity));
+  pitchBendBar_->setSliderPosition(BendThumb(session_->Bend()));
+  if (!QAccessible::isActive()) return;
+  QAccessibleValueChangeEvent force(velocityBar_, session_->Settings().velocity);
+  QAccessible::updateAccessibility(&force);
+  QAccessibleValueChangeEvent bend(pitchBendBar_, Session::BendSemitones(session_->Bend()));
+  QAccessible::updateAccessibility(&bend);
 }
 
 void ClientView::Detach() {
@@ -115,32 +142,41 @@ void ClientView::CreateButtons() {
 }
 
 void ClientView::CreateScrollBars() {
-  for (int32_t id : {IDC_VELOCITY, IDC_PITCHBEND}) {
-    auto* bar = new QScrollBar(Qt::Vertical, this);
-    const ScrollRange range = Session::ScrollRangeOf(id);
-    bar->setRange(range.minimum, range.maximum);
+  velocityBar_ = new QScrollBar(Qt::Vertical, this);
+  velocityBar_->setRange(VelocityThumb(kVelocityMax), VelocityThumb(kVelocityMin));
+  pitchBendBar_ = new QScrollBar(Qt::Vertical, this);
+  pitchBendBar_->setRange(1, kBendTop);
+  for (QScrollBar* bar : {velocityBar_, pitchBendBar_}) {
     bar->setFocusPolicy(Qt::NoFocus);  // the keys keep playing
-    bar->setProperty(kCommandProperty, id);
-    connect(bar, &QAbstractSlider::actionTriggered, this, [this, bar](int action) {
-      for (const SliderCode& c : kSliderCodes) {
-        if (c.action == action) Scrolled(bar, c.code);
-      }
-    });
-    connect(bar, &QAbstractSlider::sliderReleased, this,
-            [this, bar] { Scrolled(bar, SB_THUMBPOSITION); });
-    (id == IDC_VELOCITY ? velocityBar_ : pitchBendBar_) = bar;
+    bar->setProperty(kCommandProperty, bar == velocityBar_ ? IDC_VELOCITY : IDC_PITCHBEND);
   }
-}
-
-void ClientView::Scrolled(QScrollBar* bar, int32_t code) {
-  if (!session_) return;
-  // The session decides where the thumb stands, also when Qt has moved it
-  // already for a code that does nothing.
-  const int32_t id = bar->property(kCommandProperty).toInt();
-  const int32_t position = session_->Scroll(id, code, bar->sliderPosition());
-  // Moving the thumb here is no new action of the user.
-  const QSignalBlocker quiet(bar);
-  bar->setSliderPosition(position);
+  // The session decides where a thumb stands, also when Qt has moved it
+  // already for an action that does nothing.
+  connect(velocityBar_, &QAbstractSlider::actionTriggered, this, [this](int action) {
+    if (!session_) return;
+    for (const VelocityStep& step : kVelocitySteps) {
+      if (step.action == action) session_->StepVelocity(step.change);
+    }
+    if (action == QAbstractSlider::SliderMove) {
+      session_->SetVelocity(VelocityThumb(velocityBar_->sliderPosition()));
+    }
+    SyncBars();
+  });
+  connect(velocityBar_, &QAbstractSlider::sliderReleased, this, [this] {
+    if (session_) session_->SetVelocity(VelocityThumb(velocityBar_->sliderPosition()));
+    SyncBars();
+  });
+  // The bend follows only the dragged thumb; let go, it springs back.
+  connect(pitchBendBar_, &QAbstractSlider::actionTriggered, this, [this](int action) {
+    if (session_ && action == QAbstractSlider::SliderMove) {
+      session_->BendTo(BendThumb(pitchBendBar_->sliderPosition()));
+    }
+    SyncBars();
+  });
+  connect(pitchBendBar_, &QAbstractSlider::sliderReleased, this, [this] {
+    if (session_) session_->ReleaseBend();
+    SyncBars();
+  });
 }
 
 void ClientView::CreateToolBar() {
@@ -189,8 +225,29 @@ void ClientView::keyReleaseEvent(QKeyEvent* event) {
                 AltHeld(event));
 }
 
+bool ClientView::eventFilter(QObject* watched, QEvent* event) {
+  // While a menu has the keyboard, a key held from before it opened stays the
+  // player's: its repeats do not reach the menu, and its release ends the note.
+  const bool press = event->type() == QEvent::KeyPress;
+  if ((!press && event->type() != QEvent::KeyRelease) || watched == this || !session_) {
+    return QWidget::eventFilter(watched, event);
+  }
+  if (!QApplication::activePopupWidget() && !qobject_cast<QMenuBar*>(watched)) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  const uint32_t keyData = KeyDataOf(key, !press);
+  if (!session_->Holds(ScanCodeOf(keyData))) return false;
+  if (!press && !key->isAutoRepeat()) {
+    session_->Key(WM_KEYUP, keyData, ModifiersOf(key->modifiers()), AltHeld(key));
+  }
+  return true;
+}
+
 void ClientView::focusOutEvent(QFocusEvent* event) {
-  if (session_) session_->FocusLost();
+  // A menu that takes the keyboard leaves held keys sounding: their releases
+  // are caught on the way to it.
+  const bool toMenu =
+      event->reason() == Qt::PopupFocusReason || event->reason() == Qt::MenuBarFocusReason;
+  if (session_ && !toMenu) session_->FocusLost();
   QWidget::focusOutEvent(event);
 }
 
@@ -233,23 +290,69 @@ void ClientView::paintEvent(QPaintEvent* event) {
   PaintTexts(painter);
 }
 
-void ClientView::PaintTexts(QPainter& painter) const {
+ClientView::PaintedLine ClientView::Line(PaintedText which) const {
   const PaintPlaces& at = session_->Layout().paint;
+  auto own = [](const std::string& s) { return QString::fromStdString(s); };
+  switch (which) {
+    case PaintedText::Switch: return {at.switchText, Translated(session_->SwitchText().c_str())};
+    case PaintedText::Device: return {at.deviceText, own(session_->DeviceText())};
+    case PaintedText::Track: return {at.trackText, own(session_->TrackText())};
+    case PaintedText::Hint: return {at.hintText, Translated(kHintText)};
+    case PaintedText::Activity: return {at.activityText, ActivityText()};
+    case PaintedText::Signature: return {at.signature, own(session_->SignatureText())};
+    case PaintedText::ForceLabel: return {at.forceLabel, Translated("Force")};
+    case PaintedText::FreqLabel: return {at.freqLabel, Translated("Freq")};
+    case PaintedText::ForceValue: return {at.forceValue, own(session_->VelocityText())};
+    case PaintedText::FreqValue: return {at.freqValue, own(session_->BendText())};
+  }
+  return {};
+}
+
+QRect ClientView::LineRect(PaintedText which) const {
+  if (!session_) return {};
+  const PaintedLine line = Line(which);
+  const QFontMetrics metrics(font());
+  return QRect(line.at.x, line.at.y, metrics.horizontalAdvance(line.text), metrics.height());
+}
+
+QString ClientView::LineText(PaintedText which) const {
+  return session_ ? Line(which).text : QString();
+}
+
+QString ClientView::PictureText() const {
+  return session_ ? Filled(session_->PictureText()) : QString();
+}
+
+QRect ClientView::PictureRect() const {
+  if (!session_) return {};
+  const PixelPoint at = session_->Layout().paint.picture;
+  return QRect(at.x, at.y, kPictureWidth, kPictureHeight);
+}
+
+void ClientView::PaintTexts(QPainter& painter) const {
   painter.setPen(QColor(255, 0, 0));
   painter.setBackground(pictures_.background);
   painter.setBackgroundMode(Qt::OpaqueMode);
   painter.setFont(font());
   const int ascent = QFontMetrics(font()).ascent();
   // Texts stand with their top at their place, as the window system draws them.
-  auto text = [&](PixelPoint p, const QString& s) { painter.drawText(p.x, p.y + ascent, s); };
-  auto own = [](const std::string& s) { return QString::fromStdString(s); };
-  text(at.switchText, Translated(session_->SwitchText().c_str()));
-  text(at.deviceText, own(session_->DeviceText()));
-  text(at.trackText, own(session_->TrackText()));
-  text(at.hintText, Translated(kHintText));
-  text(at.signature, own(session_->SignatureText()));
-  text(at.forceLabel, Translated("Force"));
-  text(at.freqLabel, Translated("Freq"));
+  for (int i = 0; i < kPaintedTextCount; ++i) {
+    const PaintedLine line = Line(static_cast<PaintedText>(i));
+    painter.drawText(line.at.x, line.at.y + ascent, line.text);
+  }
+}
+
+QString ClientView::ActivityText() const {
+  return session_ ? Filled(session_->ActivityText()) : QString();
+}
+
+void ClientView::RefreshActivity() {
+  // The recording's clock moves on its own: the line is painted again when
+  // what it says has changed.
+  const QString now = ActivityText();
+  if (now == shownActivity_) return;
+  shownActivity_ = now;
+  update();
 }
 
 }  // namespace tangrel
