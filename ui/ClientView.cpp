@@ -186,8 +186,11 @@ void ClientView::CreateToolBar() {
   for (int i = 0; i < kToolbarButtonCount; ++i) {
     const int32_t command = ToolbarCommand(i);
     const QIcon icon = i < static_cast<int>(pictures_.tools.size()) ? pictures_.tools[i] : QIcon();
-    QAction* action = toolbar_->addAction(icon, QString());
-    action->setToolTip(QString::fromUtf8(InstrumentName(command - IDM_INSTRUMENT_BASE)));
+    // The name shows as the tip and is what a screen reader says; the
+    // button itself shows only its picture.
+    const QString name = QString::fromUtf8(InstrumentName(command - IDM_INSTRUMENT_BASE));
+    QAction* action = toolbar_->addAction(icon, name);
+    action->setToolTip(name);
     action->setData(command);
     connect(action, &QAction::triggered, this, [this, command] {
       if (dispatch_) dispatch_(command);

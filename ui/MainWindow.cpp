@@ -99,7 +99,7 @@ void MainWindow::AddAccelerators() {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   // The menu bar takes the keyboard after a menu closes with Esc, or after
   // Alt alone; letters would then open menus and run their items.
-  if (watched == menuBar() && event->type() == QEvent::FocusIn) GiveKeysBackSoon();
+  if (event->type() == QEvent::FocusIn && watched == menuWidget()) GiveKeysBackSoon();
   return QMainWindow::eventFilter(watched, event);
 }
 
@@ -108,7 +108,8 @@ void MainWindow::GiveKeysBackSoon() {
   // submenu's parent, or a menu opened by Alt+letter) is still open.
   QTimer::singleShot(0, this, [this] {
     if (QApplication::activePopupWidget()) return;
-    if (menuBar()->hasFocus() || !focusWidget()) client_->setFocus(Qt::OtherFocusReason);
+    const QWidget* bar = menuWidget();
+    if ((bar && bar->hasFocus()) || !focusWidget()) client_->setFocus(Qt::OtherFocusReason);
   });
 }
 
