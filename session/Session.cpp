@@ -453,6 +453,7 @@ void Session::Resize(int clientWidth, int clientHeight) {
 }
 
 void Session::SetVelocity(int32_t velocity) {
+  // Nothing is sent: the velocity applies to the next note-ons.
   settings_.velocity = std::clamp(velocity, kVelocityMin, kVelocityMax);
   screen_.Repaint();
 }
@@ -461,6 +462,7 @@ void Session::StepVelocity(int32_t change) { SetVelocity(settings_.velocity + ch
 
 void Session::BendTo(int32_t bend) {
   bend_ = std::clamp(bend, 0, kBendTop);
+  // The bourdon channel is not bent.
   if (settings_.switchOpen) SendPitchBend(out_, settings_.track, bend_);
   screen_.Repaint();
 }
@@ -484,8 +486,9 @@ std::string Session::SignatureText() const {
 ShownText Session::ActivityText() const {
   if (events_.recording) {
     const uint32_t seconds = (events_.clock() - recordStart_) / 1000;
-    const auto notes = std::count_if(events_.events.begin(), events_.events.end(),
-                                     [](const PerformanceEvent& e) { return e.message == WM_KEYDOWN; });
+    const auto notes =
+        std::count_if(events_.events.begin(), events_.events.end(),
+                      [](const PerformanceEvent& e) { return e.message == WM_KEYDOWN; });
     char time[16];
     std::snprintf(time, sizeof time, "%u:%02u", seconds / 60, seconds % 60);
     return {"Recording: %1, notes: %2", {time, std::to_string(notes)}};

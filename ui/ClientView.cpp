@@ -75,7 +75,9 @@ uint32_t KeyDataOf(const QKeyEvent* event, bool release) {
 
 QString Filled(const ShownText& shown) {
   QString text = Translated(shown.format);
-  for (const std::string& argument : shown.arguments) text = text.arg(QString::fromStdString(argument));
+  for (const std::string& argument : shown.arguments) {
+    text = text.arg(QString::fromStdString(argument));
+  }
   return text;
 }
 
@@ -148,7 +150,6 @@ void ClientView::CreateScrollBars() {
   pitchBendBar_->setRange(1, kBendTop);
   for (QScrollBar* bar : {velocityBar_, pitchBendBar_}) {
     bar->setFocusPolicy(Qt::NoFocus);  // the keys keep playing
-    bar->setProperty(kCommandProperty, bar == velocityBar_ ? IDC_VELOCITY : IDC_PITCHBEND);
   }
   // The session decides where a thumb stands, also when Qt has moved it
   // already for an action that does nothing.

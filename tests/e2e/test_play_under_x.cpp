@@ -375,8 +375,8 @@ TEST_F(PlayUnderOpenbox, KeysPlayRightAfterAMenuClosesAndAHeldKeyOutlivesAMenuCh
   const int notes[] = {69, 69, 60};
   ASSERT_EQ(onsets.size(), std::size(notes)) << "notes began at" << Times(onsets, sound.rate);
   for (size_t i = 0; i < onsets.size(); ++i) {
-    const PitchEstimate pitch =
-        EstimatePitch(sound.samples, sound.rate, onsets[i] + static_cast<size_t>(sound.rate * 0.04));
+    const size_t from = onsets[i] + static_cast<size_t>(sound.rate * 0.04);
+    const PitchEstimate pitch = EstimatePitch(sound.samples, sound.rate, from);
     EXPECT_NEAR(Cents(pitch.frequency, NoteFrequency(notes[i])), 0.0, 10.0) << i;
   }
   const size_t heldEnd = onsets[2] + static_cast<size_t>(sound.rate * 2.0);
@@ -390,8 +390,9 @@ TEST_F(PlayUnderOpenbox, ClosingTheMainWindowEndsTheProgramWithTheManualMinimise
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   Xdo("key Return");
   std::string help;
-  ASSERT_TRUE(WaitFor([&] { return !(help = Xdo("search --onlyvisible --name 'Tangrel Help'")).empty(); },
-                      std::chrono::seconds(10)));
+  ASSERT_TRUE(WaitFor(
+      [&] { return !(help = Xdo("search --onlyvisible --name 'Tangrel Help'")).empty(); },
+      std::chrono::seconds(10)));
   Xdo("windowminimize --sync " + help.substr(0, help.find('\n')));
   Xdo("windowactivate --sync " + window_ + " key alt+F4");
   int status = 0;
@@ -409,8 +410,9 @@ TEST_F(PlayUnderX, ABoxBeforeTheWindowShowsIsCentredOnTheScreen) {
                 "TANGREL_SOUNDFONT=" + kTestSoundFont, "TANGREL_AUDIO_DRIVER=file",
                 "TANGREL_AUDIO_FILE=" + wav_, "TANGREL_SPLASH_MS=0"});
   std::string box;
-  ASSERT_TRUE(WaitFor([&] { return !(box = Xdo("search --onlyvisible --name '^TG$'")).empty(); },
-                      std::chrono::seconds(30)));
+  ASSERT_TRUE(WaitFor(
+      [&] { return !(box = Xdo("search --onlyvisible --name '^TG$'")).empty(); },
+      std::chrono::seconds(30)));
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   int x = -1, y = -1, width = 0, height = 0;
   const std::string shape = Xdo("getwindowgeometry --shell " + box.substr(0, box.find('\n')));
