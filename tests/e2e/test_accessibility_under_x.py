@@ -29,33 +29,40 @@ class WindowUnderX(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.dir = tempfile.TemporaryDirectory(prefix="tangrel-a11y")
+        cls.addClassCleanup(cls.dir.cleanup)
         read, write = os.pipe()
         cls.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
             pass_fds=(write,), stderr=subprocess.DEVNULL)
+        cls.addClassCleanup(cls.stop, cls.xvfb)
         os.close(write)
         with os.fdopen(read) as numbers:
             cls.display = ":" + numbers.readline().strip()
         cls.bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
                                    stderr=subprocess.DEVNULL)
+        cls.addClassCleanup(cls.stop, cls.bus)
         time.sleep(0.5)
         env = dict(os.environ, DISPLAY=cls.display, QT_QPA_PLATFORM="xcb",
                    QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", XDG_RUNTIME_DIR=cls.dir.name,
                    TANGREL_SPLASH_MS="0", TANGREL_AUDIO_DRIVER="file",
                    TANGREL_AUDIO_FILE=os.path.join(cls.dir.name, "played.wav"))
         cls.app = subprocess.Popen([APP], env=env, stderr=subprocess.DEVNULL)
+        cls.addClassCleanup(cls.stop, cls.app)
         import pyatspi  # after the bus is up: it connects on import
         cls.pyatspi = pyatspi
         cls.window = wait_for(cls.find_window, 30)
+        assert cls.window, "no Tangrel window in the accessibility tree"
         window = cls.xdo("search --onlyvisible --name 'Tangrel - '").split("\n")[0]
         cls.xdo("windowfocus --sync " + window)
 
-    @classmethod
-    def tearDownClass(cls):
-        for process in (cls.app, cls.bus, cls.xvfb):
-            process.terminate()
+    @staticmethod
+    def stop(process):
+        process.terminate()
+        try:
             process.wait(10)
-        cls.dir.cleanup()
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
 
     @classmethod
     def xdo(cls, args):
