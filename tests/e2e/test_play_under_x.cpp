@@ -352,13 +352,21 @@ constexpr int kMenuTitleX = 20, kMenuTitleY = 10, kFirstItemY = 29;
 }  // namespace
 
 // R R would begin a recording and H H open the manual if the menu bar kept the
-// keyboard; a key held while a menu item is chosen must not strike again.
+// keyboard after a menu or a dialog closed; a key held while a menu item is
+// chosen must not strike again.
 TEST_F(PlayUnderOpenbox, KeysPlayRightAfterAMenuClosesAndAHeldKeyOutlivesAMenuChoice) {
   ASSERT_NO_FATAL_FAILURE(Launch());
   ClickAt(kMenuTitleX, kMenuTitleY);
   Xdo("key Escape");
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   Hold("h", 300);
+  // The same after a dialog: About, chosen with Alt+H A and closed with Esc.
+  Xdo("key alt+h");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  Xdo("key a");
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  Xdo("key Escape");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
   Hold("h", 300);
   EXPECT_EQ(Xdo("search --onlyvisible --name 'Tangrel Help'"), "") << "the manual opened";
 
