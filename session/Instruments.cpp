@@ -5,11 +5,6 @@
 #include "session/Texts.h"
 
 namespace tangrel {
-namespace {
-
-constexpr int32_t kPercussionChannel = 9;
-
-}  // namespace
 
 const std::array<InstrumentFamily, kFamilyCount> InstrumentTable = {{
     {QT_TRANSLATE_NOOP("Tangrel", "Piano"),

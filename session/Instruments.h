@@ -34,6 +34,9 @@ constexpr int kToolbarButtonCount = 14;
 extern const std::array<ToolbarButton, kToolbarButtonCount> ToolbarButtonTable;
 int32_t ToolbarCommand(int button);
 
+// Channel 10 to the user: General MIDI's drum kit.
+constexpr int32_t kPercussionChannel = 9;
+
 constexpr int kPictureCount = 15;  // 171 x 141 each, side by side
 constexpr int kPictureWidth = 171;
 constexpr int kPictureHeight = 141;

@@ -27,7 +27,10 @@ WindowLayout ComputeLayout(int w, int h, int cw, int ch) {
                   {pictureLeft, kPictureTop},
                   {pictureLeft + kPictureWidth, kSignatureTop},
                   {135 * w / 160, 7 * h / 10},
-                  {143 * w / 160, 7 * h / 10}};
+                  {143 * w / 160, 7 * h / 10},
+                  {cw, h - 2 * ch},
+                  {135 * w / 160, 7 * h / 10 + ch},
+                  {143 * w / 160, 7 * h / 10 + ch}};
   return layout;
 }
 

@@ -30,6 +30,9 @@ struct PaintPlaces {
   PixelPoint signature;   // the key-signature line, right of the picture
   PixelPoint forceLabel;  // under the velocity bar
   PixelPoint freqLabel;   // under the pitch-bend bar
+  PixelPoint activityText;  // status line 3: recording, playing, not saved
+  PixelPoint forceValue;    // the velocity, under its label
+  PixelPoint freqValue;     // the bend in semitones, under its label
 };
 
 struct WindowLayout {

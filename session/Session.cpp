@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 
 #include "files/MidiExport.h"
 #include "session/CommandIds.h"
@@ -13,44 +14,42 @@
 namespace tangrel {
 namespace {
 
-constexpr const char* kCaption = QT_TRANSLATE_NOOP("Tangrel", "TG");
-constexpr const char* kUntitled = QT_TRANSLATE_NOOP("Tangrel", "Untitle");
-constexpr const char* kPerformanceFilter = QT_TRANSLATE_NOOP("Tangrel", "TGI Files(*.TGI)");
-constexpr const char* kMidiFilter = QT_TRANSLATE_NOOP("Tangrel", "Midi Files(*.MID)");
-constexpr uint32_t kEscapeScanCode = 1;
+constexpr const char *kCaption = QT_TRANSLATE_NOOP("Tangrel", "TG");
+constexpr const char *kUntitled = QT_TRANSLATE_NOOP("Tangrel", "Untitle");
+constexpr const char *kPerformanceFilter =
+    QT_TRANSLATE_NOOP("Tangrel", "TGI Files(*.TGI)");
+constexpr const char *kMidiFilter =
+    QT_TRANSLATE_NOOP("Tangrel", "Midi Files(*.MID)");
 constexpr int32_t kLastInstrumentCommand = IDM_INSTRUMENT_BASE + 127;
 
-// The velocity bar shows 128 - velocity, so its top is loud.
-constexpr int32_t kVelocityBarBase = 128;
-// The pitch-bend bar shows 16383 - bend, so its top bends highest; released,
-// the bend goes back to the centre and the thumb to the middle of the bar.
-constexpr int32_t kBendTop = 16383;
-constexpr int32_t kBendCentre = 8191;
-
-struct VelocityStep {
-  int32_t code;
-  int32_t change;      // added to the velocity
-  bool fromPosition;   // the velocity is read off the thumb instead
+// Keys that play no note step the Force bar: the arrows and Page Up / Page
+// Down of the cursor block (extended keys, so the keypad's digits stay out).
+struct VelocityKey {
+  uint32_t scanCode;
+  int32_t change;
 };
-constexpr std::array<VelocityStep, 6> kVelocitySteps = {{
-    {SB_LINEUP, 1, false},
-    {SB_LINEDOWN, -1, false},
-    {SB_PAGEUP, 8, false},
-    {SB_PAGEDOWN, -8, false},
-    {SB_THUMBPOSITION, 0, true},
-    {SB_THUMBTRACK, 0, true},
+constexpr std::array<VelocityKey, 4> kVelocityKeys = {{
+    {72, 1},  // Up
+    {80, -1}, // Down
+    {73, 8},  // Page Up
+    {81, -8}, // Page Down
 }};
 
-std::string NameOrUntitled(const std::string& name) {
+// A General MIDI synthesizer bends two semitones either way by default.
+constexpr double kBendRangeSemitones = 2.0;
+
+std::string NameOrUntitled(const std::string &name) {
   return name.empty() ? UserText(kUntitled) : name;
 }
 
-bool InRange(int32_t id, int32_t first, int32_t last) { return id >= first && id <= last; }
+bool InRange(int32_t id, int32_t first, int32_t last) {
+  return id >= first && id <= last;
+}
 
-}  // namespace
+} // namespace
 
-Session::Session(MidiDevices& devices, Screen& screen, KeyView* keys, int charWidth,
-                 int charHeight)
+Session::Session(MidiDevices &devices, Screen &screen, KeyView *keys,
+                 int charWidth, int charHeight)
     : devices_(devices), screen_(screen), keys_(keys), charWidth_(charWidth),
       charHeight_(charHeight) {
   out_.devices = &devices_;
@@ -62,19 +61,21 @@ Session::~Session() { Destroy(); }
 
 // ---- Creation and closing ---------------------------------------------------
 
-bool Session::Create(const std::string& commandLine) {
+bool Session::Create(const std::string &commandLine) {
   if (devices_.DeviceCount() == 0) {
     screen_.Beep();
-    screen_.ShowMessage(MessageIcon::Error, kCaption,
-                        {QT_TRANSLATE_NOOP("Tangrel", "No MIDI output devices!"), {}},
-                        MessageButtons::Ok);
+    screen_.ShowMessage(
+        MessageIcon::Error, kCaption,
+        {QT_TRANSLATE_NOOP("Tangrel", "No MIDI output devices!"), {}},
+        MessageButtons::Ok);
     return false;
   }
   // Without a MIDI mapper the list also picks device 0.
   screen_.SetMenuBar(BuildMenuBar(ListMidiOutDevices(out_)));
   ApplyEnableSet(EnableSet::Initial);
   const OpenResult opened = OpenMidiOut(out_, ProgramChangeTo::TrackOnly);
-  if (opened == OpenResult::Failed) ShowOpenFailure();
+  if (opened == OpenResult::Failed)
+    ShowOpenFailure();
   screen_.CheckItem(IDM_SWITCH_OPEN, settings_.switchOpen != 0);
   screen_.CheckItem(IDM_SWITCH_CLOSE, settings_.switchOpen == 0);
   if (commandLine.empty()) {
@@ -95,18 +96,21 @@ void Session::StartUpLoad() {
   }
   UpdateTitle(state_.commandLine);
   ApplyEnableSet(EnableSet::StartupLoad);
-  if (settings_.switchOpen) screen_.StartTimer(IDT_AUTOPLAY, kAutoPlayDelayMs);
+  if (settings_.switchOpen)
+    screen_.StartTimer(IDT_AUTOPLAY, kAutoPlayDelayMs);
 }
 
-bool Session::LoadCurrentFile(const std::string& shownName) {
+bool Session::LoadCurrentFile(const std::string &shownName) {
   LoadedPerformance loaded;
-  const char* failure = LoadPerformanceFile(state_.currentFilePath, loaded);
-  const auto accepted = failure ? std::nullopt : AcceptLoadedPerformance(loaded);
+  const char *failure = LoadPerformanceFile(state_.currentFilePath, loaded);
+  const auto accepted =
+      failure ? std::nullopt : AcceptLoadedPerformance(loaded);
   if (!accepted) {
     // A mode outside the 24 is refused like any damaged file, so the next
     // Save asks for a name instead of writing over it. The take in memory
     // stays as it was.
-    ShowFileWarning(failure ? failure : file_messages::kNotSupported, shownName);
+    ShowFileWarning(failure ? failure : file_messages::kNotSupported,
+                    shownName);
     state_.currentFileTitle.clear();
     return false;
   }
@@ -114,9 +118,11 @@ bool Session::LoadCurrentFile(const std::string& shownName) {
   return true;
 }
 
-void Session::TakeLoaded(LoadedPerformance& loaded, const AcceptedPerformance& accepted) {
+void Session::TakeLoaded(LoadedPerformance &loaded,
+                         const AcceptedPerformance &accepted) {
   events_.events = std::move(loaded.events);
-  if (!MakePlaybackCopy(copy_, events_.events.data(), events_.count())) ShowMemoryError();
+  if (!MakePlaybackCopy(copy_, events_.events.data(), events_.count()))
+    ShowMemoryError();
   state_.modified = false;
   MoveCheck(settings_.mode, accepted.mode);
   settings_.mode = accepted.mode;
@@ -145,12 +151,12 @@ void Session::OnTimer(int32_t id) {
 
 // ---- Helpers ----------------------------------------------------------------
 
-void Session::UpdateTitle(const std::string& name) {
+void Session::UpdateTitle(const std::string &name) {
   screen_.SetCaption("Tangrel - [" + NameOrUntitled(name) + "]");
 }
 
 void Session::ApplyEnableSet(EnableSet set) {
-  for (const EnableChange& change : EnableChanges(set, state_.modified)) {
+  for (const EnableChange &change : EnableChanges(set, state_.modified)) {
     if (change.kind == ControlKind::Button) {
       screen_.EnableButton(change.id, change.enabled);
     } else {
@@ -164,38 +170,43 @@ void Session::MoveCheck(int32_t from, int32_t to) {
   screen_.CheckItem(to, true);
 }
 
-void Session::ShowFileWarning(const char* format, const std::string& name) {
+void Session::ShowFileWarning(const char *format, const std::string &name) {
   screen_.Beep();
-  screen_.ShowMessage(MessageIcon::Warning, kCaption, {format, NameOrUntitled(name)},
-                      MessageButtons::Ok);
+  screen_.ShowMessage(MessageIcon::Warning, kCaption,
+                      {format, NameOrUntitled(name)}, MessageButtons::Ok);
 }
 
 void Session::ShowOpenFailure() {
   screen_.Beep();
-  screen_.ShowMessage(MessageIcon::Warning, kCaption,
-                      {QT_TRANSLATE_NOOP("Tangrel", "Cannot open MIDI device"), {}},
-                      MessageButtons::Ok);
+  screen_.ShowMessage(
+      MessageIcon::Warning, kCaption,
+      {QT_TRANSLATE_NOOP("Tangrel", "Cannot open MIDI device"), {}},
+      MessageButtons::Ok);
 }
 
 void Session::ShowMemoryError() {
   screen_.ShowMessage(MessageIcon::None, QT_TRANSLATE_NOOP("Tangrel", "错误"),
-                      {QT_TRANSLATE_NOOP("Tangrel", "内存分配错误."), {}}, MessageButtons::Ok);
+                      {QT_TRANSLATE_NOOP("Tangrel", "内存分配错误."), {}},
+                      MessageButtons::Ok);
 }
 
 bool Session::RequireOpenSwitch() {
-  if (settings_.switchOpen) return true;
+  if (settings_.switchOpen)
+    return true;
   screen_.ShowMessage(MessageIcon::None, QT_TRANSLATE_NOOP("Tangrel", "Zazu"),
-                      {QT_TRANSLATE_NOOP("Tangrel", "Please Open Switch"), {}}, MessageButtons::Ok);
+                      {QT_TRANSLATE_NOOP("Tangrel", "Please Open Switch"), {}},
+                      MessageButtons::Ok);
   return false;
 }
 
 MessageAnswer Session::AskSaveChanges() {
-  const MessageAnswer answer =
-      screen_.ShowMessage(MessageIcon::Question, kCaption,
-                          {QT_TRANSLATE_NOOP("Tangrel", "Do you save current change in %s?"),
-                           NameOrUntitled(state_.currentFileTitle)},
-                          MessageButtons::YesNoCancel);
-  if (answer != MessageAnswer::Yes) return answer;
+  const MessageAnswer answer = screen_.ShowMessage(
+      MessageIcon::Question, kCaption,
+      {QT_TRANSLATE_NOOP("Tangrel", "Do you save current change in %s?"),
+       NameOrUntitled(state_.currentFileTitle)},
+      MessageButtons::YesNoCancel);
+  if (answer != MessageAnswer::Yes)
+    return answer;
   // A Yes counts only when the take was written.
   return OnCommand(IDM_SAVE) == 1 ? MessageAnswer::Yes : MessageAnswer::Cancel;
 }
@@ -233,7 +244,8 @@ int Session::OnCommand(int32_t id) {
     CloseSwitch();
   } else if (InRange(id, IDM_DEVICE_MAPPER, IDM_DEVICE_LAST)) {
     SelectDevice(id);
-  } else if (InRange(id, IDM_TRACK_BASE, IDM_TRACK_BASE + kBourdonChannel - 1)) {
+  } else if (InRange(id, IDM_TRACK_BASE,
+                     IDM_TRACK_BASE + kBourdonChannel - 1)) {
     SelectTrack(id);
   } else if (InRange(id, IDM_INSTRUMENT_BASE, kLastInstrumentCommand)) {
     SelectInstrument(id);
@@ -252,9 +264,12 @@ void Session::SelectMode(int32_t id) {
 }
 
 void Session::Record() {
-  if (!RequireOpenSwitch()) return;
+  if (!RequireOpenSwitch())
+    return;
   ApplyEnableSet(EnableSet::Recording);
-  StartRecording(events_);  // an unsaved take is discarded without asking
+  StartRecording(events_); // an unsaved take is discarded without asking
+  recordStart_ = events_.clock();
+  screen_.Repaint();
 }
 
 void Session::FinishRecord() {
@@ -264,17 +279,22 @@ void Session::FinishRecord() {
     state_.modified = false;
     ApplyEnableSet(EnableSet::FinishedEmpty);
   }
-  if (!FinishRecording(events_, copy_)) ShowMemoryError();
+  if (!FinishRecording(events_, copy_))
+    ShowMemoryError();
+  screen_.Repaint();
 }
 
 void Session::Play(bool circle) {
-  if (!RequireOpenSwitch()) return;
+  if (!RequireOpenSwitch())
+    return;
   ApplyEnableSet(EnableSet::Playing);
   // Playing stays on even if nothing starts: End Play is always there to
   // leave it.
   playing_ = copy_.events;
   playbackCurrent_ = scheduler_.Start(playing_, circle);
   playGeneration_ = scheduler_.Generation();
+  circlePlaying_ = circle;
+  screen_.Repaint();
 }
 
 void Session::EndPlay() {
@@ -293,20 +313,22 @@ int Session::Save() {
 }
 
 int Session::SaveAs() {
-  auto chosen = screen_.AskFileName({true, kPerformanceFilter, "tgi", state_.currentFilePath});
-  if (!chosen) return 0;
+  auto chosen = screen_.AskFileName(
+      {true, kPerformanceFilter, "tgi", state_.currentFilePath});
+  if (!chosen)
+    return 0;
   state_.currentFilePath = chosen->path;
   state_.currentFileTitle = chosen->title;
   return WriteCurrentFile();
 }
 
 int Session::WriteCurrentFile() {
-  const char* failure = SavePerformanceFile(events_.events.data(), events_.count(),
-                                            settings_.mode, settings_.bourdon,
-                                            state_.currentFilePath);
+  const char *failure = SavePerformanceFile(
+      events_.events.data(), events_.count(), settings_.mode, settings_.bourdon,
+      state_.currentFilePath);
   if (failure) {
     ShowFileWarning(failure, state_.currentFileTitle);
-    state_.currentFileTitle.clear();  // the next Save asks for a name
+    state_.currentFileTitle.clear(); // the next Save asks for a name
     UpdateTitle(state_.currentFileTitle);
     return 0;
   }
@@ -317,21 +339,27 @@ int Session::WriteCurrentFile() {
 }
 
 void Session::Load() {
-  if (state_.modified && AskSaveChanges() == MessageAnswer::Cancel) return;
-  auto chosen = screen_.AskFileName({false, kPerformanceFilter, "tgi", state_.currentFilePath});
-  if (!chosen) return;
+  if (state_.modified && AskSaveChanges() == MessageAnswer::Cancel)
+    return;
+  auto chosen = screen_.AskFileName(
+      {false, kPerformanceFilter, "tgi", state_.currentFilePath});
+  if (!chosen)
+    return;
   state_.currentFilePath = chosen->path;
   state_.currentFileTitle = chosen->title;
   // A failed load leaves the caption with its name.
-  if (!LoadCurrentFile(state_.currentFileTitle)) return;
+  if (!LoadCurrentFile(state_.currentFileTitle))
+    return;
   screen_.Repaint();
   UpdateTitle(state_.currentFileTitle);
   ApplyEnableSet(EnableSet::Loaded);
 }
 
 void Session::ExportMidi() {
-  auto chosen = screen_.AskFileName({true, kMidiFilter, "mid", state_.midiExportPath});
-  if (!chosen) return;
+  auto chosen =
+      screen_.AskFileName({true, kMidiFilter, "mid", state_.midiExportPath});
+  if (!chosen)
+    return;
   state_.midiExportPath = chosen->path;
   state_.midiExportTitle = chosen->title;
   // A failed export is said, not swallowed: the user would otherwise look
@@ -339,10 +367,11 @@ void Session::ExportMidi() {
   FileWriter out;
   SafeWriteResult result = out.Open(state_.midiExportPath);
   if (result == SafeWriteResult::kWritten) {
-    result = ExportMidiFile(events_.events.data(), events_.count(), settings_.mode,
-                            settings_.program, settings_.bourdon, out);
+    result =
+        ExportMidiFile(events_.events.data(), events_.count(), settings_.mode,
+                       settings_.program, settings_.bourdon, out);
   }
-  if (const char* failure = WriteMessage(result)) {
+  if (const char *failure = WriteMessage(result)) {
     ShowFileWarning(failure, state_.midiExportTitle);
   }
 }
@@ -355,8 +384,10 @@ void Session::ToggleBourdon() {
 
 void Session::OpenSwitch() {
   const OpenResult result = OpenMidiOut(out_);
-  if (result == OpenResult::Failed) ShowOpenFailure();
-  if (result == OpenResult::Opened) MoveCheck(IDM_SWITCH_CLOSE, IDM_SWITCH_OPEN);
+  if (result == OpenResult::Failed)
+    ShowOpenFailure();
+  if (result == OpenResult::Opened)
+    MoveCheck(IDM_SWITCH_CLOSE, IDM_SWITCH_OPEN);
   screen_.Repaint();
 }
 
@@ -365,14 +396,16 @@ void Session::CloseSwitch() {
     MoveCheck(IDM_SWITCH_OPEN, IDM_SWITCH_CLOSE);
     // All notes are off: nothing is sounding, so nothing is shown held.
     ForgetSoundingNotes(live_);
-    if (keys_) keys_->ShowAllReleased();
+    if (keys_)
+      keys_->ShowAllReleased();
   }
   screen_.Repaint();
 }
 
 void Session::SelectDevice(int32_t id) {
-  const int32_t current = settings_.deviceId == kMidiMapper ? IDM_DEVICE_MAPPER
-                                                            : IDM_DEVICE_BASE + settings_.deviceId;
+  const int32_t current = settings_.deviceId == kMidiMapper
+                              ? IDM_DEVICE_MAPPER
+                              : IDM_DEVICE_BASE + settings_.deviceId;
   MoveCheck(current, id);
   settings_.deviceId = id - IDM_DEVICE_BASE;
   if (settings_.switchOpen) {
@@ -384,7 +417,8 @@ void Session::SelectDevice(int32_t id) {
 }
 
 void Session::SendProgramToTrackAndBourdon() {
-  if (!settings_.switchOpen) return;
+  if (!settings_.switchOpen)
+    return;
   SendProgramChange(out_, settings_.track, settings_.program);
   SendProgramChange(out_, kBourdonChannel, settings_.program);
 }
@@ -405,15 +439,24 @@ void Session::SelectInstrument(int32_t id) {
 
 // ---- Keys and mouse ---------------------------------------------------------
 
-void Session::Key(uint32_t message, uint32_t keyData, Modifiers modifiers, bool altHeld) {
+void Session::Key(uint32_t message, uint32_t keyData, Modifiers modifiers,
+                  bool altHeld) {
   const uint32_t s = ScanCodeOf(keyData);
+  if (message == WM_KEYDOWN && !altHeld && (keyData & kKeyDataExtendedBit)) {
+    for (const VelocityKey &key : kVelocityKeys) {
+      if (key.scanCode == s)
+        StepVelocity(key.change);
+    }
+  }
   if (altHeld) {
     // Alt keys are the menus'. A key pressed before Alt went down is still
     // released, so nothing sticks.
     const bool held = s < live_.held.size() && live_.held[s];
-    if (message == WM_KEYDOWN || !held) return;
+    if (message == WM_KEYDOWN || !held)
+      return;
   }
-  if (!settings_.switchOpen) return;
+  if (!settings_.switchOpen)
+    return;
   PlayContext ctx = Context();
   PlayKey(live_, ctx, message, keyData, modifiers);
   if (message == WM_KEYDOWN && s == kEscapeScanCode) {
@@ -425,14 +468,16 @@ void Session::Key(uint32_t message, uint32_t keyData, Modifiers modifiers, bool 
 void Session::FocusLost() {
   // Key releases that happen in another window never come here: release
   // every held key now rather than leave its note sounding.
-  if (!settings_.switchOpen) return;
+  if (!settings_.switchOpen)
+    return;
   PlayContext ctx = Context();
   ReleaseHeldKeys(live_, ctx);
 }
 
 void Session::MousePress(int x, int y, Modifiers modifiers) {
   const auto key = HitTestKeyboard(layout_.keyboardOrigin, x, y);
-  if (!key) return;
+  if (!key)
+    return;
   // The window keeps the mouse until the button is released, wherever the
   // pointer goes: the release always comes back here.
   capturedKey_ = *key;
@@ -440,7 +485,8 @@ void Session::MousePress(int x, int y, Modifiers modifiers) {
 }
 
 void Session::MouseRelease(Modifiers modifiers) {
-  if (capturedKey_ >= static_cast<uint32_t>(kKeyMapSize)) return;
+  if (capturedKey_ >= static_cast<uint32_t>(kKeyMapSize))
+    return;
   const uint32_t key = capturedKey_;
   capturedKey_ = kNoCapturedKey;
   Key(WM_KEYUP, KeyDataOfScanCode(key), modifiers);
@@ -452,34 +498,28 @@ void Session::Resize(int clientWidth, int clientHeight) {
   layout_ = ComputeLayout(clientWidth, clientHeight, charWidth_, charHeight_);
 }
 
-ScrollRange Session::ScrollRangeOf(int32_t barId) {
-  return barId == IDC_VELOCITY ? ScrollRange{1, 127} : ScrollRange{1, kBendTop};
+void Session::SetVelocity(int32_t velocity) {
+  // Nothing is sent: the velocity applies to the next note-ons.
+  settings_.velocity = std::clamp(velocity, kVelocityMin, kVelocityMax);
+  screen_.Repaint();
 }
 
-int32_t Session::ScrollPosition(int32_t barId) const {
-  return barId == IDC_VELOCITY ? kVelocityBarBase - settings_.velocity : pitchBendPosition_;
+void Session::StepVelocity(int32_t change) {
+  SetVelocity(settings_.velocity + change);
 }
 
-int32_t Session::Scroll(int32_t barId, int32_t code, int32_t position) {
-  if (barId == IDC_VELOCITY) {
-    // Nothing is sent: the velocity applies to the next note-ons.
-    for (const VelocityStep& step : kVelocitySteps) {
-      if (step.code != code) continue;
-      const int32_t v = step.fromPosition ? kVelocityBarBase - position
-                                          : settings_.velocity + step.change;
-      settings_.velocity = std::clamp(v, 1, 127);
-    }
-  } else if (barId == IDC_PITCHBEND && (code == SB_THUMBTRACK || code == SB_THUMBPOSITION)) {
-    const int32_t bend =
-        code == SB_THUMBTRACK ? std::clamp(kBendTop - position, 0, kBendTop) : kBendCentre;
-    pitchBendPosition_ = kBendTop - bend;
-    // The bourdon channel is not bent.
-    if (settings_.switchOpen) SendPitchBend(out_, settings_.track, bend);
-  }
-  return ScrollPosition(barId);
+void Session::BendTo(int32_t bend) {
+  bend_ = std::clamp(bend, 0, kBendTop);
+  // The bourdon channel is not bent.
+  if (settings_.switchOpen)
+    SendPitchBend(out_, settings_.track, bend_);
+  screen_.Repaint();
 }
 
-// ---- What the window shows ----------------------------------------------------
+void Session::ReleaseBend() { BendTo(kBendCentre); }
+
+// ---- What the window shows
+// ----------------------------------------------------
 
 std::string Session::SwitchText() const {
   return settings_.switchOpen ? QT_TRANSLATE_NOOP("Tangrel", "Open")
@@ -496,22 +536,69 @@ std::string Session::TrackText() const {
 }
 
 std::string Session::SignatureText() const {
-  return KeySignatureText(settings_.mode, UserText(InstrumentName(settings_.program))).value_or("");
+  return KeySignatureText(settings_.mode,
+                          UserText(InstrumentName(settings_.program)))
+      .value_or("");
+}
+
+ShownText Session::ActivityText() const {
+  if (events_.recording) {
+    const uint32_t seconds = (events_.clock() - recordStart_) / 1000;
+    const auto notes = std::count_if(
+        events_.events.begin(), events_.events.end(),
+        [](const PerformanceEvent &e) { return e.message == WM_KEYDOWN; });
+    char time[16];
+    std::snprintf(time, sizeof time, "%u:%02u", seconds / 60, seconds % 60);
+    return {QT_TRANSLATE_NOOP("Tangrel", "Recording: %1, notes: %2"),
+            {time, std::to_string(notes)}};
+  }
+  if (scheduler_.Running())
+    return {circlePlaying_ ? QT_TRANSLATE_NOOP("Tangrel", "Playing in a loop")
+                           : QT_TRANSLATE_NOOP("Tangrel", "Playing once"),
+            {}};
+  if (state_.modified)
+    return {QT_TRANSLATE_NOOP("Tangrel", "Take not saved"), {}};
+  return {};
+}
+
+ShownText Session::PictureText() const {
+  if (settings_.track == kPercussionChannel)
+    return {QT_TRANSLATE_NOOP("Tangrel", "Drum kit"), {}};
+  return {"%1", {UserText(InstrumentName(settings_.program))}};
+}
+
+std::string Session::VelocityText() const {
+  return std::to_string(settings_.velocity);
+}
+
+double Session::BendSemitones(int32_t bend) {
+  // The centre a released bend returns to counts as no bend at all.
+  const int32_t fromCentre =
+      bend == kBendCentre ? 0 : bend - (kBendTop + 1) / 2;
+  return kBendRangeSemitones * fromCentre / ((kBendTop + 1) / 2);
+}
+
+std::string Session::BendText() const {
+  char text[16];
+  std::snprintf(text, sizeof text, "%+.2f", BendSemitones(bend_));
+  return text;
 }
 
 int Session::PictureIndex() const {
   return InstrumentPictureIndex(settings_.track, settings_.program);
 }
 
-// ---- Playback hand-overs -------------------------------------------------------
+// ---- Playback hand-overs
+// -------------------------------------------------------
 
 void Session::PostingSink::PlayEvent(uint64_t generation, uint32_t index) {
-  Session* s = &session_;
-  s->screen_.Post([s, generation, index] { s->ReplayHandedOver(generation, index); });
+  Session *s = &session_;
+  s->screen_.Post(
+      [s, generation, index] { s->ReplayHandedOver(generation, index); });
 }
 
 void Session::PostingSink::EndOfPlayback(uint64_t generation) {
-  Session* s = &session_;
+  Session *s = &session_;
   s->screen_.Post([s, generation] { s->EndOfPlaybackHandedOver(generation); });
 }
 
@@ -521,15 +608,18 @@ bool Session::IsCurrentPlayback(uint64_t generation) const {
 
 void Session::ReplayHandedOver(uint64_t generation, uint32_t index) {
   // With the output closed the event is lost, but the schedule runs on.
-  if (!IsCurrentPlayback(generation) || !settings_.switchOpen) return;
-  if (!playing_ || index >= playing_->size()) return;
-  const PerformanceEvent& e = (*playing_)[index];
+  if (!IsCurrentPlayback(generation) || !settings_.switchOpen)
+    return;
+  if (!playing_ || index >= playing_->size())
+    return;
+  const PerformanceEvent &e = (*playing_)[index];
   PlayContext ctx = Context();
   ReplayEvent(live_, ctx, e.message, e.keyData, e.octaveShift);
 }
 
 void Session::EndOfPlaybackHandedOver(uint64_t generation) {
-  if (IsCurrentPlayback(generation)) OnCommand(IDM_END_PLAY);
+  if (IsCurrentPlayback(generation))
+    OnCommand(IDM_END_PLAY);
 }
 
-}  // namespace tangrel
+} // namespace tangrel

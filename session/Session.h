@@ -32,22 +32,17 @@ struct MainWindowState {
   bool modified = false;         // the take has not been saved
 };
 
-// Scroll codes of a vertical scroll bar.
-enum ScrollCode : int32_t {
-  SB_LINEUP = 0,
-  SB_LINEDOWN = 1,
-  SB_PAGEUP = 2,
-  SB_PAGEDOWN = 3,
-  SB_THUMBPOSITION = 4,
-  SB_THUMBTRACK = 5,
-  SB_TOP = 6,
-  SB_BOTTOM = 7,
-  SB_ENDSCROLL = 8,
-};
+// The Force bar's velocities and the Freq bar's pitch-bend values.
+constexpr int32_t kVelocityMin = 1;
+constexpr int32_t kVelocityMax = 127;
+constexpr int32_t kBendTop = 16383;
+constexpr int32_t kBendCentre = 8191;  // where a released bend returns
 
-struct ScrollRange {
-  int32_t minimum;
-  int32_t maximum;
+// A line the window shows: `format`, one of the program's own texts, with
+// "%1", "%2" ... filled by `arguments` once it stands in the user's language.
+struct ShownText {
+  const char* format = "";
+  std::vector<std::string> arguments;
 };
 
 constexpr uint32_t kAutoPlayDelayMs = 500;
@@ -86,6 +81,10 @@ class Session {
   void Key(uint32_t message, uint32_t keyData, Modifiers modifiers, bool altHeld = false);
   // The window lost the keyboard: keys still held are released.
   void FocusLost();
+  // Whether a key is down as far as playing goes.
+  bool Holds(uint32_t scanCode) const {
+    return scanCode < live_.held.size() && live_.held[scanCode];
+  }
   void MousePress(int x, int y, Modifiers modifiers);
   void MouseRelease(Modifiers modifiers);
 
@@ -93,11 +92,15 @@ class Session {
   void SetRecordingClock(MillisecondClock clock) { events_.clock = std::move(clock); }
 
   void Resize(int clientWidth, int clientHeight);
-  // A scroll bar's scroll code and thumb position; returns where its thumb
-  // now stands.
-  int32_t Scroll(int32_t barId, int32_t code, int32_t position);
-  int32_t ScrollPosition(int32_t barId) const;
-  static ScrollRange ScrollRangeOf(int32_t barId);
+  // The Force bar: the velocity of the next note-ons, kept within 1..127.
+  // Nothing is sent.
+  void SetVelocity(int32_t velocity);
+  void StepVelocity(int32_t change);
+  // The Freq bar bends the track's channel (never the bourdon's) while it is
+  // held, and goes back to the centre when let go.
+  void BendTo(int32_t bend);
+  void ReleaseBend();
+  int32_t Bend() const { return bend_; }
 
   const SessionSettings& Settings() const { return settings_; }
   const MainWindowState& State() const { return state_; }
@@ -113,6 +116,15 @@ class Session {
   std::string TrackText() const;
   std::string SignatureText() const;  // empty for a mode without a signature
   int PictureIndex() const;
+  // What is going on: recording with the take's time and notes, playing once
+  // or in a loop, or a take that is not saved; empty when none of these.
+  ShownText ActivityText() const;
+  // What the instrument picture shows, in words.
+  ShownText PictureText() const;
+  // The Force bar's velocity and the Freq bar's bend in semitones.
+  std::string VelocityText() const;
+  std::string BendText() const;
+  static double BendSemitones(int32_t bend);
 
  private:
   class PostingSink : public PlaybackSink {
@@ -181,7 +193,9 @@ class Session {
   int charWidth_;
   int charHeight_;
   WindowLayout layout_;
-  int32_t pitchBendPosition_ = 8192;
+  int32_t bend_ = kBendCentre;
+  bool circlePlaying_ = false;
+  uint32_t recordStart_ = 0;  // the recording clock when Record began
 };
 
 }  // namespace tangrel

@@ -803,5 +803,37 @@
         <source>不能读取文件%s.</source>
         <translation>Cannot read file %s.</translation>
     </message>
+    <message>
+        <source>Recording: %1, notes: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Playing in a loop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Playing once</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Take not saved</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Drum kit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Key %1, degree %2, %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Velocity of the next notes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pitch bend in semitones</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

@@ -803,5 +803,37 @@
         <source>不能读取文件%s.</source>
         <translation>不能读取文件%s.</translation>
     </message>
+    <message>
+        <source>Recording: %1, notes: %2</source>
+        <translation>正在录音：%1，音符：%2</translation>
+    </message>
+    <message>
+        <source>Playing in a loop</source>
+        <translation>正在循环播放</translation>
+    </message>
+    <message>
+        <source>Playing once</source>
+        <translation>正在播放一遍</translation>
+    </message>
+    <message>
+        <source>Take not saved</source>
+        <translation>录音未保存</translation>
+    </message>
+    <message>
+        <source>Drum kit</source>
+        <translation>鼓组</translation>
+    </message>
+    <message>
+        <source>Key %1, degree %2, %3</source>
+        <translation>按键 %1，音级 %2，%3</translation>
+    </message>
+    <message>
+        <source>Velocity of the next notes</source>
+        <translation>后面音符的力度</translation>
+    </message>
+    <message>
+        <source>Pitch bend in semitones</source>
+        <translation>弯音（半音）</translation>
+    </message>
 </context>
 </TS>

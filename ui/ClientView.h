@@ -18,6 +18,13 @@ class QToolBar;
 
 namespace tangrel {
 
+// The texts painted on the client area, in painting order.
+enum class PaintedText {
+  Switch, Device, Track, Hint, Activity, Signature,
+  ForceLabel, FreqLabel, ForceValue, FreqValue
+};
+constexpr int kPaintedTextCount = 10;
+
 class ClientView : public QWidget {
   Q_OBJECT
 
@@ -26,6 +33,8 @@ class ClientView : public QWidget {
 
   // Events reach the session from here on; `dispatch` runs a command.
   void Attach(Session* session, std::function<void(int32_t)> dispatch);
+  // The bars' thumbs where the session's velocity and bend put them.
+  void SyncBars();
   // Events go nowhere from here on: the session is about to go, while Qt may
   // still send focus and paint events as the window closes.
   void Detach();
@@ -35,6 +44,12 @@ class ClientView : public QWidget {
   QPushButton* Button(int32_t id) const;
   QScrollBar* ScrollBar(int32_t id) const;
   QToolBar* ToolBar() const { return toolbar_; }
+  Session* GetSession() const { return session_; }
+  // A painted text and where it stands; empty while no session is attached.
+  QString LineText(PaintedText which) const;
+  QRect LineRect(PaintedText which) const;
+  QString PictureText() const;
+  QRect PictureRect() const;
   // The layout's unit: the size of "M" in the window's font.
   int CharWidth() const { return charWidth_; }
   int CharHeight() const { return charHeight_; }
@@ -43,6 +58,7 @@ class ClientView : public QWidget {
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -52,8 +68,14 @@ class ClientView : public QWidget {
   void CreateButtons();
   void CreateScrollBars();
   void CreateToolBar();
-  void Scrolled(QScrollBar* bar, int32_t code);
+  struct PaintedLine {
+    PixelPoint at;
+    QString text;
+  };
+  PaintedLine Line(PaintedText which) const;
   void PaintTexts(QPainter& painter) const;
+  QString ActivityText() const;
+  void RefreshActivity();
 
   const Pictures& pictures_;
   Session* session_ = nullptr;
@@ -65,6 +87,7 @@ class ClientView : public QWidget {
   QScrollBar* velocityBar_ = nullptr;
   QScrollBar* pitchBendBar_ = nullptr;
   QToolBar* toolbar_ = nullptr;
+  QString shownActivity_;
 };
 
 }  // namespace tangrel

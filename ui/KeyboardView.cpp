@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QWidget>
 
+#include "ui/Accessibility.h"
+
 // The resources are linked from a static library: register them by name, or
 // the linker drops them as unreferenced.
 static void RegisterResources() { Q_INIT_RESOURCE(tangrel); }
@@ -13,6 +15,8 @@ namespace {
 
 constexpr int kLabelRaise = 4;  // labels sit 4 px above the cell's middle
 constexpr int kDotSize = 4;
+constexpr int kCapNameInset = 3;      // the key's name sits this far inside the corner
+constexpr int kCapNamePixelSize = 9;
 
 // Source x of the cap in the strip: released white; pressed blue, red or
 // green by shift; nothing for a shift that is none of the three.
@@ -47,6 +51,7 @@ OctaveDots DotsFor(int octave) {
 KeyboardView::KeyboardView(QWidget& host)
     : host_(host), labelFont_(kKeyLabelFace) {
   RegisterResources();
+  capNameFont_.setPixelSize(kCapNamePixelSize);
   caps_.load(QStringLiteral(":/keycaps.png"));
 }
 
@@ -56,14 +61,28 @@ QRect KeyboardView::CellRect(uint32_t scanCode) const {
   return QRect(cell->x, cell->y, kKeyWidth, kKeyHeight);
 }
 
+void KeyboardView::SetCapNames(const std::array<QString, kKeyMapSize>& names) {
+  if (names == capNames_) return;
+  capNames_ = names;
+  host_.update(QRect(origin_.x, origin_.y, kKeyboardWidth, kKeyboardHeight));
+  KeyChanged(&host_, -1);
+}
+
+const QString& KeyboardView::CapName(uint32_t scanCode) const {
+  static const QString none;
+  return scanCode < capNames_.size() ? capNames_[scanCode] : none;
+}
+
 bool KeyboardView::ShownPressed(uint32_t scanCode) const {
   return scanCode < shown_.size() && shown_[scanCode].pressed;
 }
 
 void KeyboardView::DrawKey(uint32_t scanCode, bool pressed, OctaveShift shift) {
   if (scanCode >= shown_.size()) return;
+  const bool changed = shown_[scanCode].pressed != pressed;
   shown_[scanCode] = {pressed, shift};
   host_.update(CellRect(scanCode));
+  if (changed) KeyChanged(&host_, static_cast<int>(scanCode));
 }
 
 void KeyboardView::ShowAllReleased() {
@@ -94,6 +113,15 @@ void KeyboardView::PaintKey(QPainter& painter, uint32_t scanCode) const {
   }
   painter.drawText(cell.translated(0, -kLabelRaise), Qt::AlignCenter | Qt::TextSingleLine,
                    QString::fromLatin1(entry.label));
+  if (!capNames_[scanCode].isEmpty()) {
+    painter.save();
+    painter.setFont(capNameFont_);
+    painter.setPen(QColor(60, 60, 60));
+    const QRect corner = cell.adjusted(kCapNameInset, kCapNameInset - 1, 0, 0);
+    painter.drawText(corner, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                     capNames_[scanCode]);
+    painter.restore();
+  }
 
   const OctaveDots dots = DotsFor(entry.octave);
   const int cx = cell.x() + kKeyWidth / 2;

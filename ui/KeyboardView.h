@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QPixmap>
 #include <QRect>
+#include <QString>
 #include <array>
 #include <cstdint>
 
@@ -35,6 +36,11 @@ class KeyboardView : public KeyView {
   // Draws every key whose cell meets `exposed`, as it is shown now.
   void PaintKeyboard(QPainter& painter, const QRect& exposed) const;
 
+  // The computer key that plays each key, as the user's layout names it,
+  // shown small in the cap's top-left corner.
+  void SetCapNames(const std::array<QString, kKeyMapSize>& names);
+  const QString& CapName(uint32_t scanCode) const;
+
   bool ShownPressed(uint32_t scanCode) const;
   QRect CellRect(uint32_t scanCode) const;  // empty for a key not on the keyboard
 
@@ -49,6 +55,8 @@ class KeyboardView : public KeyView {
   QWidget& host_;
   QPixmap caps_;  // white, light blue, light red, light green; 38 x 39 each
   QFont labelFont_;
+  QFont capNameFont_;
+  std::array<QString, kKeyMapSize> capNames_;
   PixelPoint origin_;
   std::array<Shown, kKeyMapSize> shown_{};
 };

@@ -14,6 +14,7 @@
 #include "session/CommandIds.h"
 #include "ui/AboutBox.h"
 #include "ui/HelpWindow.h"
+#include "ui/KeyboardLayout.h"
 #include "ui/Translation.h"
 
 namespace tangrel {
@@ -61,6 +62,11 @@ MainWindow::MainWindow(MidiDevices& devices, Messages& messages, const Pictures&
                                        client_->CharWidth(), client_->CharHeight());
   client_->Attach(session_.get(), [this](int32_t id) { OnCommand(id); });
   AddAccelerators();
+  menuBar()->installEventFilter(this);
+  keyboardLayout_ = new KeyboardLayout(this);
+  client_->Keyboard().SetCapNames(keyboardLayout_->CapNames());
+  connect(keyboardLayout_, &KeyboardLayout::Changed, this,
+          [this] { client_->Keyboard().SetCapNames(keyboardLayout_->CapNames()); });
   client_->setFocus();
 }
 
@@ -90,6 +96,23 @@ void MainWindow::AddAccelerators() {
   }
 }
 
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  // The menu bar takes the keyboard after a menu closes with Esc, or after
+  // Alt alone; letters would then open menus and run their items.
+  if (event->type() == QEvent::FocusIn && watched == menuWidget()) GiveKeysBackSoon();
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::GiveKeysBackSoon() {
+  // Once the menu that is closing has gone, and unless another popup (a
+  // submenu's parent, or a menu opened by Alt+letter) is still open.
+  QTimer::singleShot(0, this, [this] {
+    if (QApplication::activePopupWidget()) return;
+    const QWidget* bar = menuWidget();
+    if ((bar && bar->hasFocus()) || !focusWidget()) client_->setFocus(Qt::OtherFocusReason);
+  });
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (session_->QueryClose()) {
     event->accept();
@@ -114,6 +137,7 @@ void MainWindow::SetMenuBar(const std::vector<MenuItem>& bar) {
     if (item.command == 0) {
       QMenu* popup = menu->addMenu(Text(item.text.c_str()));
       popup->setStyle(menuStyle_.get());
+      connect(popup, &QMenu::aboutToHide, this, &MainWindow::GiveKeysBackSoon);
       for (const MenuItem& child : item.items) add(popup, child);
       return;
     }
@@ -133,6 +157,7 @@ void MainWindow::SetMenuBar(const std::vector<MenuItem>& bar) {
   for (const MenuItem& popup : bar) {
     QMenu* menu = menuBar()->addMenu(Text(popup.text.c_str()));
     menu->setStyle(menuStyle_.get());
+    connect(menu, &QMenu::aboutToHide, this, &MainWindow::GiveKeysBackSoon);
     for (const MenuItem& item : popup.items) add(menu, item);
   }
 }
@@ -153,15 +178,24 @@ void MainWindow::SetCaption(const std::string& caption) {
   setWindowTitle(QString::fromStdString(caption));
 }
 
-void MainWindow::Repaint() { client_->update(); }
+void MainWindow::Repaint() {
+  client_->SyncBars();
+  client_->update();
+}
 
 MessageAnswer MainWindow::ShowMessage(MessageIcon icon, const char* caption,
                                       const MessageText& text, MessageButtons buttons) {
-  return messages_.Show(this, icon, Text(caption), Filled(text), buttons);
+  return messages_.Show(Owner(), icon, Text(caption), Filled(text), buttons);
 }
 
 std::optional<ChosenFile> MainWindow::AskFileName(const FileRequest& request) {
-  return messages_.AskFileName(this, request);
+  return messages_.AskFileName(Owner(), request);
+}
+
+QWidget* MainWindow::Owner() {
+  // A box owned by a window not yet shown would stand at the screen's corner,
+  // where that window has no place yet; without an owner it is centred.
+  return isVisible() ? this : nullptr;
 }
 
 void MainWindow::Beep() { QApplication::beep(); }
@@ -184,7 +218,11 @@ void MainWindow::ShowHelp(const char* topic) {
   // The help window is made on first use; when its pages cannot be had, Help
   // stays silent for the rest of the run.
   if (helpGivenUp_) return;
-  if (!help_) help_ = std::make_unique<HelpWindow>();
+  if (!help_) {
+    help_ = std::make_unique<HelpWindow>();
+    // Closing the main window ends the program, the manual open or not.
+    help_->setAttribute(Qt::WA_QuitOnClose, false);
+  }
   if (!help_->Load(QString::fromUtf8(topic))) {
     helpGivenUp_ = true;
     help_.reset();

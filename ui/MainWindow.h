@@ -25,6 +25,7 @@ class QToolBar;
 namespace tangrel {
 
 class HelpWindow;
+class KeyboardLayout;
 
 class MainWindow : public QMainWindow, public Screen {
   Q_OBJECT
@@ -74,9 +75,13 @@ class MainWindow : public QMainWindow, public Screen {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void AddAccelerators();
+  // The keyboard goes back to playing once no menu is open.
+  void GiveKeysBackSoon();
+  QWidget* Owner();
 
   Messages& messages_;
   ClientView* client_;
@@ -86,6 +91,7 @@ class MainWindow : public QMainWindow, public Screen {
   std::map<int32_t, QTimer*> timers_;
   std::unique_ptr<HelpWindow> help_;
   bool helpGivenUp_ = false;
+  KeyboardLayout* keyboardLayout_ = nullptr;
 };
 
 }  // namespace tangrel

@@ -294,27 +294,67 @@ TEST(SessionDevices, ChoosingTheOpenDeviceReopensItWithBothProgramChanges) {
   EXPECT_EQ(rig.device->OpenCount(), 2);
 }
 
-TEST(SessionScrollBars, VelocityAndPitchBendFollowTheirCodeTables) {
+TEST(SessionBars, VelocityStaysIn1To127AndTheBendIsSentOnlyWhileOpen) {
   SessionRig rig;
   rig.device->Clear();
-  EXPECT_EQ(rig.session.ScrollPosition(IDC_VELOCITY), 1);
-  EXPECT_EQ(rig.session.Scroll(IDC_VELOCITY, SB_LINEUP, 0), 1);  // stays at 127
-  rig.session.Scroll(IDC_VELOCITY, SB_THUMBTRACK, 123);
-  EXPECT_EQ(rig.session.Settings().velocity, 5);
-  EXPECT_EQ(rig.session.Scroll(IDC_VELOCITY, SB_PAGEDOWN, 0), 127);  // 1, not -3
-  EXPECT_EQ(rig.session.Scroll(IDC_VELOCITY, SB_ENDSCROLL, 40), 127);
+  EXPECT_EQ(rig.session.Settings().velocity, 127);
+  rig.session.StepVelocity(1);  // stays at 127
+  EXPECT_EQ(rig.session.Settings().velocity, 127);
+  rig.session.SetVelocity(5);
+  rig.session.StepVelocity(-8);  // 1, not -3
+  EXPECT_EQ(rig.session.Settings().velocity, 1);
+  EXPECT_EQ(rig.session.VelocityText(), "1");
   EXPECT_TRUE(rig.device->Words().empty());
 
-  EXPECT_EQ(rig.session.Scroll(IDC_PITCHBEND, SB_LINEUP, 9000), 8192);  // arrows do nothing
-  EXPECT_TRUE(rig.device->Words().empty());
-  EXPECT_EQ(rig.session.Scroll(IDC_PITCHBEND, SB_THUMBTRACK, 1), 1);
-  EXPECT_EQ(rig.session.Scroll(IDC_PITCHBEND, SB_THUMBPOSITION, 1), 8192);
+  EXPECT_EQ(rig.session.BendText(), "+0.00");
+  rig.session.BendTo(16382);
+  EXPECT_EQ(rig.session.BendText(), "+2.00");
+  rig.session.ReleaseBend();
+  EXPECT_EQ(rig.session.Bend(), kBendCentre);
   EXPECT_EQ(rig.device->Words(), (std::vector<uint32_t>{ShortMessageWord(0xE0, 0, 0x7E, 0x7F),
                                                         ShortMessageWord(0xE0, 0, 0x7F, 0x3F)}));
   rig.Command(IDM_SWITCH_CLOSE);
   rig.device->Clear();
-  EXPECT_EQ(rig.session.Scroll(IDC_PITCHBEND, SB_THUMBTRACK, 100), 100);
+  rig.session.BendTo(0);
+  EXPECT_EQ(rig.session.BendText(), "-2.00");
   EXPECT_TRUE(rig.device->Words().empty());
+}
+
+TEST(SessionBars, ArrowAndPageKeysStepTheForceAndPlayNothing) {
+  SessionRig rig;
+  rig.device->Clear();
+  const uint32_t extended = kKeyDataExtendedBit;
+  const std::pair<uint32_t, int32_t> steps[] = {{80, 126}, {81, 118}, {73, 126}, {72, 127}};
+  for (const auto& [scanCode, velocity] : steps) {
+    rig.session.Key(WM_KEYDOWN, KeyDataOfScanCode(scanCode) | extended, {});
+    rig.session.Key(WM_KEYUP, KeyDataOfScanCode(scanCode) | extended | kKeyDataReleaseBits, {});
+    EXPECT_EQ(rig.session.Settings().velocity, velocity) << scanCode;
+  }
+  rig.session.Key(WM_KEYDOWN, KeyDataOfScanCode(80), {});  // the keypad's 2: no step
+  EXPECT_EQ(rig.session.Settings().velocity, 127);
+  EXPECT_TRUE(rig.device->Words().empty());
+}
+
+TEST(SessionActivity, RecordingCountsTimeAndNotesPlayingSaysHowAndAnUnsavedTakeIsMarked) {
+  SessionRig rig;
+  EXPECT_EQ(std::string(rig.session.ActivityText().format), "");
+  rig.Command(IDM_RECORD);
+  for (uint32_t key : {30u, 31u}) {
+    rig.now += 32'000;
+    rig.Press(key);
+    rig.Release(key);
+  }
+  const ShownText recording = rig.session.ActivityText();
+  EXPECT_EQ(std::string(recording.format), "Recording: %1, notes: %2");
+  EXPECT_EQ(recording.arguments, (std::vector<std::string>{"1:04", "2"}));
+  rig.Command(IDM_END_RECORD);
+  EXPECT_EQ(std::string(rig.session.ActivityText().format), "Take not saved");
+  rig.Command(IDM_CIRCLE_PLAY);
+  EXPECT_EQ(std::string(rig.session.ActivityText().format), "Playing in a loop");
+  rig.Command(IDM_END_PLAY);
+  rig.Command(IDM_PLAY);
+  EXPECT_EQ(std::string(rig.session.ActivityText().format), "Playing once");
+  rig.Command(IDM_END_PLAY);
 }
 
 TEST(SessionKeys, TheMouseAndEscapeGoThroughTheSameRoadAsKeys) {

@@ -30,8 +30,7 @@ class RandomPlayer {
       case 3: SettingCommand(); break;
       case 4: case 5: Key(); break;
       case 6: Mouse(); break;
-      case 7: rig_.session.Scroll(Pick(0, 1) ? IDC_VELOCITY : IDC_PITCHBEND, Pick(0, 8),
-                                  Pick(0, 16383)); break;
+      case 7: Bars(); break;
       default: break;  // time passes
     }
     rig_.screen.RunPosted();
@@ -142,6 +141,15 @@ class RandomPlayer {
       rig_.session.MousePress(o.x + Pick(-10, 485), o.y + Pick(-10, 166), {Pick(0, 3) == 0, false});
     } else {
       rig_.session.MouseRelease({});
+    }
+  }
+
+  void Bars() {
+    switch (Pick(0, 3)) {
+      case 0: rig_.session.SetVelocity(Pick(-10, 140)); break;
+      case 1: rig_.session.StepVelocity(Pick(-8, 8)); break;
+      case 2: rig_.session.BendTo(Pick(-10, 16400)); break;
+      default: rig_.session.ReleaseBend(); break;
     }
   }
 

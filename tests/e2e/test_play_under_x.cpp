@@ -163,6 +163,19 @@ std::vector<size_t> NoteStarts(const WavSound& sound) {
   return Onsets(sound.samples, sound.rate, loudest / 5, 30);
 }
 
+// A struck note only dies away: a new strike lifts the level well above the
+// lowest it had come down to. The largest such rise between `from` and `to`.
+double LevelRise(const WavSound& sound, size_t from, size_t to) {
+  const size_t frame = static_cast<size_t>(sound.rate / 50);
+  double lowest = 1.0, rise = 1.0;
+  for (size_t at = from + frame * 5; at < to; at += frame) {
+    const double level = Rms(sound.samples, at, at + frame);
+    lowest = std::min(lowest, level);
+    rise = std::max(rise, level / lowest);
+  }
+  return rise;
+}
+
 std::string Times(const std::vector<size_t>& starts, int rate) {
   std::string text;
   for (size_t at : starts) text += " " + std::to_string(at * 1000 / size_t(rate)) + " ms";
@@ -240,15 +253,7 @@ TEST_F(PlayUnderX, AHeldKeyStrikesOnceAndKeepsItsShiftEvenWithACoreBusy) {
   const size_t frame = static_cast<size_t>(sound.rate / 50);
   for (size_t i = 0; i < onsets.size(); ++i) {
     const size_t end = onsets[i] + static_cast<size_t>(sound.rate * 2.4);
-    // A struck note only dies away: any new strike lifts the level well above
-    // the lowest it had come down to.
-    double lowest = 1.0, rise = 1.0;
-    for (size_t at = onsets[i] + frame * 5; at < end; at += frame) {
-      const double level = Rms(sound.samples, at, at + frame);
-      lowest = std::min(lowest, level);
-      rise = std::max(rise, level / lowest);
-    }
-    EXPECT_LT(rise, 1.5) << "hold " << i << " was struck again";
+    EXPECT_LT(LevelRise(sound, onsets[i], end), 1.5) << "hold " << i << " was struck again";
     for (size_t at = onsets[i] + frame * 5; at + 8192 < end; at += sound.rate / 2) {
       const PitchEstimate pitch = EstimatePitch(sound.samples, sound.rate, at);
       EXPECT_NEAR(Cents(pitch.frequency, NoteFrequency(notes[i])), 0.0, 10.0)
@@ -312,4 +317,124 @@ TEST_F(PlayUnderX, AFileNamedOnTheCommandLinePlaysHalfASecondAfterTheWindowOpens
   const PitchEstimate pitch = EstimatePitch(sound.samples, sound.rate,
                                             onsets[0] + static_cast<size_t>(sound.rate * 0.04), 4096);
   EXPECT_NEAR(Cents(pitch.frequency, NoteFrequency(62)), 0.0, 30.0) << pitch.frequency << " Hz";
+}
+
+namespace {
+
+// The same display with a window manager, which gives focus back after menus
+// and dialogs as a desktop does.
+class PlayUnderOpenbox : public PlayUnderX {
+ protected:
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(PlayUnderX::SetUp());
+    ASSERT_TRUE(OnPath("openbox")) << "run scripts/install-deps.sh";
+    openbox_ = Spawn({"openbox", "--sm-disable"}, {"DISPLAY=" + display_});
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  }
+  void TearDown() override {
+    StopProcess(app_);
+    app_ = -1;
+    StopProcess(openbox_);
+    PlayUnderX::TearDown();
+  }
+
+  // A click at a place of the window, in its own coordinates.
+  void ClickAt(int x, int y) {
+    Xdo("mousemove --window " + window_ + " " + std::to_string(x) + " " + std::to_string(y) +
+        " click 1");
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  }
+  void Hold(const std::string& key, int ms) {
+    Xdo("keydown " + key);
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    Xdo("keyup " + key);
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  }
+
+  pid_t openbox_ = -1;
+};
+
+// Where the Switch menu's title and its first item, Open, stand in the window.
+constexpr int kMenuTitleX = 20, kMenuTitleY = 10, kFirstItemY = 29;
+
+}  // namespace
+
+// R R would begin a recording and H H open the manual if the menu bar kept the
+// keyboard after a menu or a dialog closed; a key held while a menu item is
+// chosen must not strike again.
+TEST_F(PlayUnderOpenbox, KeysPlayRightAfterAMenuClosesAndAHeldKeyOutlivesAMenuChoice) {
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  ClickAt(kMenuTitleX, kMenuTitleY);
+  Xdo("key Escape");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  Hold("h", 300);
+  // The same after a dialog: About, chosen with Alt+H A and closed with Esc.
+  Xdo("key alt+h");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  Xdo("key a");
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  Xdo("key Escape");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  Hold("h", 300);
+  EXPECT_EQ(Xdo("search --onlyvisible --name 'Tangrel Help'"), "") << "the manual opened";
+
+  Xdo("keydown a");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ClickAt(kMenuTitleX, kMenuTitleY);
+  ClickAt(kMenuTitleX + 20, kFirstItemY);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // past the repeat delay
+  Xdo("keyup a");
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+
+  const WavSound sound = Finish();
+  const auto onsets = NoteStarts(sound);
+  const int notes[] = {69, 69, 60};
+  ASSERT_EQ(onsets.size(), std::size(notes)) << "notes began at" << Times(onsets, sound.rate);
+  for (size_t i = 0; i < onsets.size(); ++i) {
+    const size_t from = onsets[i] + static_cast<size_t>(sound.rate * 0.04);
+    const PitchEstimate pitch = EstimatePitch(sound.samples, sound.rate, from);
+    EXPECT_NEAR(Cents(pitch.frequency, NoteFrequency(notes[i])), 0.0, 10.0) << i;
+  }
+  const size_t heldEnd = onsets[2] + static_cast<size_t>(sound.rate * 2.0);
+  EXPECT_LT(LevelRise(sound, onsets[2], std::min(heldEnd, sound.samples.size())), 1.5)
+      << "the held key was struck again";
+}
+
+TEST_F(PlayUnderOpenbox, ClosingTheMainWindowEndsTheProgramWithTheManualMinimised) {
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  Xdo("key alt+h");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  Xdo("key Return");
+  std::string help;
+  ASSERT_TRUE(WaitFor(
+      [&] { return !(help = Xdo("search --onlyvisible --name 'Tangrel Help'")).empty(); },
+      std::chrono::seconds(10)));
+  Xdo("windowminimize --sync " + help.substr(0, help.find('\n')));
+  Xdo("windowactivate --sync " + window_ + " key alt+F4");
+  int status = 0;
+  EXPECT_TRUE(WaitFor([&] { return !Alive(app_, status); }, std::chrono::seconds(10)))
+      << "Tangrel still runs";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << Describe(status);
+  app_ = -1;
+}
+
+// Before the main window shows, a box has no window to stand on: it is centred
+// on the 1280 x 800 screen rather than put in its corner.
+TEST_F(PlayUnderX, ABoxBeforeTheWindowShowsIsCentredOnTheScreen) {
+  app_ = Spawn({TANGREL_APP_PATH, dir_.File("missing.tgi")},
+               {"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + dir_.Path(),
+                "TANGREL_SOUNDFONT=" + kTestSoundFont, "TANGREL_AUDIO_DRIVER=file",
+                "TANGREL_AUDIO_FILE=" + wav_, "TANGREL_SPLASH_MS=0"});
+  std::string box;
+  ASSERT_TRUE(WaitFor(
+      [&] { return !(box = Xdo("search --onlyvisible --name '^TG$'")).empty(); },
+      std::chrono::seconds(30)));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  int x = -1, y = -1, width = 0, height = 0;
+  const std::string shape = Xdo("getwindowgeometry --shell " + box.substr(0, box.find('\n')));
+  ASSERT_EQ(std::sscanf(shape.c_str(), "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &x, &y, &width,
+                        &height), 4) << shape;
+  // Qt leaves room above for a title bar that a window manager would add.
+  EXPECT_NEAR(x + width / 2, 640, 50) << shape;
+  EXPECT_NEAR(y + height / 2, 400, 50) << shape;
 }

@@ -109,7 +109,7 @@ TEST(WindowButtons, ButtonsAndMenuItemsFollowTheSameEnableSet) {
   EXPECT_FALSE(h.Menu(IDM_LOAD)->isEnabled());
 }
 
-TEST(WindowScrollBars, QtsSliderActionsBecomeScrollCodes) {
+TEST(WindowScrollBars, QtsSliderActionsStepTheForceAndDragTheBend) {
   WindowHarness h;
   QScrollBar* velocity = h.window->ScrollBar(IDC_VELOCITY);
   EXPECT_EQ(velocity->sliderPosition(), 1);
