@@ -15,7 +15,7 @@ constexpr uint32_t kKeyDataExtendedBit = 1u << 24;   // the E0 prefix
 constexpr uint32_t kKeyDataRepeatBit = 1u << 30;     // the key was already down
 constexpr uint32_t kKeyDataReleaseBits = 3u << 30;   // previous state and transition
 
-inline uint32_t ScanCodeOf(uint32_t keyData) { return (keyData >> kKeyDataScanShift) & 0xFF; }
+constexpr uint32_t ScanCodeOf(uint32_t keyData) { return (keyData >> kKeyDataScanShift) & 0xFF; }
 
 // The keyData of a plain press of a scan code, as a click on a key gives it.
 constexpr uint32_t KeyDataOfScanCode(uint32_t scanCode) { return scanCode << kKeyDataScanShift; }

@@ -13,24 +13,15 @@ void SendShortMessage(MidiOut& out, uint8_t status, int32_t channel, int32_t dat
                                              static_cast<uint32_t>(data2)));
 }
 
-static std::optional<int32_t> SendNote(MidiOut& out, uint8_t status, int32_t channel,
-                                       int32_t octave, int32_t degree, int32_t velocity) {
-  auto note = NoteNumber(octave, degree, out.settings->mode);
-  // A loaded file can carry any octave shift: a note outside the MIDI range
-  // would spill into the status byte, so it is not sent.
-  if (!note || *note < 0 || *note > 127) return std::nullopt;
-  SendShortMessage(out, status, channel, *note, velocity);
-  return note;
-}
-
 std::optional<int32_t> SendNoteOn(MidiOut& out, int32_t channel, int32_t octave,
                                   int32_t degree, int32_t velocity) {
-  return SendNote(out, midi::kNoteOn, channel, octave, degree, velocity);
-}
-
-std::optional<int32_t> SendNoteOff(MidiOut& out, int32_t channel, int32_t octave,
-                                   int32_t degree, int32_t velocity) {
-  return SendNote(out, midi::kNoteOff, channel, octave, degree, velocity);
+  auto note = NoteNumber(octave, degree, out.settings->mode);
+  // A loaded take may shift a key a few octaves past the MIDI range (each
+  // mode puts that edge elsewhere): such a note would spill into the status
+  // byte, so it is not sent.
+  if (!note || *note < 0 || *note > 127) return std::nullopt;
+  SendShortMessage(out, midi::kNoteOn, channel, *note, velocity);
+  return note;
 }
 
 void SendNoteOffNumber(MidiOut& out, int32_t channel, int32_t note) {

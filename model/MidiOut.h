@@ -39,12 +39,11 @@ constexpr uint32_t ShortMessageWord(uint32_t status, uint32_t channel, uint32_t 
 
 void SendShortMessage(MidiOut& out, uint8_t status, int32_t channel, int32_t data1,
                       int32_t data2);
-// Note on / off of a key's note under the current mode. Returns the note number
-// sent, or nothing when the mode is not one of the 24 (then nothing is sent).
+// Note on of a key's note under the current mode. Returns the note number
+// sent, or nothing when the mode is not one of the 24 or the note lies past
+// the MIDI range (then nothing is sent).
 std::optional<int32_t> SendNoteOn(MidiOut& out, int32_t channel, int32_t octave,
                                   int32_t degree, int32_t velocity);
-std::optional<int32_t> SendNoteOff(MidiOut& out, int32_t channel, int32_t octave,
-                                   int32_t degree, int32_t velocity);
 // Note off of a note number already sent, whatever the mode is now.
 void SendNoteOffNumber(MidiOut& out, int32_t channel, int32_t note);
 void SendProgramChange(MidiOut& out, int32_t channel, int32_t program);

@@ -7,6 +7,7 @@
 
 #include "files/MidiExport.h"
 #include "session/CommandIds.h"
+#include "session/FailureTexts.h"
 #include "session/Instruments.h"
 
 namespace tangrel {
@@ -99,13 +100,13 @@ void Session::StartUpLoad() {
 
 bool Session::LoadCurrentFile(const std::string& shownName) {
   LoadedPerformance loaded;
-  const char* failure = LoadPerformanceFile(state_.currentFilePath, loaded);
+  const Failure failure = LoadPerformanceFile(state_.currentFilePath, loaded);
   const auto accepted = failure ? std::nullopt : AcceptLoadedPerformance(loaded);
   if (!accepted) {
     // A mode outside the 24 is refused like any damaged file, so the next
     // Save asks for a name instead of writing over it. The take in memory
     // stays as it was.
-    ShowFileWarning(failure ? failure : file_messages::kNotSupported, shownName);
+    ShowFileWarning(failure ? failure : Fail(FailureKind::NotSupported, {}), shownName);
     state_.currentFileTitle.clear();
     return false;
   }
@@ -163,9 +164,10 @@ void Session::MoveCheck(int32_t from, int32_t to) {
   screen_.CheckItem(to, true);
 }
 
-void Session::ShowFileWarning(const char* format, const std::string& name) {
+void Session::ShowFileWarning(const Failure& failure, const std::string& name) {
   screen_.Beep();
-  screen_.ShowMessage(MessageIcon::Warning, kCaption, {format, NameOrUntitled(name)},
+  screen_.ShowMessage(MessageIcon::Warning, kCaption,
+                      {FailureMessage(failure.kind), NameOrUntitled(name), FailureCause(failure)},
                       MessageButtons::Ok);
 }
 
@@ -296,9 +298,9 @@ int Session::SaveAs() {
 }
 
 int Session::WriteCurrentFile() {
-  const char* failure = SavePerformanceFile(events_.events.data(), events_.count(),
-                                            settings_.mode, settings_.bourdon,
-                                            state_.currentFilePath);
+  const Failure failure = SavePerformanceFile(events_.events.data(), events_.count(),
+                                              settings_.mode, settings_.bourdon,
+                                              state_.currentFilePath);
   if (failure) {
     ShowFileWarning(failure, state_.currentFileTitle);
     state_.currentFileTitle.clear();  // the next Save asks for a name
@@ -331,15 +333,10 @@ void Session::ExportMidi() {
   state_.midiExportTitle = chosen->title;
   // A failed export is said, not swallowed: the user would otherwise look
   // for a file that is not there.
-  FileWriter out;
-  SafeWriteResult result = out.Open(state_.midiExportPath);
-  if (result == SafeWriteResult::kWritten) {
-    result = ExportMidiFile(events_.events.data(), events_.count(), settings_.mode,
-                            settings_.program, settings_.bourdon, out);
-  }
-  if (const char* failure = WriteMessage(result)) {
-    ShowFileWarning(failure, state_.midiExportTitle);
-  }
+  const Failure failure = ExportMidiFile(events_.events.data(), events_.count(), settings_.mode,
+                                         settings_.program, settings_.bourdon,
+                                         state_.midiExportPath);
+  if (failure) ShowFileWarning(failure, state_.midiExportTitle);
 }
 
 void Session::ToggleBourdon() {

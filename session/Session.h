@@ -127,7 +127,7 @@ class Session {
   void UpdateTitle(const std::string& name);
   void ApplyEnableSet(EnableSet set);
   void MoveCheck(int32_t from, int32_t to);
-  void ShowFileWarning(const char* format, const std::string& name);
+  void ShowFileWarning(const Failure& failure, const std::string& name);
   void ShowOpenFailure();
   // The playback copy could not be made; nothing plays until the next one.
   void ShowMemoryError();

@@ -13,6 +13,7 @@
 #include "model/KeyMap.h"
 #include "files/MidiExport.h"
 #include "recording/PlaybackTiming.h"
+#include "session/FailureTexts.h"
 #include "tools/KeyNames.h"
 #include "tools/ToolText.h"
 
@@ -32,10 +33,10 @@ std::string ModeName(ModeId id) {
 // What replay sounds for the event on the track, "60 C4", or "-" when nothing.
 std::string NoteText(const PerformanceEvent& event, ModeId mode) {
   auto entry = LookupNoteKey(ScanCodeOf(event.keyData));
-  // A file may carry any shift; beyond a few octaves there is no MIDI note.
-  const int64_t octave = int64_t{entry ? entry->octave : 0} + event.octaveShift;
-  if (!entry || octave < -2 || octave > 12) return "-";
-  auto note = NoteNumber(static_cast<int32_t>(octave), entry->degree, mode);
+  if (!entry) return "-";
+  // A loaded shift lies within a few octaves of the key, but may still take
+  // the note past the MIDI range.
+  auto note = NoteNumber(entry->octave + event.octaveShift, entry->degree, mode);
   if (!note || *note < 0 || *note > 127) return "-";
   return std::to_string(*note) + " " + kPitchNames[static_cast<size_t>(*note % 12)] +
          std::to_string(*note / 12 - 1);
@@ -63,12 +64,12 @@ void PrintEvents(const Take& take) {
 
 bool LoadTake(const std::string& path, Take& take) {
   LoadedPerformance loaded;
-  const char* message = LoadPerformanceFile(path, loaded);
+  Failure failure = LoadPerformanceFile(path, loaded);
   std::optional<AcceptedPerformance> accepted;
-  if (!message) accepted = AcceptLoadedPerformance(loaded);
-  if (!message && !accepted) message = file_messages::kNotSupported;
-  if (message) {
-    FileFailure(message, path);
+  if (!failure) accepted = AcceptLoadedPerformance(loaded);
+  if (!failure && !accepted) failure = Fail(FailureKind::NotSupported, path);
+  if (failure) {
+    FileFailure(failure, path);
     return false;
   }
   take.events = std::move(loaded.events);
@@ -77,8 +78,12 @@ bool LoadTake(const std::string& path, Take& take) {
   return true;
 }
 
-int FileFailure(const char* format, const std::string& name) {
-  std::fprintf(stderr, "%s\n", FormatFileMessage(ToolText(format).c_str(), name).c_str());
+int FileFailure(const Failure& failure, const std::string& name) {
+  std::fprintf(stderr, "%s\n",
+               FormatFileMessage(ToolText(FailureMessage(failure.kind)).c_str(), name).c_str());
+  if (const char* cause = FailureCause(failure)) {
+    std::fprintf(stderr, "%s\n", ToolText(cause).c_str());
+  }
   return kExitFailure;
 }
 
@@ -94,7 +99,7 @@ bool OutputIsInput(const std::string& input, const std::string& output) {
   return same;
 }
 
-SafeWriteResult OpenOutput(const std::string& name, FileWriter& out) {
+Failure OpenOutput(const std::string& name, FileWriter& out) {
   return name == "-" ? out.OpenStandardOutput() : out.Open(name);
 }
 
@@ -120,12 +125,12 @@ int RunExportMidi(const ParsedCommand& command) {
   const auto bourdon = static_cast<int32_t>(command.Integer("--bourdon").value_or(take.bourdon));
   const auto program = static_cast<int32_t>(command.Integer("--program").value_or(0));
   FileWriter writer;
-  SafeWriteResult result = OpenOutput(out, writer);
-  if (result == SafeWriteResult::kWritten) {
-    result = ExportMidiFile(take.events.data(), static_cast<uint32_t>(take.events.size()), mode,
-                            program, bourdon, writer);
+  Failure failure = OpenOutput(out, writer);
+  if (!failure) {
+    failure = ExportMidiFile(take.events.data(), static_cast<uint32_t>(take.events.size()), mode,
+                             program, bourdon, writer);
   }
-  if (const char* message = WriteMessage(result)) return FileFailure(message, out);
+  if (failure) return FileFailure(failure, out);
   return kExitOk;
 }
 

@@ -38,6 +38,7 @@ class ScriptedScreen : public Screen {
                             MessageButtons kind) override {
     std::string filled = text.format;
     if (auto at = filled.find("%s"); at != std::string::npos) filled.replace(at, 2, text.argument);
+    if (text.cause) filled += std::string("\n") + text.cause;
     boxes.push_back({icon, boxCaption, filled, kind});
     if (kind == MessageButtons::Ok) return MessageAnswer::Ok;
     EXPECT_FALSE(answers.empty()) << "unexpected question: " << filled;

@@ -17,6 +17,7 @@
 
 #include "files/MidiExport.h"
 #include "files/PerformanceFile.h"
+#include "session/FailureTexts.h"
 #include "tests/support/AudioSupport.h"
 #include "tests/support/InChild.h"
 
@@ -44,9 +45,8 @@ class ToolTest : public ::testing::Test {
   std::string Save(const std::string& name, const std::vector<PerformanceEvent>& events,
                    ModeId mode, int32_t bourdon) {
     std::string path = Path(name);
-    EXPECT_EQ(SavePerformanceFile(events.data(), static_cast<uint32_t>(events.size()), mode,
-                                  bourdon, path),
-              nullptr);
+    EXPECT_FALSE(SavePerformanceFile(events.data(), static_cast<uint32_t>(events.size()), mode,
+                                  bourdon, path));
     return path;
   }
 
@@ -179,14 +179,15 @@ TEST_F(ToolTest, EventsListDelayKindKeyScanShiftAndNoteInTheFilesMode) {
   EXPECT_EQ(lines[8], "3 5 press Esc 1 0 -");         // a key without a note
   EXPECT_EQ(lines[9], "4 5 press - 60 0 -");          // beyond the key map
   EXPECT_EQ(lines[10], "5 7 message 300 A 30 0 69 A4");
-  EXPECT_EQ(lines[11], "6 5 press A 30 2147483647 -");  // a shift no note can take
+  // A shift no note can take, brought to rest at load on the farthest one kept.
+  EXPECT_EQ(lines[11], "6 5 press A 30 11 -");
 }
 
 TEST_F(ToolTest, FilesThatDoNotLoadGiveTheirMessageAndExitOne) {
   const std::string missing = Path("missing.tgi");
   Outcome r = Run({"info", missing});
   EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, FormatFileMessage(file_messages::kCannotOpen, missing) + "\n");
+  EXPECT_EQ(r.err, FormatFileMessage(FailureMessage(FailureKind::CannotOpen), missing) + "\n");
   for (const char* english : {"en_US.UTF-8", "C", "de_DE"}) {
     EXPECT_EQ(Run({"info", missing}, english).err, "Cannot find or open file " + missing + ".\n");
   }
@@ -195,7 +196,8 @@ TEST_F(ToolTest, FilesThatDoNotLoadGiveTheirMessageAndExitOne) {
   // A mode between the two groups is refused by every command, as the window
   // refuses it, and nothing is written.
   auto refused = Save("refused.tgi", {Press(10, kA), Release(10, kA)}, 1306, 0);
-  const std::string refusal = FormatFileMessage(file_messages::kNotSupported, refused) + "\n";
+  const std::string refusal =
+      FormatFileMessage(FailureMessage(FailureKind::NotSupported), refused) + "\n";
   for (auto args : std::vector<std::vector<std::string>>{
            {"info", refused}, {"export-midi", refused, Path("out.mid"), "--mode", "1297"},
            {"render", refused, Path("out.wav")}}) {
@@ -213,7 +215,8 @@ TEST_F(ToolTest, FilesThatDoNotLoadGiveTheirMessageAndExitOne) {
     const std::string nowhere = Path("no-such-folder/out");
     r = Run({command, good, nowhere, command == "render" ? "--soundfont=" + Path("none.sf2") : "--"});
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, FormatFileMessage(file_messages::kCannotCreate, nowhere) + "\n");
+    EXPECT_EQ(r.err, FormatFileMessage(FailureMessage(FailureKind::CannotCreate), nowhere) +
+                         "\nThe folder does not exist.\n");
   }
   // A SoundFont that is missing, or a FIFO that nothing writes, is refused at once.
   ASSERT_EQ(mkfifo(Path("fifo.sf2").c_str(), 0600), 0);
@@ -263,7 +266,7 @@ TEST_F(ToolTest, ExportMidiWritesWhatTheExportCommandWrites) {
                                                 Release(30000, kS, 1)};
   auto file = Save("take.tgi", events, 1300, 1);
   auto expected = [&](ModeId mode, int32_t program, int32_t bourdon) {
-    EXPECT_TRUE(ExportMidiFile(events.data(), 4, mode, program, bourdon, Path("expected.mid")));
+    EXPECT_FALSE(ExportMidiFile(events.data(), 4, mode, program, bourdon, Path("expected.mid")));
     return Read(Path("expected.mid"));
   };
 
@@ -323,7 +326,7 @@ TEST_F(ToolTest, RenderLengthIncludesTheStretchOfChords) {
 TEST_F(ToolTest, OutputsThatAreNotRegularFilesAreWrittenInPlace) {
   const std::vector<PerformanceEvent> events = {Press(200, kA), Release(600, kA)};
   auto file = Save("take.tgi", events, 1297, 1);
-  ASSERT_TRUE(ExportMidiFile(events.data(), 2, 1297, 0, 1, Path("expected.mid")));
+  ASSERT_FALSE(ExportMidiFile(events.data(), 2, 1297, 0, 1, Path("expected.mid")));
   const std::string midi = Read(Path("expected.mid"));
 
   // "-" and /dev/stdout, a link that stays one, into a pipe.
