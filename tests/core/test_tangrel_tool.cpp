@@ -20,6 +20,7 @@
 #include "session/FailureTexts.h"
 #include "tests/support/AudioSupport.h"
 #include "tests/support/InChild.h"
+#include "tests/support/LoudChord.h"
 
 using namespace tangrel;
 using tangrel::testing::EnterPrivateMounts;
@@ -311,6 +312,28 @@ TEST_F(ToolTest, RenderSoundsTheTakeAtItsPlaybackTimesWithTheFilesBourdon) {
   EXPECT_GT(testaudio::PowerAt(sound, kRate, 130.8, from, length), 100 * off);  // the bourdon
   // Released at 800 ms and silenced at the end: the tail dies away.
   EXPECT_LT(testaudio::Rms(sound, sound.size() - 4410), 0.1 * testaudio::Rms(sound, from, from + length));
+}
+
+TEST_F(ToolTest, TheLoudChordRendersThroughTheLimiterWithNoSampleAtFullScale) {
+  std::vector<PerformanceEvent> take;
+  for (uint32_t scan : testaudio::LoudChordScanCodes()) take.push_back(Press(0, scan));
+  for (uint32_t scan : testaudio::LoudChordScanCodes()) take.push_back(Release(1500, scan));
+  auto file = Save("loud.tgi", take, 1297, 1);
+  const std::string wav = Path("loud.wav");
+  Outcome r = Run({"render", file, wav, "--soundfont", testaudio::kTestSoundFont, "--program",
+                   "48", "--velocity", "127"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  std::vector<char> bytes = testaudio::ReadAll(wav);
+  ASSERT_GT(bytes.size(), 44u);
+  // Each channel's samples on their own: a mix would hide a clipped one.
+  const std::vector<float> sound = testaudio::FromS16({bytes.begin() + 44, bytes.end()}, 1);
+  const auto atFullScale = std::count_if(sound.begin(), sound.end(),
+                                         [](float s) { return std::fabs(s) >= 32767.0f / 32768.0f; });
+  EXPECT_EQ(atFullScale, 0);
+  // Loud all the same: the limiter bends the peaks, it does not mute them.
+  float peak = 0;
+  for (float s : sound) peak = std::max(peak, std::fabs(s));
+  EXPECT_GT(peak, 0.5f);
 }
 
 TEST_F(ToolTest, RenderLengthIncludesTheStretchOfChords) {
