@@ -9,6 +9,8 @@
 #include <system_error>
 #include <utility>
 
+#include "model/RealTime.h"
+
 namespace tangrel {
 namespace {
 
@@ -27,7 +29,7 @@ std::chrono::steady_clock::time_point DeadlineAfter(std::chrono::steady_clock::t
 // it (most users) the request fails and the thread runs as it was.
 void RequestRealtimePriority() {
   sched_param param{};
-  param.sched_priority = 10;
+  param.sched_priority = kRealTimePriority;
   pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
 }
 

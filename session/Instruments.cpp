@@ -1,6 +1,7 @@
 // The instrument table as data.
 #include "session/Instruments.h"
 
+#include "model/ExactTable.h"
 #include "session/CommandIds.h"
 
 namespace tangrel {
@@ -8,9 +9,7 @@ namespace {
 
 constexpr int32_t kPercussionChannel = 9;
 
-}  // namespace
-
-const std::array<InstrumentFamily, kFamilyCount> InstrumentTable = {{
+constexpr auto kFamilies = ExactTable<kFamilyCount, InstrumentFamily>({
     {"Piano", {{{"Acoustic Grand Piano", 0}, {"Bright Acoustic Piano", 1},
                 {"Electric Grand Piano", 2}, {"Honky-tonk Piano", 3}, {"Rhodes Piano", 4},
                 {"Chorused Piano", 5}, {"Harpsichord", 6}, {"Clavinet", 7}}}},
@@ -60,13 +59,32 @@ const std::array<InstrumentFamily, kFamilyCount> InstrumentTable = {{
     {"Sound Effects", {{{"Guitar Fret Noise", 120}, {"Breath Noise", 121},
                         {"Seashore", 122}, {"Bird Tweet", 123}, {"Telephone Ring", 124},
                         {"Helicopter", 125}, {"Applause", 126}, {"Gunshot", 127}}}},
-}};
+});
+
+// Every family names its eight instruments, program 8f + i at place i: a
+// family short of one would hold a nameless program 0.
+constexpr bool EveryProgramInItsPlace() {
+  for (size_t f = 0; f < kFamilies.size(); ++f) {
+    for (size_t i = 0; i < kFamilies[f].instruments.size(); ++i) {
+      const Instrument& instrument = kFamilies[f].instruments[i];
+      if (!instrument.name || instrument.program != static_cast<int32_t>(8 * f + i)) return false;
+    }
+  }
+  return true;
+}
+static_assert(kFamilyCount * 8 == 128, "the 128 General MIDI programs");
+static_assert(EveryProgramInItsPlace(), "program 8f + i at place i of family f");
+
+}  // namespace
+
+const std::array<InstrumentFamily, kFamilyCount> InstrumentTable = kFamilies;
 
 // Button 7 shows a trumpet but plays the trombone at its place in the table.
-const std::array<ToolbarButton, kToolbarButtonCount> ToolbarButtonTable = {{
-    {0, 0}, {1, 7}, {2, 3}, {3, 1}, {4, 0}, {5, 0}, {6, 7},
-    {7, 1}, {8, 2}, {9, 1}, {12, 7}, {13, 3}, {14, 2}, {15, 3},
-}};
+const std::array<ToolbarButton, kToolbarButtonCount> ToolbarButtonTable =
+    ExactTable<kToolbarButtonCount, ToolbarButton>({
+        {0, 0}, {1, 7}, {2, 3}, {3, 1}, {4, 0}, {5, 0}, {6, 7},
+        {7, 1}, {8, 2}, {9, 1}, {12, 7}, {13, 3}, {14, 2}, {15, 3},
+    });
 
 const char* InstrumentName(int32_t program) {
   if (program < 0 || program > 127) return "";
