@@ -42,15 +42,10 @@ void SendAllNotesOff(MidiOut& out) {
   }
 }
 
-std::vector<DeviceMenuItem> ListMidiOutDevices(MidiOut& out) {
+std::vector<DeviceMenuItem> ListMidiOutDevices(const MidiDevices& devices) {
   std::vector<DeviceMenuItem> items;
-  if (auto mapper = out.devices->DeviceName(kMidiMapper)) {
-    items.push_back({*mapper, IDM_DEVICE_MAPPER});
-  } else {
-    out.settings->deviceId = 0;
-  }
-  for (int32_t i = 0; i < out.devices->DeviceCount(); ++i) {
-    items.push_back({out.devices->DeviceName(i).value_or(""), IDM_DEVICE_BASE + i});
+  for (int32_t i = 0; i < devices.DeviceCount(); ++i) {
+    items.push_back({devices.DeviceName(i).value_or(""), IDM_DEVICE_BASE + i});
   }
   return items;
 }

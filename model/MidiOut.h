@@ -14,7 +14,6 @@
 
 namespace tangrel {
 
-constexpr int32_t IDM_DEVICE_MAPPER = 511;
 constexpr int32_t IDM_DEVICE_BASE = 512;
 
 namespace midi {
@@ -53,11 +52,11 @@ void SendAllNotesOff(MidiOut& out);
 
 struct DeviceMenuItem {
   std::string name;
-  int32_t command;  // IDM_DEVICE_MAPPER or IDM_DEVICE_BASE + i
+  int32_t command;  // IDM_DEVICE_BASE + i
 };
 
-// The Device menu, first item checked. Without a mapper deviceId becomes 0.
-std::vector<DeviceMenuItem> ListMidiOutDevices(MidiOut& out);
+// The Device menu: every device in order, the first one checked.
+std::vector<DeviceMenuItem> ListMidiOutDevices(const MidiDevices& devices);
 
 enum class OpenResult { AlreadyOpen, Opened, Failed };
 enum class ProgramChangeTo { TrackOnly, TrackAndBourdon };

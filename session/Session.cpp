@@ -70,8 +70,7 @@ bool Session::Create(const std::string& commandLine) {
                         MessageButtons::Ok);
     return false;
   }
-  // Without a MIDI mapper the list also picks device 0.
-  screen_.SetMenuBar(BuildMenuBar(ListMidiOutDevices(out_)));
+  screen_.SetMenuBar(BuildMenuBar(ListMidiOutDevices(devices_)));
   ApplyEnableSet(EnableSet::Initial);
   const OpenResult opened = OpenMidiOut(out_, ProgramChangeTo::TrackOnly);
   if (opened == OpenResult::Failed) ShowOpenFailure();
@@ -194,12 +193,12 @@ MessageAnswer Session::AskSaveChanges() {
       MessageButtons::YesNoCancel);
   if (answer != MessageAnswer::Yes) return answer;
   // A Yes counts only when the take was written.
-  return OnCommand(IDM_SAVE) == 1 ? MessageAnswer::Yes : MessageAnswer::Cancel;
+  return OnCommand(IDM_SAVE) ? MessageAnswer::Yes : MessageAnswer::Cancel;
 }
 
 // ---- Commands ---------------------------------------------------------------
 
-int Session::OnCommand(int32_t id) {
+bool Session::OnCommand(int32_t id) {
   if (id == IDM_HELP) {
     screen_.ShowHelp(kHelpTopic);
   } else if (id == IDM_ABOUT) {
@@ -228,7 +227,7 @@ int Session::OnCommand(int32_t id) {
     OpenSwitch();
   } else if (id == IDM_SWITCH_CLOSE) {
     CloseSwitch();
-  } else if (InRange(id, IDM_DEVICE_MAPPER, IDM_DEVICE_LAST)) {
+  } else if (InRange(id, IDM_DEVICE_BASE, IDM_DEVICE_LAST)) {
     SelectDevice(id);
   } else if (InRange(id, IDM_TRACK_BASE, IDM_TRACK_BASE + kBourdonChannel - 1)) {
     SelectTrack(id);
@@ -237,7 +236,7 @@ int Session::OnCommand(int32_t id) {
   } else {
     screen_.Repaint();
   }
-  return 0;
+  return false;
 }
 
 void Session::SelectMode(int32_t id) {
@@ -285,19 +284,19 @@ void Session::EndPlay() {
   screen_.Repaint();
 }
 
-int Session::Save() {
+bool Session::Save() {
   return state_.currentFileTitle.empty() ? SaveAs() : WriteCurrentFile();
 }
 
-int Session::SaveAs() {
+bool Session::SaveAs() {
   auto chosen = screen_.AskFileName({true, kPerformanceFilter, "tgi", state_.currentFilePath});
-  if (!chosen) return 0;
+  if (!chosen) return false;
   state_.currentFilePath = chosen->path;
   state_.currentFileTitle = chosen->title;
   return WriteCurrentFile();
 }
 
-int Session::WriteCurrentFile() {
+bool Session::WriteCurrentFile() {
   const Failure failure = SavePerformanceFile(events_.events.data(), events_.count(),
                                               settings_.mode, settings_.bourdon,
                                               state_.currentFilePath);
@@ -305,12 +304,12 @@ int Session::WriteCurrentFile() {
     ShowFileWarning(failure, state_.currentFileTitle);
     state_.currentFileTitle.clear();  // the next Save asks for a name
     UpdateTitle(state_.currentFileTitle);
-    return 0;
+    return false;
   }
   state_.modified = false;
   ApplyEnableSet(EnableSet::Saved);
   UpdateTitle(state_.currentFileTitle);
-  return 1;
+  return true;
 }
 
 void Session::Load() {
@@ -363,9 +362,7 @@ void Session::CloseSwitch() {
 }
 
 void Session::SelectDevice(int32_t id) {
-  const int32_t current = settings_.deviceId == kMidiMapper ? IDM_DEVICE_MAPPER
-                                                            : IDM_DEVICE_BASE + settings_.deviceId;
-  MoveCheck(current, id);
+  MoveCheck(IDM_DEVICE_BASE + settings_.deviceId, id);
   settings_.deviceId = id - IDM_DEVICE_BASE;
   if (settings_.switchOpen) {
     // Reopens on the new device, or leaves the Switch closed after the box.

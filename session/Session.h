@@ -75,8 +75,8 @@ class Session {
   void Destroy();
 
   // The one dispatcher of menu items, accelerators, buttons and the program's
-  // own commands. 1 for a Save or Save As that wrote the file, else 0.
-  int OnCommand(int32_t id);
+  // own commands. True for a Save or Save As that wrote the file.
+  bool OnCommand(int32_t id);
   void OnTimer(int32_t id);
 
   // A key message with the modifiers of its event. Keys with Alt held belong
@@ -144,9 +144,9 @@ class Session {
   void FinishRecord();
   void Play(bool circle);
   void EndPlay();
-  int Save();
-  int SaveAs();
-  int WriteCurrentFile();
+  bool Save();
+  bool SaveAs();
+  bool WriteCurrentFile();
   void Load();
   void ExportMidi();
   void ToggleBourdon();

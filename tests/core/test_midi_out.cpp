@@ -73,11 +73,10 @@ TEST(MidiOut, FailedOpenLeavesTheSwitchClosed) {
   EXPECT_TRUE(rig.Words().empty());
 }
 
-TEST(MidiOut, WithoutMapperTheDeviceMenuStartsWithDeviceZero) {
+TEST(MidiOut, TheDeviceMenuStartsWithDeviceZeroWhichIsTheOneOpened) {
   CaptureRig rig;
   rig.devices.Add(std::make_unique<CaptureDevice>("Second"));
-  rig.settings.deviceId = -1;
-  auto items = ListMidiOutDevices(rig.out);
+  auto items = ListMidiOutDevices(rig.devices);
   ASSERT_EQ(items.size(), 2u);
   EXPECT_EQ(items[0].name, "Capture");
   EXPECT_EQ(items[0].command, 512);

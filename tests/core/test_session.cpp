@@ -118,7 +118,7 @@ TEST(SessionEnableSets, EndPlayAfterASaveKeepsSaveGrey) {
   SessionRig rig;
   rig.RecordTake();
   rig.screen.files.push_back(FileIn(dir, "take.tgi"));
-  EXPECT_EQ(rig.session.OnCommand(IDM_SAVE), 1);
+  EXPECT_TRUE(rig.session.OnCommand(IDM_SAVE));
   EXPECT_EQ(rig.Enables(), kSavedReady);
   rig.Command(IDM_CIRCLE_PLAY);
   rig.Command(IDM_END_PLAY);
@@ -153,7 +153,7 @@ TEST(SessionFiles, AFailedSaveShowsTheUntitledCaptionAndTheNextSaveAsks) {
   SessionRig rig;
   rig.RecordTake();
   rig.screen.files = {ChosenFile{dir.File("no/such/folder/x.tgi"), "x.tgi"}};
-  EXPECT_EQ(rig.session.OnCommand(IDM_SAVE_AS), 0);
+  EXPECT_FALSE(rig.session.OnCommand(IDM_SAVE_AS));
   ASSERT_EQ(rig.screen.boxes.size(), 1u);
   // The message as it always stood, and why on a line of its own.
   EXPECT_EQ(rig.screen.boxes[0].text,
@@ -163,7 +163,7 @@ TEST(SessionFiles, AFailedSaveShowsTheUntitledCaptionAndTheNextSaveAsks) {
   EXPECT_EQ(rig.screen.caption, "Tangrel - [Untitle]");
   EXPECT_TRUE(rig.screen.Enabled(IDM_SAVE));
   rig.screen.files = {FileIn(dir, "y.tgi")};
-  EXPECT_EQ(rig.session.OnCommand(IDM_SAVE), 1);
+  EXPECT_TRUE(rig.session.OnCommand(IDM_SAVE));
   EXPECT_EQ(rig.screen.requests.size(), 2u);
   EXPECT_EQ(rig.screen.requests.back().startPath, dir.File("no/such/folder/x.tgi"));
 }
