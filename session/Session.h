@@ -89,6 +89,9 @@ class Session {
 
   // The clock that times recorded events (the steady clock unless replaced).
   void SetRecordingClock(MillisecondClock clock) { events_.clock = std::move(clock); }
+  // The clock playback waits on (the steady clock unless replaced); it must
+  // outlive the session.
+  void SetPlaybackClock(PlaybackClock& clock) { scheduler_.SetClock(clock); }
 
   void Resize(int clientWidth, int clientHeight);
   // A scroll bar's scroll code and thumb position; returns where its thumb
