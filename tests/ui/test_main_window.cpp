@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "WindowHarness.h"
+#include "tests/support/FakePlaybackClock.h"
 #include "session/CommandIds.h"
 #include "ui/AboutBox.h"
 #include "ui/HelpWindow.h"
@@ -27,6 +28,7 @@ namespace tangrel::test {
 namespace {
 
 using std::chrono::milliseconds;
+using tangrel::testing::FakePlaybackClock;
 
 bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000) {
   const auto end = std::chrono::steady_clock::now() + milliseconds(timeoutMs);
@@ -151,34 +153,45 @@ TEST(WindowHelp, HelpOpensTheManualInOneWindowAndAboutIsModal) {
 }
 
 TEST(WindowPlayback, ATakePlaysBackThroughTheEventQueueWithItsTiming) {
+  FakePlaybackClock clock;  // outlives the window, whose playback waits on it
   WindowHarness h;
+  Session& session = h.window->GetSession();
+  session.SetPlaybackClock(clock);
   h.RecordTake(120);
-  const std::vector<PerformanceEvent> take = h.window->GetSession().Events().events;
+  const std::vector<PerformanceEvent> take = session.Events().events;
   ASSERT_EQ(take.size(), 4u);
   h.device->Clear();
   h.Click(IDM_PLAY);
-  ASSERT_TRUE(WaitFor([&] { return h.window->Button(IDM_RECORD)->isEnabled(); }));
-  const auto captured = h.device->Captured();
-  std::vector<CapturedWord> notes;
-  std::copy_if(captured.begin(), captured.end(), std::back_inserter(notes),
-               [](const CapturedWord& c) { return IsNote(c.word); });
-  ASSERT_EQ(notes.size(), 4u);
-  for (size_t i = 1; i < notes.size(); ++i) {
-    const auto gap = std::chrono::duration_cast<milliseconds>(notes[i].time - notes[i - 1].time);
-    EXPECT_GE(gap.count(), static_cast<long>(take[i].delay) - 10) << "gap " << i;
-    EXPECT_LE(gap.count(), static_cast<long>(take[i].delay) + 80) << "gap " << i;
+  // A millisecond at a time, each hand-over delivered through the event queue
+  // before the next: the note words show when each event was replayed.
+  std::vector<int64_t> noteTimes;
+  for (int ms = 1; ms <= 2000 && !h.window->Button(IDM_RECORD)->isEnabled(); ++ms) {
+    ASSERT_TRUE(clock.Advance(milliseconds(1), [&] { return !session.PlaybackRunning(); }));
+    QCoreApplication::processEvents();
+    const auto words = h.Words();
+    const auto notes = static_cast<size_t>(std::count_if(words.begin(), words.end(), IsNote));
+    while (noteTimes.size() < notes) noteTimes.push_back(ms);
+  }
+  ASSERT_TRUE(h.window->Button(IDM_RECORD)->isEnabled()) << "the playback ended";
+  ASSERT_EQ(noteTimes.size(), 4u);
+  EXPECT_EQ(noteTimes[0], static_cast<int64_t>(take[0].delay));
+  for (size_t i = 1; i < noteTimes.size(); ++i) {
+    EXPECT_EQ(noteTimes[i] - noteTimes[i - 1], static_cast<int64_t>(take[i].delay)) << "gap " << i;
   }
 }
 
 TEST(WindowPlayback, EventsHandedOverButNotYetReplayedAreDroppedByEndPlay) {
+  FakePlaybackClock clock;
   WindowHarness h;
+  Session& session = h.window->GetSession();
+  session.SetPlaybackClock(clock);
   h.RecordTake(10);
   h.device->Clear();
   h.Click(IDM_CIRCLE_PLAY);
-  // Keep the UI thread busy while the scheduler hands events over.
-  std::this_thread::sleep_for(milliseconds(150));
+  // The scheduler hands events over while the UI thread replays none of them.
+  ASSERT_TRUE(clock.Advance(milliseconds(150), [&] { return !session.PlaybackRunning(); }));
   h.window->OnCommand(IDM_END_PLAY);
-  QTest::qWait(100);  // the queued hand-overs are delivered now
+  QCoreApplication::processEvents();  // the queued hand-overs are delivered now
   const auto words = h.Words();
   ASSERT_GE(words.size(), 16u);
   EXPECT_TRUE(std::none_of(words.begin(), words.end(), IsNote));
