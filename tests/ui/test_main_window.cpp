@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -215,34 +217,59 @@ TEST(WindowButtons, AKeyPressedRightAfterAClickPlays) {
 namespace tangrel::test {
 namespace {
 
-// With TANGREL_SCREENSHOT_DIR set, saves the window at 800 x 600 and the
-// window with each menu open, for the README.
+// A picture that shows something: the size asked for, and more than a few
+// colours (a blank or failed grab is one or two).
+void ExpectDrawn(const QImage& image, const char* name, QSize size = {}) {
+  ASSERT_FALSE(image.isNull()) << name;
+  if (size.isValid()) EXPECT_EQ(image.size(), size) << name;
+  QSet<QRgb> colours;
+  for (int y = 0; y < image.height(); y += 3) {
+    for (int x = 0; x < image.width(); x += 3) colours.insert(image.pixel(x, y));
+  }
+  EXPECT_GT(colours.size(), 8) << name << " looks blank";
+}
+
+// Draws the README's screenshots and checks each; with TANGREL_SCREENSHOT_DIR
+// set they are saved there under the names docs/screenshots and the README use.
 TEST(WindowLook, Screenshots) {
+  QTemporaryDir scratch;
   const QByteArray dir = qgetenv("TANGREL_SCREENSHOT_DIR");
-  if (dir.isEmpty()) GTEST_SKIP() << "TANGREL_SCREENSHOT_DIR not set";
+  const QString folder = dir.isEmpty() ? scratch.path() : QString::fromLocal8Bit(dir);
+  auto save = [&](const QImage& image, const char* name, QSize size = {}) {
+    ExpectDrawn(image, name, size);
+    EXPECT_TRUE(image.save(folder + QLatin1Char('/') + QLatin1String(name))) << name;
+  };
   WindowHarness h(true, "Built-in synthesizer");
   h.window->resize(800, 600);
   QApplication::processEvents();
-  const QString folder = QString::fromLocal8Bit(dir);
   const QImage shot = h.window->grab().toImage();
-  shot.save(folder + QStringLiteral("/window.png"));
-  const auto popups = h.window->menuBar()->actions();
-  for (int i = 0; i < popups.size(); ++i) {
-    QMenu* menu = popups[i]->menu();
-    const QRect title = h.window->menuBar()->actionGeometry(popups[i]);
-    menu->popup(h.window->menuBar()->mapToGlobal(title.bottomLeft()));
+  save(shot, "window.png", QSize(800, 600));
+  // The menus the README shows, each drawn open over the window.
+  const std::pair<const char*, const char*> kMenus[] = {
+      {"&Instruments", "menu-instruments.png"}, {"&Mode", "menu-mode.png"},
+      {"&Record", "menu-record.png"}};
+  for (const auto& [title, name] : kMenus) {
+    QAction* popup = nullptr;
+    for (QAction* action : h.window->menuBar()->actions()) {
+      if (action->text() == QLatin1String(title)) popup = action;
+    }
+    ASSERT_NE(popup, nullptr) << title;
+    QMenu* menu = popup->menu();
+    const QRect at = h.window->menuBar()->actionGeometry(popup);
+    menu->popup(h.window->menuBar()->mapToGlobal(at.bottomLeft()));
     QApplication::processEvents();
     QImage composed = shot.copy();
     QPainter painter(&composed);
     painter.drawImage(h.window->mapFromGlobal(menu->pos()), menu->grab().toImage());
     painter.end();
-    composed.save(folder + QStringLiteral("/menu-%1.png").arg(i + 1));
+    save(composed, name, QSize(800, 600));
     menu->hide();
   }
   AboutBox about(h.window.get());
-  about.grab().save(folder + QStringLiteral("/about.png"));
+  save(about.grab().toImage(), "about.png");
   HelpWindow help;
-  if (help.Load(QStringLiteral("default.htm"))) help.grab().save(folder + QStringLiteral("/help.png"));
+  ASSERT_TRUE(help.Load(QStringLiteral("default.htm")));
+  save(help.grab().toImage(), "help.png");
 }
 
 }  // namespace
