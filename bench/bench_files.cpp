@@ -19,6 +19,7 @@
 
 #include "files/MidiExport.h"
 #include "files/PerformanceFile.h"
+#include "session/FailureTexts.h"
 
 using namespace tangrel;
 
@@ -112,11 +113,12 @@ bool LoadInChild(const std::string& path, LoadFigures& figures) {
     f.startKb = StatusKb("VmRSS:");
     LoadedPerformance loaded;
     auto start = std::chrono::steady_clock::now();
-    const char* message = LoadPerformanceFile(path, loaded);
+    const Failure failure = LoadPerformanceFile(path, loaded);
     f.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                .count();
     f.peakKb = StatusKb("VmHWM:");
-    std::snprintf(f.message, sizeof f.message, "%s", message ? message : "loaded");
+    std::snprintf(f.message, sizeof f.message, "%s",
+                  failure ? FailureMessage(failure.kind) : "loaded");
     ssize_t ignored = write(channel[1], &f, sizeof f);
     (void)ignored;
     _exit(0);
@@ -192,7 +194,7 @@ int main() {
 
   for (int32_t bourdon : {0, 1}) {
     Timing exportTime = Measure(
-        [&] { return ExportMidiFile(events.data(), kEvents, 1297, 0, bourdon, midi); });
+        [&] { return !ExportMidiFile(events.data(), kEvents, 1297, 0, bourdon, midi); });
     size_t midiSize = std::filesystem::file_size(midi);
     std::vector<uint8_t> sameMidi(midiSize, 0x5A);
     Timing midiWrite = Measure([&] { return PlainWrite(plain, sameMidi, true); });

@@ -79,11 +79,6 @@ AudioOutputSettings AudioOutputSettingsFromEnvironment() {
   return audio;
 }
 
-bool SoundFontExists(const std::string& path) {
-  struct stat info {};
-  return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
 BuiltInSynthDevice::BuiltInSynthDevice(std::string soundFontPath)
     : soundFontPath_(std::move(soundFontPath)) {}
 

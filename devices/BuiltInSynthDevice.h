@@ -13,7 +13,6 @@
 
 namespace tangrel {
 
-constexpr const char* kBuiltInSynthName = "Built-in synthesizer";
 constexpr double kBuiltInSynthSampleRate = 48000.0;  // what desktop servers run at
 
 // Where the synth's sound goes, from TANGREL_AUDIO_DRIVER, TANGREL_AUDIO_FILE,
@@ -35,7 +34,6 @@ struct OutputShape {
 };
 
 // True when the path names a plain file.
-bool SoundFontExists(const std::string& path);
 
 class BuiltInSynthDevice : public MidiOutputDevice {
  public:

@@ -13,6 +13,7 @@
 
 #include "devices/AudioOutput.h"
 #include "devices/SoftLimiter.h"
+#include "model/RealTime.h"
 
 namespace tangrel {
 
@@ -50,9 +51,6 @@ namespace {
 // sound is felt more than the odd crackle.
 constexpr double kMostBufferSeconds = 0.040;
 
-// Below the sound server's own threads (PulseAudio's default is 5), above
-// every ordinary program.
-constexpr int kRealTimePriority = 4;
 
 constexpr size_t kFrameBytes = 2 * sizeof(float);
 
@@ -173,7 +171,7 @@ bool PulseOutput::Connect() {
 
 bool PulseOutput::OpenStream() {
   const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(rate_), 2};
-  stream_ = pa_stream_new(context_, "Built-in synthesizer", &format, nullptr);
+  stream_ = pa_stream_new(context_, kBuiltInSynthName, &format, nullptr);
   if (!stream_) return false;
   pa_stream_set_state_callback(stream_, &PulseOutput::OnStreamState, this);
   pa_stream_set_write_callback(stream_, &PulseOutput::OnWrite, this);

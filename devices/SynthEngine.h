@@ -15,6 +15,9 @@
 
 namespace tangrel {
 
+// The name the built-in synthesizer goes by, as a device and as a sound stream.
+constexpr const char* kBuiltInSynthName = "Built-in synthesizer";
+
 // The SoundFont the built-in synthesizer plays: TANGREL_SOUNDFONT when set,
 // else the system default General MIDI SoundFont
 // (/usr/share/sounds/sf3/default-GM.sf3).
@@ -76,7 +79,7 @@ class SynthEngine {
 class OfflineSynthDevice : public MidiOutputDevice {
  public:
   explicit OfflineSynthDevice(SynthEngine& synth) : synth_(synth) {}
-  std::string Name() const override { return "Built-in synthesizer"; }
+  std::string Name() const override { return kBuiltInSynthName; }
   bool Open() override { return true; }
   void Send(uint32_t word) override { synth_.Send(word); }
   void Close() override {}

@@ -3,10 +3,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <new>
 
-#include "model/SessionSettings.h"
 #include "files/SafeWrite.h"
+#include "model/MidiOut.h"
+#include "model/SessionSettings.h"
 
 namespace tangrel {
 
@@ -20,8 +22,8 @@ constexpr uint8_t kVelocity = 127;
 constexpr uint8_t kTempo[] = {0x00, 0xFF, 0x51, 0x03, 0x0B, 0x96, 0xC6};
 // After 399 ticks a silent note 1 on and off, then End of Track: every export
 // ends with the same closing silence.
-constexpr uint8_t kNotesTail[] = {0x83, 0x0F, 0x90, 0x01, 0x00, 0x00, 0x80,
-                                  0x01, 0x00, 0x00, 0xFF, 0x2F, 0x00};
+constexpr uint8_t kNotesTail[] = {0x83, 0x0F, midi::kNoteOn,  0x01, 0x00, 0x00, midi::kNoteOff,
+                                  0x01, 0x00, 0x00, 0xFF,          0x2F, 0x00};
 constexpr uint8_t kBourdonTail[] = {0x00, 0xFF, 0x2F, 0x00};
 
 struct TrackShape {
@@ -51,12 +53,16 @@ void AppendChunkHeader(std::vector<uint8_t>& out, const char* id, uint32_t lengt
   AppendBigEndian(out, length, 4);
 }
 
-// The note of each scan code in a mode: kNoNote for keys without one, and
-// kNoMode for keys whose note the mode cannot give.
+// The note of each scan code a key's data can hold, past the key map too:
+// kNoNote for keys without one, and kNoMode for keys whose note the mode
+// cannot give.
 constexpr int32_t kNoNote = -1;
 constexpr int32_t kNoMode = -2;
-std::array<int32_t, kKeyMapSize> NotesOfMode(ModeId mode) {
-  std::array<int32_t, kKeyMapSize> notes{};
+constexpr size_t kScanCodes = 256;
+static_assert(ScanCodeOf(~0u) < kScanCodes);
+using NotesOfScanCodes = std::array<int32_t, kScanCodes>;
+NotesOfScanCodes NotesOfMode(ModeId mode) {
+  NotesOfScanCodes notes{};
   for (uint32_t scan = 0; scan < notes.size(); ++scan) {
     auto key = LookupNoteKey(scan);
     auto note = key ? NoteNumber(key->octave, key->degree, mode) : std::nullopt;
@@ -67,12 +73,12 @@ std::array<int32_t, kKeyMapSize> NotesOfMode(ModeId mode) {
 
 // Appends one "MTrk" chunk. False when a note is wanted and the mode has none.
 bool AppendTrack(std::vector<uint8_t>& out, const PerformanceEvent* events, uint32_t count,
-                 const std::array<int32_t, kKeyMapSize>& notes, int32_t program,
+                 const NotesOfScanCodes& notes, int32_t program,
                  const TrackShape& shape) {
   AppendChunkHeader(out, "MTrk", 0);  // the length is known at the end
   size_t start = out.size();
   out.insert(out.end(), kTempo, kTempo + sizeof kTempo);
-  out.insert(out.end(), {0x00, static_cast<uint8_t>(0xC0 | shape.channel),
+  out.insert(out.end(), {0x00, static_cast<uint8_t>(midi::kProgramChange | shape.channel),
                          static_cast<uint8_t>(program & 0x7F)});
   // A key without a note writes nothing; its delay moves on to the next note.
   uint64_t carriedMs = 0;
@@ -80,13 +86,12 @@ bool AppendTrack(std::vector<uint8_t>& out, const PerformanceEvent* events, uint
     const PerformanceEvent& event = events[i];
     // Capped where it is already far past the largest delta a file holds.
     carriedMs = std::min<uint64_t>(carriedMs + event.delay, UINT32_MAX);
-    uint32_t scan = ScanCodeOf(event.keyData);
-    int32_t note = scan < notes.size() ? notes[scan] : kNoNote;
+    int32_t note = notes[ScanCodeOf(event.keyData)];
     if (note == kNoNote) continue;
     if (note == kNoMode) return false;
     AppendVariableLength(out, MillisecondsToTicks(carriedMs));
     carriedMs = 0;
-    uint8_t status = event.message == WM_KEYDOWN ? 0x90 : 0x80;
+    uint8_t status = event.message == WM_KEYDOWN ? midi::kNoteOn : midi::kNoteOff;
     out.insert(out.end(), {static_cast<uint8_t>(status | shape.channel),
                            static_cast<uint8_t>((note + shape.transpose) & 0x7F), kVelocity});
   }
@@ -126,26 +131,30 @@ std::vector<uint8_t> BuildMidiFile(const PerformanceEvent* events, uint32_t coun
   return out;
 }
 
-SafeWriteResult ExportMidiFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
-                               int32_t program, int32_t bourdon, FileWriter& out) {
+Failure ExportMidiFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
+                       int32_t program, int32_t bourdon, FileWriter& out) {
   std::vector<uint8_t> bytes;
+  int error = 0;
   try {
     bytes = BuildMidiFile(events, count, mode, program, bourdon);
   } catch (const std::bad_alloc&) {
+    error = ENOMEM;
   }
   if (bytes.empty()) {
     out.Abandon();
-    return SafeWriteResult::kCannotWrite;
+    return Fail(FailureKind::CannotWrite, {}, error);
   }
   out.Write(bytes.data(), bytes.size());
   return out.Commit();
 }
 
-bool ExportMidiFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
-                    int32_t program, int32_t bourdon, const std::string& path) {
+Failure ExportMidiFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
+                       int32_t program, int32_t bourdon, const std::string& path) {
   FileWriter out;
-  return out.Open(path) == SafeWriteResult::kWritten &&
-         ExportMidiFile(events, count, mode, program, bourdon, out) == SafeWriteResult::kWritten;
+  if (Failure opened = out.Open(path)) return opened;
+  Failure written = ExportMidiFile(events, count, mode, program, bourdon, out);
+  if (written && written.detail.empty()) written.detail = path;
+  return written;
 }
 
 }  // namespace tangrel

@@ -22,12 +22,13 @@ void AppendVariableLength(std::vector<uint8_t>& out, uint32_t value);
 std::vector<uint8_t> BuildMidiFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
                                    int32_t program, int32_t bourdon);
 
-// Writes the file through FileWriter. True on success; a failure leaves no
-// partial file and an existing file untouched.
-bool ExportMidiFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
-                    int32_t program, int32_t bourdon, const std::string& path);
+// Writes the file through FileWriter; a failure (CannotCreate, or CannotWrite
+// also when the mode has no note for a key) leaves no partial file and an
+// existing file untouched.
+Failure ExportMidiFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
+                       int32_t program, int32_t bourdon, const std::string& path);
 // The same into a writer already open, which it commits or abandons.
-SafeWriteResult ExportMidiFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
-                               int32_t program, int32_t bourdon, FileWriter& out);
+Failure ExportMidiFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
+                       int32_t program, int32_t bourdon, FileWriter& out);
 
 }  // namespace tangrel

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <new>
@@ -23,8 +25,8 @@ constexpr riff::FourCC kData = MakeFourCC("data");
 constexpr char kSoftwareName[] = "TG by Vrel";
 constexpr uint32_t kHeaderSize = 24;  // the "fmt " chunk
 constexpr size_t kRecordSize = sizeof(PerformanceEvent);
-// The file size beyond the records; the "RIFF" size is this less 8.
-constexpr uint64_t kFileOverhead = 104;
+// Room for the chunks before the records, so that the buffer grows once.
+constexpr size_t kHeadersRoom = 128;
 
 std::string TodayText() {
   std::time_t now = std::time(nullptr);
@@ -52,11 +54,12 @@ void DecodeRecords(const uint8_t* in, uint32_t count, PerformanceEvent* events) 
   }
 }
 
-// The whole file in memory, chunk by chunk as it lies on disk.
+// The whole file in memory, chunk by chunk as it lies on disk; empty when a
+// chunk's size would not fit its 32-bit field.
 std::vector<uint8_t> BuildPerformanceFile(const PerformanceEvent* events, uint32_t count,
                                           ModeId mode, int32_t bourdon) {
   riff::RiffWriter writer;
-  writer.bytes.reserve(kFileOverhead + size_t{count} * kRecordSize);
+  writer.bytes.reserve(kHeadersRoom + size_t{count} * kRecordSize);
   riff::OpenForm(writer, MakeFourCC("RIFF"), kFormType);
   riff::OpenForm(writer, MakeFourCC("LIST"), MakeFourCC("INFO"));
   riff::OpenChunk(writer, MakeFourCC("ISFT"));
@@ -82,107 +85,101 @@ std::vector<uint8_t> BuildPerformanceFile(const PerformanceEvent* events, uint32
   EncodeRecords(events, count, writer.bytes.data() + start);
   riff::CloseChunk(writer);
   riff::CloseChunk(writer);  // RIFF
+  if (!riff::WriterComplete(writer)) return {};
   return std::move(writer.bytes);
 }
 
 // The checks of a load, in the order that decides the message; `loaded` is
 // written only on success. Reads only what the chunk sizes claim and the
 // source holds, so a file's size bounds the memory and time a load takes.
-const char* ParseSource(riff::ByteSource& source, LoadedPerformance& loaded) {
+Failure ParseSource(riff::ByteSource& source, const std::string& path,
+                    LoadedPerformance& loaded) {
   auto form = riff::FindRiffForm(source, kFormType);
-  if (!form) return file_messages::kNotStandard;
+  if (!form) return Fail(FailureKind::NotStandard, path);
   auto fmt = riff::FindChunk(source, *form, kFmt);
-  if (!fmt) return file_messages::kNotStandard;
-  if (fmt->size != kHeaderSize) return file_messages::kNotSupported;
+  if (!fmt) return Fail(FailureKind::NotStandard, path);
+  if (fmt->size != kHeaderSize) return Fail(FailureKind::NotSupported, path);
   uint8_t header[kHeaderSize];
   if (fmt->available < kHeaderSize || !source.ReadAt(fmt->body, header, kHeaderSize)) {
-    return file_messages::kCannotRead;
+    return Fail(FailureKind::CannotRead, path);
   }
   uint32_t eventCount = riff::GetU32LE(header);
-  if (eventCount == 0) return file_messages::kNotSupported;
+  if (eventCount == 0) return Fail(FailureKind::NotSupported, path);
   // Only the chunks after "fmt " count: a "data" before it is no data.
   auto data = riff::FindChunk(source, {fmt->next, form->end}, kData);
-  if (!data) return file_messages::kNotStandard;
+  if (!data) return Fail(FailureKind::NotStandard, path);
   uint64_t recordBytes = uint64_t{eventCount} * kRecordSize;
-  if (data->size != recordBytes) return file_messages::kNotSupported;
+  if (data->size != recordBytes) return Fail(FailureKind::NotSupported, path);
   // A file cut inside the records fails before the buffer for them is made.
-  if (data->available < recordBytes) return file_messages::kCannotRead;
+  if (data->available < recordBytes) return Fail(FailureKind::CannotRead, path);
 
   LoadedPerformance result;
   try {
     result.events.resize(eventCount);
   } catch (const std::bad_alloc&) {
-    return file_messages::kCannotRead;
+    return Fail(FailureKind::CannotRead, path);
   }
   // The records are read into the events' own memory and decoded in place.
   auto* raw = reinterpret_cast<uint8_t*>(result.events.data());
   if (!source.ReadAt(data->body, raw, static_cast<size_t>(recordBytes))) {
-    return file_messages::kCannotRead;
+    return Fail(FailureKind::CannotRead, path);
   }
   DecodeRecords(raw, eventCount, result.events.data());
+  CheckLoadedEvents(result.events);
   result.modeId = static_cast<ModeId>(riff::GetU32LE(header + 4));
   result.bourdon = riff::GetU32LE(header + 8);
   loaded = std::move(result);
-  return nullptr;
+  return {};
 }
 
 }  // namespace
 
-const char* WriteMessage(SafeWriteResult result) {
-  switch (result) {
-    case SafeWriteResult::kWritten: return nullptr;
-    case SafeWriteResult::kCannotCreate: return file_messages::kCannotCreate;
-    case SafeWriteResult::kCannotWrite: break;
+void CheckLoadedEvents(std::vector<PerformanceEvent>& events) {
+  for (PerformanceEvent& event : events) {
+    event.octaveShift =
+        std::clamp(event.octaveShift, -kFarthestLoadedShift, kFarthestLoadedShift);
   }
-  return file_messages::kCannotWrite;
 }
 
-std::string FormatFileMessage(const char* format, const std::string& name) {
-  std::string text = format;
-  size_t slot = text.find("%s");
-  if (slot != std::string::npos) text.replace(slot, 2, name.empty() ? "Untitle" : name);
-  return text;
-}
-
-const char* SavePerformanceFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
-                                int32_t bourdon, const std::string& path) {
-  // The "RIFF" size must hold the records and everything before them.
-  if (kFileOverhead - 8 + uint64_t{count} * kRecordSize > UINT32_MAX) {
-    return file_messages::kCannotWrite;
-  }
+Failure SavePerformanceFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
+                            int32_t bourdon, const std::string& path) {
+  // Records beyond what a 32-bit "RIFF" size holds are refused before the
+  // buffer for them is made.
+  if (uint64_t{count} * kRecordSize > UINT32_MAX) return Fail(FailureKind::CannotWrite, path, EFBIG);
   std::vector<uint8_t> bytes;
   try {
     bytes = BuildPerformanceFile(events, count, mode, bourdon);
   } catch (const std::bad_alloc&) {
-    return file_messages::kCannotWrite;
+    return Fail(FailureKind::CannotWrite, path, ENOMEM);
   }
-  return WriteMessage(WriteFileReplacing(path, bytes.data(), bytes.size()));
+  if (bytes.empty()) return Fail(FailureKind::CannotWrite, path, EFBIG);
+  return WriteFileReplacing(path, bytes.data(), bytes.size());
 }
 
-const char* ParsePerformanceFile(const uint8_t* bytes, size_t size, LoadedPerformance& loaded) {
+Failure ParsePerformanceFile(const uint8_t* bytes, size_t size, LoadedPerformance& loaded) {
   riff::ByteSource source(bytes, size);
-  return ParseSource(source, loaded);
+  return ParseSource(source, {}, loaded);
 }
 
-const char* LoadPerformanceFile(const std::string& path, LoadedPerformance& loaded) {
+Failure LoadPerformanceFile(const std::string& path, LoadedPerformance& loaded) {
   // Only a regular file is opened: a FIFO would wait for a writer, a device
   // may never end, and opening some devices is itself an act.
   struct stat info;
-  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return file_messages::kCannotOpen;
+  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return Fail(FailureKind::CannotOpen, path);
   int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return file_messages::kCannotOpen;
+  if (fd < 0) return Fail(FailureKind::CannotOpen, path);
   // Checked again on what was opened, should the name have changed meanwhile.
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     close(fd);
-    return file_messages::kCannotOpen;
+    return Fail(FailureKind::CannotOpen, path);
   }
   riff::ByteSource source(fd, static_cast<uint64_t>(info.st_size));
   LoadedPerformance result;
-  const char* message = ParseSource(source, result);
+  Failure failure = ParseSource(source, path, result);
   close(fd);
-  if (source.Failed()) return file_messages::kCannotRead;
-  if (!message) loaded = std::move(result);
-  return message;
+  if (source.Failed()) return Fail(FailureKind::CannotRead, path, EIO);
+  if (!failure) loaded = std::move(result);
+  return failure;
 }
 
 bool AcceptableLoadedMode(ModeId modeId) { return FindMode(modeId) != nullptr; }

@@ -14,31 +14,9 @@
 
 namespace tangrel {
 
-// Marks a text for the program's translations (Qt's own mark where Qt is).
-#ifndef QT_TRANSLATE_NOOP
-#define QT_TRANSLATE_NOOP(scope, x) x
-#endif
-
-// The messages the caller shows; each holds one "%s" for the file name.
-namespace file_messages {
-constexpr const char* kCannotCreate = QT_TRANSLATE_NOOP("Tangrel", "不能创建文件%s.");
-constexpr const char* kCannotWrite = QT_TRANSLATE_NOOP("Tangrel", "不能写入文件%s.");
-constexpr const char* kCannotOpen = QT_TRANSLATE_NOOP("Tangrel", "不能找到或打开文件%s.");
-constexpr const char* kNotStandard = QT_TRANSLATE_NOOP("Tangrel", "文件%s不是标准的Tangrel文件.");
-constexpr const char* kNotSupported =
-    QT_TRANSLATE_NOOP("Tangrel", "文件%s不是被支持的Tangrel文件.");
-constexpr const char* kCannotRead = QT_TRANSLATE_NOOP("Tangrel", "不能读取文件%s.");
-}  // namespace file_messages
-
-// The message of a write's outcome: null when it was written.
-const char* WriteMessage(SafeWriteResult result);
-
-// Fills a message's "%s" with the name, or "Untitle" when it is empty.
-std::string FormatFileMessage(const char* format, const std::string& name);
-
 // Writes the file through FileWriter, so a failure leaves an existing file as
-// it was. Returns null on success, else a message format.
-const char* SavePerformanceFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
+// it was. A failure is CannotCreate or CannotWrite, with the writer's cause.
+Failure SavePerformanceFile(const PerformanceEvent* events, uint32_t count, ModeId mode,
                                 int32_t bourdon, const std::string& path);
 
 struct LoadedPerformance {
@@ -47,14 +25,27 @@ struct LoadedPerformance {
   uint32_t bourdon = 0;  // the raw stored word
 };
 
-// Reads a file into `loaded`. Returns null on success, else a message format;
-// on failure `loaded` is left untouched. Only a regular file is read (anything
-// else cannot be opened), and only as far as its chunks claim and it holds.
-const char* LoadPerformanceFile(const std::string& path, LoadedPerformance& loaded);
-// The checks of a load on bytes in memory: the same messages, and `loaded` is
+// Reads a file into `loaded`. A failure is CannotOpen, NotStandard,
+// NotSupported or CannotRead; on failure `loaded` is left untouched. Only a
+// regular file is read (anything else cannot be opened), and only as far as
+// its chunks claim and it holds. The events come out checked (see
+// CheckLoadedEvents), so whatever plays or exports them may trust them.
+Failure LoadPerformanceFile(const std::string& path, LoadedPerformance& loaded);
+// The checks of a load on bytes in memory: the same failures, and `loaded` is
 // likewise left untouched on failure. Never reads outside `bytes`, whatever
 // its size fields claim.
-const char* ParsePerformanceFile(const uint8_t* bytes, size_t size, LoadedPerformance& loaded);
+Failure ParsePerformanceFile(const uint8_t* bytes, size_t size, LoadedPerformance& loaded);
+
+// The farthest octave shift a loaded event keeps: beyond it no key of any
+// mode has a MIDI note, so every shift farther out sounds, draws and exports
+// as this one does.
+constexpr int32_t kFarthestLoadedShift = 11;
+// What a damaged file may hold, decided once: an octave shift beyond
+// kFarthestLoadedShift on either side comes to rest there, so adding it to an
+// octave can never overflow. A scan code past the key map or of a key without
+// a note stays (it plays nothing and exports nothing, as a live key of its
+// kind does).
+void CheckLoadedEvents(std::vector<PerformanceEvent>& events);
 
 // Whether a loaded file becomes the current performance: its mode must be one
 // of the 24 modes (a value between the groups or outside them is refused, so a

@@ -50,6 +50,19 @@ void CloseChunk(RiffWriter& writer) {
   if (size % 2 != 0) writer.bytes.push_back(0);
 }
 
+void CloseChunksBefore(RiffWriter& writer, uint64_t bodySize) {
+  const uint64_t padded = bodySize + bodySize % 2;
+  for (size_t i = writer.openChunks.size(); i-- > 0;) {
+    const size_t header = writer.openChunks[i];
+    // The innermost chunk's size leaves out its pad byte; its parents count it.
+    const uint64_t size = writer.bytes.size() - header - kHeaderSize +
+                          (i + 1 == writer.openChunks.size() ? bodySize : padded);
+    if (size > UINT32_MAX) writer.tooLarge = true;
+    SetU32LE(writer.bytes.data() + header + 4, static_cast<uint32_t>(size));
+  }
+  writer.openChunks.clear();
+}
+
 bool WriterComplete(const RiffWriter& writer) {
   return writer.openChunks.empty() && !writer.tooLarge;
 }

@@ -46,6 +46,10 @@ void WriteU32(RiffWriter& writer, uint32_t value);
 void CloseChunk(RiffWriter& writer);
 // True when every chunk was closed and each size fitted in 32 bits.
 bool WriterComplete(const RiffWriter& writer);
+// Closes every open chunk as if `bodySize` more bytes followed in the
+// innermost one: the headers of a file whose body is streamed after them.
+// An odd body needs its pad byte after it too.
+void CloseChunksBefore(RiffWriter& writer, uint64_t bodySize);
 
 // The bytes a reader walks: a buffer in memory, or an open file of a known
 // size read a block at a time, so that skipping a chunk costs nothing and

@@ -2,6 +2,7 @@
 // and Linux calls.
 #include "files/SafeWrite.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -22,6 +23,9 @@ namespace {
 
 constexpr size_t kTemporaryNameSize = 16;
 constexpr int kMostLinkHops = 40;  // as the kernel allows
+// A hidden name older than this belongs to no writer still at work: a writer
+// keeps its name for the moments of one save, and every write renews its time.
+constexpr time_t kStaleAfterSeconds = 60 * 60;
 
 // Named temporary files being written, for the signal handler to remove. The
 // slots are plain atomics so that the handler may read them at any moment.
@@ -93,6 +97,38 @@ std::string TemporaryName() {
   return name;
 }
 
+bool IsTemporaryName(const char* name) {
+  if (std::strncmp(name, ".tg", 3) != 0 || std::strlen(name) != 11) return false;
+  for (const char* c = name + 3; *c != '\0'; ++c) {
+    if (!((*c >= 'a' && *c <= 'z') || (*c >= '0' && *c <= '9'))) return false;
+  }
+  return true;
+}
+
+// Removes the writer's own hidden names that a killed process left in the
+// folder: only regular files of this user, and only once they are old.
+void SweepStaleTemporaries(int folder) {
+  const int listing = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* entries = listing >= 0 ? fdopendir(listing) : nullptr;
+  if (!entries) {
+    if (listing >= 0) close(listing);
+    return;
+  }
+  const time_t now = time(nullptr);
+  while (const dirent* entry = readdir(entries)) {
+    struct stat info;
+    if (!IsTemporaryName(entry->d_name) ||
+        fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+      continue;
+    }
+    if (S_ISREG(info.st_mode) && info.st_uid == geteuid() &&
+        now - info.st_mtime > kStaleAfterSeconds) {
+      unlinkat(folder, entry->d_name, 0);
+    }
+  }
+  closedir(entries);
+}
+
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -113,25 +149,29 @@ std::string EndOfLinks(std::string path) {
   return {};
 }
 
-bool WriteAll(int fd, const void* data, size_t size) {
+// Zero when all was written, else the errno that stopped it (EIO when a
+// write took nothing without saying why).
+int WriteAll(int fd, const void* data, size_t size) {
   const auto* bytes = static_cast<const char*>(data);
   while (size > 0) {
     const ssize_t written = write(fd, bytes, size);
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
+    if (written < 0) return errno;
+    if (written == 0) return EIO;
     bytes += written;
     size -= static_cast<size_t>(written);
   }
-  return true;
+  return 0;
 }
 
 std::string ProcPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
 }  // namespace
 
-SafeWriteResult FileWriter::Open(const std::string& path) {
+Failure FileWriter::Open(const std::string& path) {
   Abandon();
-  if (path.empty()) return SafeWriteResult::kCannotCreate;
+  path_ = path;
+  if (path.empty()) return CannotCreate(0);
   struct stat info;
   if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
     return OpenInPlace(path, info.st_mode & S_IFMT);
@@ -139,39 +179,49 @@ SafeWriteResult FileWriter::Open(const std::string& path) {
   return OpenReplacing(EndOfLinks(path));
 }
 
-SafeWriteResult FileWriter::OpenStandardOutput() {
+Failure FileWriter::OpenStandardOutput() {
   Abandon();
+  path_ = "-";
   const int flags = fcntl(STDOUT_FILENO, F_GETFL);
-  if (flags < 0 || (flags & O_ACCMODE) == O_RDONLY) return SafeWriteResult::kCannotCreate;
+  if (flags < 0) return CannotCreate(errno);
+  if ((flags & O_ACCMODE) == O_RDONLY) return CannotCreate(EBADF);
   kind_ = Kind::kInPlace;
   fd_ = STDOUT_FILENO;
   ownsFd_ = false;
-  return SafeWriteResult::kWritten;
+  return {};
+}
+
+Failure FileWriter::CannotCreate(int error) {
+  Reset();
+  return Fail(FailureKind::CannotCreate, path_, error);
 }
 
 // A FIFO or a character device is written as it stands. Anything else that
 // is not a regular file (a folder, a socket, a disk) is no place for a file.
-SafeWriteResult FileWriter::OpenInPlace(const std::string& path, mode_t type) {
-  if (type != S_IFIFO && type != S_IFCHR) return SafeWriteResult::kCannotCreate;
+Failure FileWriter::OpenInPlace(const std::string& path, mode_t type) {
+  if (type != S_IFIFO && type != S_IFCHR) return CannotCreate(type == S_IFDIR ? EISDIR : 0);
   const int fd = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
   struct stat opened;
-  if (fd < 0) return SafeWriteResult::kCannotCreate;
+  if (fd < 0) return CannotCreate(errno);
   if (fstat(fd, &opened) != 0 || (opened.st_mode & S_IFMT) != type) {
     close(fd);
-    return SafeWriteResult::kCannotCreate;
+    return CannotCreate(0);
   }
   kind_ = Kind::kInPlace;
   fd_ = fd;
   ownsFd_ = true;
-  return SafeWriteResult::kWritten;
+  return {};
 }
 
-SafeWriteResult FileWriter::OpenReplacing(const std::string& path) {
+Failure FileWriter::OpenReplacing(const std::string& path) {
+  // A chain of links that never ends names no file.
+  if (path.empty()) return CannotCreate(ELOOP);
   const size_t slash = path.rfind('/');
   name_ = slash == std::string::npos ? path : path.substr(slash + 1);
-  if (name_.empty() || name_ == "." || name_ == "..") return SafeWriteResult::kCannotCreate;
+  if (name_.empty() || name_ == "." || name_ == "..") return CannotCreate(EISDIR);
   folder_ = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder_ < 0) return SafeWriteResult::kCannotCreate;
+  if (folder_ < 0) return CannotCreate(errno);
+  SweepStaleTemporaries(folder_);
 
   struct stat existing;
   replacing_ = fstatat(folder_, name_.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
@@ -179,21 +229,18 @@ SafeWriteResult FileWriter::OpenReplacing(const std::string& path) {
     // A file that may not be written is not replaced either, however
     // writable its folder.
     const int probe = openat(folder_, name_.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    const int error = probe < 0 ? errno : 0;
     if (probe < 0 || !S_ISREG(existing.st_mode)) {
       if (probe >= 0) close(probe);
-      Reset();
-      return SafeWriteResult::kCannotCreate;
+      return CannotCreate(error);
     }
     close(probe);
     owner_ = existing.st_uid;
     group_ = existing.st_gid;
     mode_ = existing.st_mode & 07777;
   }
-  if (!OpenTemporary(replacing_ ? (mode_ & 0777) : 0666)) {
-    Reset();
-    return SafeWriteResult::kCannotCreate;
-  }
-  return SafeWriteResult::kWritten;
+  if (!OpenTemporary(replacing_ ? (mode_ & 0777) : 0666)) return CannotCreate(errno);
+  return {};
 }
 
 // A file without a name needs /proc to be given one at the end; without it,
@@ -224,25 +271,32 @@ bool FileWriter::OpenTemporary(mode_t mode) {
 
 bool FileWriter::Write(const void* data, size_t size) {
   if (kind_ == Kind::kClosed || failed_) return false;
-  failed_ = !WriteAll(fd_, data, size);
+  error_ = WriteAll(fd_, data, size);
+  failed_ = error_ != 0;
   return !failed_;
 }
 
-SafeWriteResult FileWriter::Commit() {
-  if (kind_ == Kind::kClosed) return SafeWriteResult::kCannotWrite;
+Failure FileWriter::Commit() {
+  if (kind_ == Kind::kClosed) return Fail(FailureKind::CannotWrite, path_);
   bool ok = !failed_;
   if (kind_ == Kind::kInPlace) {
-    if (ownsFd_) ok = (close(fd_) == 0) && ok;
+    // Where writes only fill a cache, closing is what reports a full disk.
+    if (ownsFd_ && close(fd_) != 0 && ok) {
+      ok = false;
+      error_ = errno;
+    }
     fd_ = -1;
-  } else {
-    ok = ok && PutInPlace();
+  } else if (ok && !PutInPlace()) {
+    ok = false;
+    error_ = errno;
   }
-  if (!ok) {
-    Abandon();
-    return SafeWriteResult::kCannotWrite;
+  if (ok) {
+    Reset();
+    return {};
   }
-  Reset();
-  return SafeWriteResult::kWritten;
+  const int error = error_;
+  Abandon();
+  return Fail(FailureKind::CannotWrite, path_, error);
 }
 
 bool FileWriter::PutInPlace() {
@@ -292,14 +346,14 @@ void FileWriter::Reset() {
   kind_ = Kind::kClosed;
   fd_ = folder_ = -1;
   ownsFd_ = failed_ = replacing_ = false;
+  error_ = 0;
   temporary_.clear();
   name_.clear();
 }
 
-SafeWriteResult WriteFileReplacing(const std::string& path, const void* data, size_t size) {
+Failure WriteFileReplacing(const std::string& path, const void* data, size_t size) {
   FileWriter writer;
-  const SafeWriteResult opened = writer.Open(path);
-  if (opened != SafeWriteResult::kWritten) return opened;
+  if (Failure opened = writer.Open(path)) return opened;
   writer.Write(data, size);
   return writer.Commit();
 }

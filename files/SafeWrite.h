@@ -8,13 +8,14 @@
 #include <cstddef>
 #include <string>
 
+#include "model/Failure.h"
+
 namespace tangrel {
 
-enum class SafeWriteResult {
-  kWritten,
-  kCannotCreate,  // the file could not be opened or made (a folder, a missing folder, read-only)
-  kCannotWrite,   // writing, flushing or putting the file in place failed; nothing was replaced
-};
+// A writer's failures are CannotCreate (the file could not be opened or made:
+// a folder, a missing folder, read-only) or CannotWrite (writing, flushing or
+// putting the file in place failed; nothing was replaced), with the path and
+// the errno that said why, when one did.
 
 // One file being written: Open, Write as often as needed, then Commit. A
 // writer that is destroyed or abandoned before Commit leaves no trace in the
@@ -28,6 +29,10 @@ enum class SafeWriteResult {
 // link is followed to the file it names, which is written so, even when it
 // does not exist yet; the link stays a link. A FIFO or character device is
 // written in place as the bytes come; a FIFO waits for its reader.
+//
+// A hidden temporary name can outlive a process killed with SIGKILL (or one
+// that loses its power) while it writes; the next writer into the same folder
+// removes such names once they are an hour old, and only the writer's own.
 class FileWriter {
  public:
   FileWriter() = default;
@@ -35,19 +40,20 @@ class FileWriter {
   FileWriter(const FileWriter&) = delete;
   FileWriter& operator=(const FileWriter&) = delete;
 
-  SafeWriteResult Open(const std::string& path);
+  Failure Open(const std::string& path);
   // Standard output as it stands, written in place (the tool's "-").
-  SafeWriteResult OpenStandardOutput();
-  // False once any write has failed; Commit then fails too.
+  Failure OpenStandardOutput();
+  // False once any write has failed; Commit then fails too, with its cause.
   bool Write(const void* data, size_t size);
-  SafeWriteResult Commit();
+  Failure Commit();
   void Abandon();
 
  private:
   enum class Kind { kClosed, kUnnamed, kNamed, kInPlace };
 
-  SafeWriteResult OpenInPlace(const std::string& path, mode_t type);
-  SafeWriteResult OpenReplacing(const std::string& path);
+  Failure OpenInPlace(const std::string& path, mode_t type);
+  Failure OpenReplacing(const std::string& path);
+  Failure CannotCreate(int error);
   bool OpenTemporary(mode_t mode);
   bool PutInPlace();
   bool LinkUnder(const std::string& name);
@@ -57,6 +63,8 @@ class FileWriter {
   int fd_ = -1;
   bool ownsFd_ = false;
   bool failed_ = false;
+  int error_ = 0;             // the errno of the first failed step
+  std::string path_;          // the name given to Open, for the failure
   int folder_ = -1;           // the folder of a replaced file
   std::string name_;          // its name there
   std::string temporary_;     // the named temporary file, when there is one
@@ -68,6 +76,6 @@ class FileWriter {
 };
 
 // Open, Write and Commit of a whole buffer at once.
-SafeWriteResult WriteFileReplacing(const std::string& path, const void* data, size_t size);
+Failure WriteFileReplacing(const std::string& path, const void* data, size_t size);
 
 }  // namespace tangrel

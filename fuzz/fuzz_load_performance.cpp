@@ -7,8 +7,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tangrel::LoadedPerformance loaded;
-  const char* message = tangrel::ParsePerformanceFile(data, size, loaded);
-  if (!message) {
+  const tangrel::Failure failure = tangrel::ParsePerformanceFile(data, size, loaded);
+  if (!failure) {
     // A delivered take holds exactly the records its header counted.
     if (loaded.events.empty()) __builtin_trap();
     (void)tangrel::AcceptLoadedPerformance(loaded);

@@ -18,7 +18,7 @@ constexpr uint32_t kKeyDataReleaseBits = 3u << 30;   // previous state and trans
 // Esc silences everything: the live notes and the replayed ones alike.
 constexpr uint32_t kEscapeScanCode = 1;
 
-inline uint32_t ScanCodeOf(uint32_t keyData) { return (keyData >> kKeyDataScanShift) & 0xFF; }
+constexpr uint32_t ScanCodeOf(uint32_t keyData) { return (keyData >> kKeyDataScanShift) & 0xFF; }
 
 // The keyData of a plain press of a scan code, as a click on a key gives it.
 constexpr uint32_t KeyDataOfScanCode(uint32_t scanCode) { return scanCode << kKeyDataScanShift; }

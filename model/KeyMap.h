@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "model/ExactTable.h"
+
 namespace tangrel {
 
 using ModeId = int32_t;
@@ -39,7 +41,7 @@ constexpr KeyMapEntry Key(int32_t octave, int32_t degree, int32_t row, int32_t c
 constexpr std::array<KeyMapEntry, kKeyMapSize> KeyMap = [] {
   using keymap_detail::Key;
   using keymap_detail::None;
-  return std::array<KeyMapEntry, kKeyMapSize>{
+  return ExactTable<kKeyMapSize, KeyMapEntry>({
       None(),          None(),          // 0, Esc
       Key(3, 6, 0, 0), Key(3, 8, 0, 2), Key(3, 10, 0, 4), Key(3, 11, 0, 6),  // 1 2 3 4
       Key(4, 1, 0, 8), Key(4, 3, 0, 10), Key(4, 4, 0, 12), Key(4, 6, 0, 14),  // 5 6 7 8
@@ -58,7 +60,7 @@ constexpr std::array<KeyMapEntry, kKeyMapSize> KeyMap = [] {
       Key(5, 1, 3, 3), Key(5, 3, 3, 5), Key(5, 4, 3, 7), Key(5, 6, 3, 9),     // Z X C V
       Key(5, 8, 3, 11), Key(5, 10, 3, 13), Key(5, 11, 3, 15),                 // B N M
       Key(6, 1, 3, 17), Key(6, 3, 3, 19), Key(6, 4, 3, 21),                   // , . /
-  };
+  });
 }();
 
 struct Mode {

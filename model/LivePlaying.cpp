@@ -119,11 +119,9 @@ void ReplayEvent(LiveState& state, PlayContext& ctx, uint32_t message, uint32_t 
     SilenceBourdonNote(ctx, sounding);
     return;
   }
-  // A damaged file can carry any shift; beyond ten octaves no note lies in the
-  // MIDI range, and the sum could overflow.
-  const bool playable = octaveShift >= -10 && octaveShift <= 10;
-  state.replayNotes[s] =
-      playable ? SoundNotes(ctx, entry->octave + octaveShift, entry->degree) : SoundingNotes{};
+  // A loaded take's shifts were brought within a few octaves at load, so the
+  // sum cannot overflow; a note it takes past the MIDI range is not sent.
+  state.replayNotes[s] = SoundNotes(ctx, entry->octave + octaveShift, entry->degree);
   Draw(ctx, s, true, octaveShift);
 }
 

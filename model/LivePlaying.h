@@ -69,7 +69,8 @@ void PlayKey(LiveState& state, PlayContext& ctx, uint32_t message, uint32_t keyD
              Modifiers modifiers);
 
 // One recorded event, with its recorded shift; never records, never touches
-// the chord.
+// the chord. The shift is one a take holds: -1..1 as played, or at most a few
+// octaves either way once a load has checked a damaged file.
 void ReplayEvent(LiveState& state, PlayContext& ctx, uint32_t message, uint32_t keyData,
                  int32_t octaveShift);
 

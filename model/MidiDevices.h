@@ -11,8 +11,6 @@
 
 namespace tangrel {
 
-constexpr int32_t kMidiMapper = -1;
-
 // One output device. Open and Close are paired by the caller; Send is only
 // called between them.
 class MidiOutputDevice {
@@ -33,8 +31,7 @@ class MidiDevices {
  public:
   virtual ~MidiDevices() = default;
   virtual int32_t DeviceCount() const = 0;
-  // Product name of a device; nothing when it cannot be queried (always for
-  // the MIDI mapper, -1, which Linux does not have).
+  // Product name of a device; nothing when there is no such device.
   virtual std::optional<std::string> DeviceName(int32_t deviceId) const = 0;
   virtual bool Open(int32_t deviceId) = 0;
   virtual void ShortMessage(uint32_t word) = 0;

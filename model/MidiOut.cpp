@@ -13,24 +13,15 @@ void SendShortMessage(MidiOut& out, uint8_t status, int32_t channel, int32_t dat
                                              static_cast<uint32_t>(data2)));
 }
 
-static std::optional<int32_t> SendNote(MidiOut& out, uint8_t status, int32_t channel,
-                                       int32_t octave, int32_t degree, int32_t velocity) {
-  auto note = NoteNumber(octave, degree, out.settings->mode);
-  // A loaded file can carry any octave shift: a note outside the MIDI range
-  // would spill into the status byte, so it is not sent.
-  if (!note || *note < 0 || *note > 127) return std::nullopt;
-  SendShortMessage(out, status, channel, *note, velocity);
-  return note;
-}
-
 std::optional<int32_t> SendNoteOn(MidiOut& out, int32_t channel, int32_t octave,
                                   int32_t degree, int32_t velocity) {
-  return SendNote(out, midi::kNoteOn, channel, octave, degree, velocity);
-}
-
-std::optional<int32_t> SendNoteOff(MidiOut& out, int32_t channel, int32_t octave,
-                                   int32_t degree, int32_t velocity) {
-  return SendNote(out, midi::kNoteOff, channel, octave, degree, velocity);
+  auto note = NoteNumber(octave, degree, out.settings->mode);
+  // A loaded take may shift a key a few octaves past the MIDI range (each
+  // mode puts that edge elsewhere): such a note would spill into the status
+  // byte, so it is not sent.
+  if (!note || *note < 0 || *note > 127) return std::nullopt;
+  SendShortMessage(out, midi::kNoteOn, channel, *note, velocity);
+  return note;
 }
 
 void SendNoteOffNumber(MidiOut& out, int32_t channel, int32_t note) {
@@ -51,15 +42,10 @@ void SendAllNotesOff(MidiOut& out) {
   }
 }
 
-std::vector<DeviceMenuItem> ListMidiOutDevices(MidiOut& out) {
+std::vector<DeviceMenuItem> ListMidiOutDevices(const MidiDevices& devices) {
   std::vector<DeviceMenuItem> items;
-  if (auto mapper = out.devices->DeviceName(kMidiMapper)) {
-    items.push_back({*mapper, IDM_DEVICE_MAPPER});
-  } else {
-    out.settings->deviceId = 0;
-  }
-  for (int32_t i = 0; i < out.devices->DeviceCount(); ++i) {
-    items.push_back({out.devices->DeviceName(i).value_or(""), IDM_DEVICE_BASE + i});
+  for (int32_t i = 0; i < devices.DeviceCount(); ++i) {
+    items.push_back({devices.DeviceName(i).value_or(""), IDM_DEVICE_BASE + i});
   }
   return items;
 }

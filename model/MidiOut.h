@@ -14,7 +14,6 @@
 
 namespace tangrel {
 
-constexpr int32_t IDM_DEVICE_MAPPER = 511;
 constexpr int32_t IDM_DEVICE_BASE = 512;
 
 namespace midi {
@@ -39,12 +38,11 @@ constexpr uint32_t ShortMessageWord(uint32_t status, uint32_t channel, uint32_t 
 
 void SendShortMessage(MidiOut& out, uint8_t status, int32_t channel, int32_t data1,
                       int32_t data2);
-// Note on / off of a key's note under the current mode. Returns the note number
-// sent, or nothing when the mode is not one of the 24 (then nothing is sent).
+// Note on of a key's note under the current mode. Returns the note number
+// sent, or nothing when the mode is not one of the 24 or the note lies past
+// the MIDI range (then nothing is sent).
 std::optional<int32_t> SendNoteOn(MidiOut& out, int32_t channel, int32_t octave,
                                   int32_t degree, int32_t velocity);
-std::optional<int32_t> SendNoteOff(MidiOut& out, int32_t channel, int32_t octave,
-                                   int32_t degree, int32_t velocity);
 // Note off of a note number already sent, whatever the mode is now.
 void SendNoteOffNumber(MidiOut& out, int32_t channel, int32_t note);
 void SendProgramChange(MidiOut& out, int32_t channel, int32_t program);
@@ -54,11 +52,11 @@ void SendAllNotesOff(MidiOut& out);
 
 struct DeviceMenuItem {
   std::string name;
-  int32_t command;  // IDM_DEVICE_MAPPER or IDM_DEVICE_BASE + i
+  int32_t command;  // IDM_DEVICE_BASE + i
 };
 
-// The Device menu, first item checked. Without a mapper deviceId becomes 0.
-std::vector<DeviceMenuItem> ListMidiOutDevices(MidiOut& out);
+// The Device menu: every device in order, the first one checked.
+std::vector<DeviceMenuItem> ListMidiOutDevices(const MidiDevices& devices);
 
 enum class OpenResult { AlreadyOpen, Opened, Failed };
 enum class ProgramChangeTo { TrackOnly, TrackAndBourdon };

@@ -10,7 +10,7 @@ namespace tangrel {
 constexpr int kBourdonChannel = 15;  // carries only the bourdon voice, never a track
 
 struct SessionSettings {
-  int32_t deviceId = -1;  // -1 = MIDI mapper (none on Linux: becomes 0)
+  int32_t deviceId = 0;  // the first device, the built-in synthesizer where there is one
   int32_t track = 0;      // MIDI channel 0..14
   int32_t program = 0;    // General MIDI program 0..127
   int32_t velocity = 127; // 1..127

@@ -40,11 +40,9 @@ bool MakePlaybackCopy(PlaybackCopy& copy, const PerformanceEvent* events, uint32
   ReleasePlaybackCopy(copy);
   try {
     copy.events = std::make_shared<const std::vector<PerformanceEvent>>(events, events + count);
-    copy.count = count;
     return true;
   } catch (const std::bad_alloc&) {
     copy.events.reset();
-    copy.count = 0;
     return false;
   }
 }

@@ -29,7 +29,6 @@ using PlaybackEvents = std::shared_ptr<const std::vector<PerformanceEvent>>;
 
 struct PlaybackCopy {
   PlaybackEvents events;  // none until made, and after a release
-  uint32_t count = 0;
 };
 
 // The Record command: recording on, the list emptied, the clock noted.
@@ -40,7 +39,7 @@ bool AppendEvent(EventList& list, uint32_t message, uint32_t keyData, int32_t oc
 // The Finish command: recording off and a fresh playback copy. False when
 // memory ran out for the copy.
 bool FinishRecording(EventList& list, PlaybackCopy& copy);
-// False when memory ran out; the copy is then empty with count 0.
+// False when memory ran out; the copy is then none.
 bool MakePlaybackCopy(PlaybackCopy& copy, const PerformanceEvent* events, uint32_t count);
 void ReleasePlaybackCopy(PlaybackCopy& copy);
 

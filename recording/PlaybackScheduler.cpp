@@ -9,6 +9,8 @@
 #include <system_error>
 #include <utility>
 
+#include "model/RealTime.h"
+
 namespace tangrel {
 namespace {
 
@@ -17,8 +19,7 @@ namespace {
 // file claims.
 constexpr uint64_t kLongestWaitMs = 100ull * 365 * 24 * 3600 * 1000;
 
-std::chrono::steady_clock::time_point DeadlineAfter(std::chrono::steady_clock::time_point base,
-                                                    uint64_t ms) {
+PlaybackClock::TimePoint DeadlineAfter(PlaybackClock::TimePoint base, uint64_t ms) {
   return base + std::chrono::milliseconds(ms < kLongestWaitMs ? ms : kLongestWaitMs);
 }
 
@@ -27,13 +28,34 @@ std::chrono::steady_clock::time_point DeadlineAfter(std::chrono::steady_clock::t
 // it (most users) the request fails and the thread runs as it was.
 void RequestRealtimePriority() {
   sched_param param{};
-  param.sched_priority = 10;
+  param.sched_priority = kRealTimePriority;
   pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
 }
 
+class SteadyClock : public PlaybackClock {
+ public:
+  TimePoint Now() override { return std::chrono::steady_clock::now(); }
+  bool WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
+                 TimePoint deadline, const std::function<bool()>& stopped) override {
+    return !wake.wait_until(lock, deadline, stopped);
+  }
+};
+
 }  // namespace
 
-PlaybackScheduler::PlaybackScheduler(PlaybackSink& sink) : sink_(sink) {}
+PlaybackClock& SteadyPlaybackClock() {
+  static SteadyClock clock;
+  return clock;
+}
+
+PlaybackScheduler::PlaybackScheduler(PlaybackSink& sink, PlaybackClock& clock)
+    : sink_(sink), clock_(&clock) {}
+
+void PlaybackScheduler::SetClock(PlaybackClock& clock) {
+  Stop();
+  std::lock_guard<std::mutex> lock(mutex_);
+  clock_ = &clock;
+}
 
 PlaybackScheduler::~PlaybackScheduler() { Stop(); }
 
@@ -53,7 +75,7 @@ bool PlaybackScheduler::Start(PlaybackEvents events, bool circle) {
   // The copy itself stays with the caller: the thread needs only the times.
   try {
     thread_ = std::thread(&PlaybackScheduler::Run, this, std::move(times), circle, generation,
-                          Clock::now());
+                          clock_->Now());
   } catch (const std::system_error&) {
     running_ = false;
     return false;
@@ -90,15 +112,15 @@ bool PlaybackScheduler::OnPlaybackThread() const {
   return thread_.get_id() == std::this_thread::get_id();
 }
 
-bool PlaybackScheduler::WaitUntil(std::unique_lock<std::mutex>& lock, Clock::time_point deadline) {
-  return !wake_.wait_until(lock, deadline, [this] { return stopRequested_; });
+bool PlaybackScheduler::WaitUntil(std::unique_lock<std::mutex>& lock, TimePoint deadline) {
+  return clock_->WaitUntil(lock, wake_, deadline, [this] { return stopRequested_; });
 }
 
 void PlaybackScheduler::Run(std::vector<uint64_t> times, bool circle, uint64_t generation,
-                            Clock::time_point start) {
+                            TimePoint start) {
   RequestRealtimePriority();
   const uint32_t count = static_cast<uint32_t>(times.size());
-  Clock::time_point passStart = start;
+  TimePoint passStart = start;
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     for (uint32_t i = 0; i < count; ++i) {

@@ -1,5 +1,6 @@
 // The playback scheduler: a thread that waits for each event's deadline on a
-// steady clock and hands the event to the UI thread, which replays it.
+// playback clock (the steady clock unless given another) and hands the event
+// to the UI thread, which replays it.
 #pragma once
 
 #include <chrono>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "recording/EventList.h"
+#include "recording/PlaybackClock.h"
 #include "recording/PlaybackTiming.h"
 
 namespace tangrel {
@@ -29,7 +31,7 @@ class PlaybackSink {
 // may also be called from inside a hand-over.
 class PlaybackScheduler {
  public:
-  explicit PlaybackScheduler(PlaybackSink& sink);
+  explicit PlaybackScheduler(PlaybackSink& sink, PlaybackClock& clock = SteadyPlaybackClock());
   ~PlaybackScheduler();  // stops
   PlaybackScheduler(const PlaybackScheduler&) = delete;
   PlaybackScheduler& operator=(const PlaybackScheduler&) = delete;
@@ -46,16 +48,19 @@ class PlaybackScheduler {
   bool Running() const;
   // The generation of the last Start; hand-overs of older ones are stale.
   uint64_t Generation() const;
+  // The clock of the next Start; stops a running playback first.
+  void SetClock(PlaybackClock& clock);
 
  private:
-  using Clock = std::chrono::steady_clock;
+  using TimePoint = PlaybackClock::TimePoint;
 
-  void Run(std::vector<uint64_t> times, bool circle, uint64_t generation, Clock::time_point start);
+  void Run(std::vector<uint64_t> times, bool circle, uint64_t generation, TimePoint start);
   // Waits until the deadline or a stop; true when the deadline came first.
-  bool WaitUntil(std::unique_lock<std::mutex>& lock, Clock::time_point deadline);
+  bool WaitUntil(std::unique_lock<std::mutex>& lock, TimePoint deadline);
   bool OnPlaybackThread() const;
 
   PlaybackSink& sink_;
+  PlaybackClock* clock_;
   mutable std::mutex mutex_;
   std::condition_variable wake_;
   std::thread thread_;

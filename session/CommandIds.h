@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "model/KeyMap.h"   // the mode ids
-#include "model/MidiOut.h"  // IDM_DEVICE_MAPPER, IDM_DEVICE_BASE
+#include "model/MidiOut.h"  // IDM_DEVICE_BASE
 
 namespace tangrel {
 

@@ -1,11 +1,12 @@
 // The enable sets as data.
 #include "session/EnableSets.h"
 
+#include "model/ExactTable.h"
 #include "session/CommandIds.h"
 
 namespace tangrel {
 
-const std::array<EnableColumn, kEnableColumnCount> kEnableColumns = {{
+const std::array<EnableColumn, kEnableColumnCount> kEnableColumns = ExactTable<kEnableColumnCount, EnableColumn>({
     {ControlKind::MenuItem, IDM_RECORD},      {ControlKind::MenuItem, IDM_END_RECORD},
     {ControlKind::MenuItem, IDM_PLAY},        {ControlKind::MenuItem, IDM_CIRCLE_PLAY},
     {ControlKind::MenuItem, IDM_END_PLAY},    {ControlKind::MenuItem, IDM_SAVE},
@@ -14,7 +15,7 @@ const std::array<EnableColumn, kEnableColumnCount> kEnableColumns = {{
     {ControlKind::Button, IDM_RECORD},        {ControlKind::Button, IDM_END_RECORD},
     {ControlKind::Button, IDM_PLAY},          {ControlKind::Button, IDM_CIRCLE_PLAY},
     {ControlKind::Button, IDM_END_PLAY},
-}};
+});
 
 namespace {
 
@@ -25,17 +26,27 @@ constexpr Enable M = Enable::OnIfModified;
 
 // Columns: menu Record, End Recording, Play, Circle Play, End Playing, Save,
 // Save as, Export, Load; buttons Record, Finish, Play, Circle play, End Play.
-constexpr std::array<std::array<Enable, kEnableColumnCount>, kEnableSetCount> kEnableTable = {{
-    /* Initial            */ {o, x, x, x, x, x, x, x, o, /**/ o, x, x, x, x},
-    /* StartupLoad        */ {o, x, o, o, x, x, o, _, _, /**/ o, x, o, o, x},
-    /* Recording          */ {x, o, x, x, x, x, x, x, x, /**/ x, o, x, x, x},
-    /* FinishedWithEvents */ {o, x, o, o, x, o, o, o, o, /**/ o, x, o, o, x},
-    /* FinishedEmpty      */ {o, x, x, x, x, x, x, x, o, /**/ o, x, x, x, x},
-    /* Playing            */ {x, x, x, x, o, x, x, x, x, /**/ x, x, x, x, o},
-    /* Stopped            */ {o, x, o, o, x, M, o, o, o, /**/ o, x, o, o, x},
-    /* Loaded             */ {o, x, o, o, x, x, o, o, _, /**/ o, x, o, o, x},
-    /* Saved              */ {_, _, _, _, _, x, _, _, _, /**/ _, _, _, _, _},
-}};
+using EnableRow = std::array<Enable, kEnableColumnCount>;
+// One entry per column, or the row does not compile.
+template <typename... E>
+constexpr EnableRow Row(E... entries) {
+  static_assert(sizeof...(E) == kEnableColumnCount, "an enable row has one entry per column");
+  return {entries...};
+}
+
+static_assert(kEnableSetCount == static_cast<int>(EnableSet::Saved) + 1,
+              "one row per enable set, Saved the last");
+constexpr std::array<EnableRow, kEnableSetCount> kEnableTable = ExactTable<kEnableSetCount, EnableRow>({
+    /* Initial            */ Row(o, x, x, x, x, x, x, x, o, /**/ o, x, x, x, x),
+    /* StartupLoad        */ Row(o, x, o, o, x, x, o, _, _, /**/ o, x, o, o, x),
+    /* Recording          */ Row(x, o, x, x, x, x, x, x, x, /**/ x, o, x, x, x),
+    /* FinishedWithEvents */ Row(o, x, o, o, x, o, o, o, o, /**/ o, x, o, o, x),
+    /* FinishedEmpty      */ Row(o, x, x, x, x, x, x, x, o, /**/ o, x, x, x, x),
+    /* Playing            */ Row(x, x, x, x, o, x, x, x, x, /**/ x, x, x, x, o),
+    /* Stopped            */ Row(o, x, o, o, x, M, o, o, o, /**/ o, x, o, o, x),
+    /* Loaded             */ Row(o, x, o, o, x, x, o, o, _, /**/ o, x, o, o, x),
+    /* Saved              */ Row(_, _, _, _, _, x, _, _, _, /**/ _, _, _, _, _),
+});
 
 }  // namespace
 

@@ -24,6 +24,7 @@ enum class MessageAnswer { Ok, Yes, No, Cancel };
 struct MessageText {
   const char* format;
   std::string argument;
+  const char* cause = nullptr;  // why, translated too and shown on a line of its own
 };
 
 struct FileRequest {

@@ -8,6 +8,7 @@
 
 #include "files/MidiExport.h"
 #include "session/CommandIds.h"
+#include "session/FailureTexts.h"
 #include "session/Instruments.h"
 #include "session/Texts.h"
 
@@ -16,10 +17,8 @@ namespace {
 
 constexpr const char *kCaption = QT_TRANSLATE_NOOP("Tangrel", "TG");
 constexpr const char *kUntitled = QT_TRANSLATE_NOOP("Tangrel", "Untitle");
-constexpr const char *kPerformanceFilter =
-    QT_TRANSLATE_NOOP("Tangrel", "TGI Files(*.TGI)");
-constexpr const char *kMidiFilter =
-    QT_TRANSLATE_NOOP("Tangrel", "Midi Files(*.MID)");
+constexpr const char *kPerformanceFilter = QT_TRANSLATE_NOOP("Tangrel", "TGI Files(*.TGI)");
+constexpr const char *kMidiFilter = QT_TRANSLATE_NOOP("Tangrel", "Midi Files(*.MID)");
 constexpr int32_t kLastInstrumentCommand = IDM_INSTRUMENT_BASE + 127;
 
 // Keys that play no note step the Force bar: the arrows and Page Up / Page
@@ -29,10 +28,10 @@ struct VelocityKey {
   int32_t change;
 };
 constexpr std::array<VelocityKey, 4> kVelocityKeys = {{
-    {72, 1},  // Up
-    {80, -1}, // Down
-    {73, 8},  // Page Up
-    {81, -8}, // Page Down
+    {72, 1},   // Up
+    {80, -1},  // Down
+    {73, 8},   // Page Up
+    {81, -8},  // Page Down
 }};
 
 // A General MIDI synthesizer bends two semitones either way by default.
@@ -42,15 +41,15 @@ std::string NameOrUntitled(const std::string &name) {
   return name.empty() ? UserText(kUntitled) : name;
 }
 
-bool InRange(int32_t id, int32_t first, int32_t last) {
-  return id >= first && id <= last;
-}
+bool InRange(int32_t id, int32_t first, int32_t last) { return id >= first && id <= last; }
 
-} // namespace
+}  // namespace
 
-Session::Session(MidiDevices &devices, Screen &screen, KeyView *keys,
-                 int charWidth, int charHeight)
-    : devices_(devices), screen_(screen), keys_(keys), charWidth_(charWidth),
+Session::Session(MidiDevices &devices, Screen &screen, KeyView *keys, int charWidth, int charHeight)
+    : devices_(devices),
+      screen_(screen),
+      keys_(keys),
+      charWidth_(charWidth),
       charHeight_(charHeight) {
   out_.devices = &devices_;
   out_.settings = &settings_;
@@ -64,18 +63,15 @@ Session::~Session() { Destroy(); }
 bool Session::Create(const std::string &commandLine) {
   if (devices_.DeviceCount() == 0) {
     screen_.Beep();
-    screen_.ShowMessage(
-        MessageIcon::Error, kCaption,
-        {QT_TRANSLATE_NOOP("Tangrel", "No MIDI output devices!"), {}},
-        MessageButtons::Ok);
+    screen_.ShowMessage(MessageIcon::Error, kCaption,
+                        {QT_TRANSLATE_NOOP("Tangrel", "No MIDI output devices!"), {}},
+                        MessageButtons::Ok);
     return false;
   }
-  // Without a MIDI mapper the list also picks device 0.
-  screen_.SetMenuBar(BuildMenuBar(ListMidiOutDevices(out_)));
+  screen_.SetMenuBar(BuildMenuBar(ListMidiOutDevices(devices_)));
   ApplyEnableSet(EnableSet::Initial);
   const OpenResult opened = OpenMidiOut(out_, ProgramChangeTo::TrackOnly);
-  if (opened == OpenResult::Failed)
-    ShowOpenFailure();
+  if (opened == OpenResult::Failed) ShowOpenFailure();
   screen_.CheckItem(IDM_SWITCH_OPEN, settings_.switchOpen != 0);
   screen_.CheckItem(IDM_SWITCH_CLOSE, settings_.switchOpen == 0);
   if (commandLine.empty()) {
@@ -96,21 +92,18 @@ void Session::StartUpLoad() {
   }
   UpdateTitle(state_.commandLine);
   ApplyEnableSet(EnableSet::StartupLoad);
-  if (settings_.switchOpen)
-    screen_.StartTimer(IDT_AUTOPLAY, kAutoPlayDelayMs);
+  if (settings_.switchOpen) screen_.StartTimer(IDT_AUTOPLAY, kAutoPlayDelayMs);
 }
 
 bool Session::LoadCurrentFile(const std::string &shownName) {
   LoadedPerformance loaded;
-  const char *failure = LoadPerformanceFile(state_.currentFilePath, loaded);
-  const auto accepted =
-      failure ? std::nullopt : AcceptLoadedPerformance(loaded);
+  const Failure failure = LoadPerformanceFile(state_.currentFilePath, loaded);
+  const auto accepted = failure ? std::nullopt : AcceptLoadedPerformance(loaded);
   if (!accepted) {
     // A mode outside the 24 is refused like any damaged file, so the next
     // Save asks for a name instead of writing over it. The take in memory
     // stays as it was.
-    ShowFileWarning(failure ? failure : file_messages::kNotSupported,
-                    shownName);
+    ShowFileWarning(failure ? failure : Fail(FailureKind::NotSupported, {}), shownName);
     state_.currentFileTitle.clear();
     return false;
   }
@@ -118,11 +111,9 @@ bool Session::LoadCurrentFile(const std::string &shownName) {
   return true;
 }
 
-void Session::TakeLoaded(LoadedPerformance &loaded,
-                         const AcceptedPerformance &accepted) {
+void Session::TakeLoaded(LoadedPerformance &loaded, const AcceptedPerformance &accepted) {
   events_.events = std::move(loaded.events);
-  if (!MakePlaybackCopy(copy_, events_.events.data(), events_.count()))
-    ShowMemoryError();
+  if (!MakePlaybackCopy(copy_, events_.events.data(), events_.count())) ShowMemoryError();
   state_.modified = false;
   MoveCheck(settings_.mode, accepted.mode);
   settings_.mode = accepted.mode;
@@ -132,9 +123,7 @@ void Session::TakeLoaded(LoadedPerformance &loaded,
   screen_.EnableItem(IDM_SAVE_AS, true);
 }
 
-bool Session::QueryClose() {
-  return !state_.modified || AskSaveChanges() != MessageAnswer::Cancel;
-}
+bool Session::QueryClose() { return !state_.modified || AskSaveChanges() != MessageAnswer::Cancel; }
 
 void Session::Destroy() {
   // Nothing may hand over an event or read the copy once the session goes.
@@ -170,50 +159,46 @@ void Session::MoveCheck(int32_t from, int32_t to) {
   screen_.CheckItem(to, true);
 }
 
-void Session::ShowFileWarning(const char *format, const std::string &name) {
+void Session::ShowFileWarning(const Failure &failure, const std::string &name) {
   screen_.Beep();
   screen_.ShowMessage(MessageIcon::Warning, kCaption,
-                      {format, NameOrUntitled(name)}, MessageButtons::Ok);
+                      {FailureMessage(failure.kind), NameOrUntitled(name), FailureCause(failure)},
+                      MessageButtons::Ok);
 }
 
 void Session::ShowOpenFailure() {
   screen_.Beep();
-  screen_.ShowMessage(
-      MessageIcon::Warning, kCaption,
-      {QT_TRANSLATE_NOOP("Tangrel", "Cannot open MIDI device"), {}},
-      MessageButtons::Ok);
+  screen_.ShowMessage(MessageIcon::Warning, kCaption,
+                      {QT_TRANSLATE_NOOP("Tangrel", "Cannot open MIDI device"), {}},
+                      MessageButtons::Ok);
 }
 
 void Session::ShowMemoryError() {
   screen_.ShowMessage(MessageIcon::None, QT_TRANSLATE_NOOP("Tangrel", "错误"),
-                      {QT_TRANSLATE_NOOP("Tangrel", "内存分配错误."), {}},
-                      MessageButtons::Ok);
+                      {QT_TRANSLATE_NOOP("Tangrel", "内存分配错误."), {}}, MessageButtons::Ok);
 }
 
 bool Session::RequireOpenSwitch() {
-  if (settings_.switchOpen)
-    return true;
+  if (settings_.switchOpen) return true;
   screen_.ShowMessage(MessageIcon::None, QT_TRANSLATE_NOOP("Tangrel", "Zazu"),
-                      {QT_TRANSLATE_NOOP("Tangrel", "Please Open Switch"), {}},
-                      MessageButtons::Ok);
+                      {QT_TRANSLATE_NOOP("Tangrel", "Please Open Switch"), {}}, MessageButtons::Ok);
   return false;
 }
 
 MessageAnswer Session::AskSaveChanges() {
-  const MessageAnswer answer = screen_.ShowMessage(
-      MessageIcon::Question, kCaption,
-      {QT_TRANSLATE_NOOP("Tangrel", "Do you save current change in %s?"),
-       NameOrUntitled(state_.currentFileTitle)},
-      MessageButtons::YesNoCancel);
-  if (answer != MessageAnswer::Yes)
-    return answer;
+  const MessageAnswer answer =
+      screen_.ShowMessage(MessageIcon::Question, kCaption,
+                          {QT_TRANSLATE_NOOP("Tangrel", "Do you save current change in %s?"),
+                           NameOrUntitled(state_.currentFileTitle)},
+                          MessageButtons::YesNoCancel);
+  if (answer != MessageAnswer::Yes) return answer;
   // A Yes counts only when the take was written.
-  return OnCommand(IDM_SAVE) == 1 ? MessageAnswer::Yes : MessageAnswer::Cancel;
+  return OnCommand(IDM_SAVE) ? MessageAnswer::Yes : MessageAnswer::Cancel;
 }
 
 // ---- Commands ---------------------------------------------------------------
 
-int Session::OnCommand(int32_t id) {
+bool Session::OnCommand(int32_t id) {
   if (id == IDM_HELP) {
     screen_.ShowHelp(kHelpTopic);
   } else if (id == IDM_ABOUT) {
@@ -242,17 +227,16 @@ int Session::OnCommand(int32_t id) {
     OpenSwitch();
   } else if (id == IDM_SWITCH_CLOSE) {
     CloseSwitch();
-  } else if (InRange(id, IDM_DEVICE_MAPPER, IDM_DEVICE_LAST)) {
+  } else if (InRange(id, IDM_DEVICE_BASE, IDM_DEVICE_LAST)) {
     SelectDevice(id);
-  } else if (InRange(id, IDM_TRACK_BASE,
-                     IDM_TRACK_BASE + kBourdonChannel - 1)) {
+  } else if (InRange(id, IDM_TRACK_BASE, IDM_TRACK_BASE + kBourdonChannel - 1)) {
     SelectTrack(id);
   } else if (InRange(id, IDM_INSTRUMENT_BASE, kLastInstrumentCommand)) {
     SelectInstrument(id);
   } else {
     screen_.Repaint();
   }
-  return 0;
+  return false;
 }
 
 void Session::SelectMode(int32_t id) {
@@ -264,10 +248,9 @@ void Session::SelectMode(int32_t id) {
 }
 
 void Session::Record() {
-  if (!RequireOpenSwitch())
-    return;
+  if (!RequireOpenSwitch()) return;
   ApplyEnableSet(EnableSet::Recording);
-  StartRecording(events_); // an unsaved take is discarded without asking
+  StartRecording(events_);  // an unsaved take is discarded without asking
   recordStart_ = events_.clock();
   screen_.Repaint();
 }
@@ -279,14 +262,12 @@ void Session::FinishRecord() {
     state_.modified = false;
     ApplyEnableSet(EnableSet::FinishedEmpty);
   }
-  if (!FinishRecording(events_, copy_))
-    ShowMemoryError();
+  if (!FinishRecording(events_, copy_)) ShowMemoryError();
   screen_.Repaint();
 }
 
 void Session::Play(bool circle) {
-  if (!RequireOpenSwitch())
-    return;
+  if (!RequireOpenSwitch()) return;
   ApplyEnableSet(EnableSet::Playing);
   // Playing stays on even if nothing starts: End Play is always there to
   // leave it.
@@ -308,72 +289,56 @@ void Session::EndPlay() {
   screen_.Repaint();
 }
 
-int Session::Save() {
-  return state_.currentFileTitle.empty() ? SaveAs() : WriteCurrentFile();
-}
+bool Session::Save() { return state_.currentFileTitle.empty() ? SaveAs() : WriteCurrentFile(); }
 
-int Session::SaveAs() {
-  auto chosen = screen_.AskFileName(
-      {true, kPerformanceFilter, "tgi", state_.currentFilePath});
-  if (!chosen)
-    return 0;
+bool Session::SaveAs() {
+  auto chosen = screen_.AskFileName({true, kPerformanceFilter, "tgi", state_.currentFilePath});
+  if (!chosen) return false;
   state_.currentFilePath = chosen->path;
   state_.currentFileTitle = chosen->title;
   return WriteCurrentFile();
 }
 
-int Session::WriteCurrentFile() {
-  const char *failure = SavePerformanceFile(
-      events_.events.data(), events_.count(), settings_.mode, settings_.bourdon,
-      state_.currentFilePath);
+bool Session::WriteCurrentFile() {
+  const Failure failure =
+      SavePerformanceFile(events_.events.data(), events_.count(), settings_.mode, settings_.bourdon,
+                          state_.currentFilePath);
   if (failure) {
     ShowFileWarning(failure, state_.currentFileTitle);
-    state_.currentFileTitle.clear(); // the next Save asks for a name
+    state_.currentFileTitle.clear();  // the next Save asks for a name
     UpdateTitle(state_.currentFileTitle);
-    return 0;
+    return false;
   }
   state_.modified = false;
   ApplyEnableSet(EnableSet::Saved);
   UpdateTitle(state_.currentFileTitle);
-  return 1;
+  return true;
 }
 
 void Session::Load() {
-  if (state_.modified && AskSaveChanges() == MessageAnswer::Cancel)
-    return;
-  auto chosen = screen_.AskFileName(
-      {false, kPerformanceFilter, "tgi", state_.currentFilePath});
-  if (!chosen)
-    return;
+  if (state_.modified && AskSaveChanges() == MessageAnswer::Cancel) return;
+  auto chosen = screen_.AskFileName({false, kPerformanceFilter, "tgi", state_.currentFilePath});
+  if (!chosen) return;
   state_.currentFilePath = chosen->path;
   state_.currentFileTitle = chosen->title;
   // A failed load leaves the caption with its name.
-  if (!LoadCurrentFile(state_.currentFileTitle))
-    return;
+  if (!LoadCurrentFile(state_.currentFileTitle)) return;
   screen_.Repaint();
   UpdateTitle(state_.currentFileTitle);
   ApplyEnableSet(EnableSet::Loaded);
 }
 
 void Session::ExportMidi() {
-  auto chosen =
-      screen_.AskFileName({true, kMidiFilter, "mid", state_.midiExportPath});
-  if (!chosen)
-    return;
+  auto chosen = screen_.AskFileName({true, kMidiFilter, "mid", state_.midiExportPath});
+  if (!chosen) return;
   state_.midiExportPath = chosen->path;
   state_.midiExportTitle = chosen->title;
   // A failed export is said, not swallowed: the user would otherwise look
   // for a file that is not there.
-  FileWriter out;
-  SafeWriteResult result = out.Open(state_.midiExportPath);
-  if (result == SafeWriteResult::kWritten) {
-    result =
-        ExportMidiFile(events_.events.data(), events_.count(), settings_.mode,
-                       settings_.program, settings_.bourdon, out);
-  }
-  if (const char *failure = WriteMessage(result)) {
-    ShowFileWarning(failure, state_.midiExportTitle);
-  }
+  const Failure failure =
+      ExportMidiFile(events_.events.data(), events_.count(), settings_.mode, settings_.program,
+                     settings_.bourdon, state_.midiExportPath);
+  if (failure) ShowFileWarning(failure, state_.midiExportTitle);
 }
 
 void Session::ToggleBourdon() {
@@ -384,10 +349,8 @@ void Session::ToggleBourdon() {
 
 void Session::OpenSwitch() {
   const OpenResult result = OpenMidiOut(out_);
-  if (result == OpenResult::Failed)
-    ShowOpenFailure();
-  if (result == OpenResult::Opened)
-    MoveCheck(IDM_SWITCH_CLOSE, IDM_SWITCH_OPEN);
+  if (result == OpenResult::Failed) ShowOpenFailure();
+  if (result == OpenResult::Opened) MoveCheck(IDM_SWITCH_CLOSE, IDM_SWITCH_OPEN);
   screen_.Repaint();
 }
 
@@ -396,17 +359,13 @@ void Session::CloseSwitch() {
     MoveCheck(IDM_SWITCH_OPEN, IDM_SWITCH_CLOSE);
     // All notes are off: nothing is sounding, so nothing is shown held.
     ForgetSoundingNotes(live_);
-    if (keys_)
-      keys_->ShowAllReleased();
+    if (keys_) keys_->ShowAllReleased();
   }
   screen_.Repaint();
 }
 
 void Session::SelectDevice(int32_t id) {
-  const int32_t current = settings_.deviceId == kMidiMapper
-                              ? IDM_DEVICE_MAPPER
-                              : IDM_DEVICE_BASE + settings_.deviceId;
-  MoveCheck(current, id);
+  MoveCheck(IDM_DEVICE_BASE + settings_.deviceId, id);
   settings_.deviceId = id - IDM_DEVICE_BASE;
   if (settings_.switchOpen) {
     // Reopens on the new device, or leaves the Switch closed after the box.
@@ -417,8 +376,7 @@ void Session::SelectDevice(int32_t id) {
 }
 
 void Session::SendProgramToTrackAndBourdon() {
-  if (!settings_.switchOpen)
-    return;
+  if (!settings_.switchOpen) return;
   SendProgramChange(out_, settings_.track, settings_.program);
   SendProgramChange(out_, kBourdonChannel, settings_.program);
 }
@@ -439,24 +397,20 @@ void Session::SelectInstrument(int32_t id) {
 
 // ---- Keys and mouse ---------------------------------------------------------
 
-void Session::Key(uint32_t message, uint32_t keyData, Modifiers modifiers,
-                  bool altHeld) {
+void Session::Key(uint32_t message, uint32_t keyData, Modifiers modifiers, bool altHeld) {
   const uint32_t s = ScanCodeOf(keyData);
   if (message == WM_KEYDOWN && !altHeld && (keyData & kKeyDataExtendedBit)) {
     for (const VelocityKey &key : kVelocityKeys) {
-      if (key.scanCode == s)
-        StepVelocity(key.change);
+      if (key.scanCode == s) StepVelocity(key.change);
     }
   }
   if (altHeld) {
     // Alt keys are the menus'. A key pressed before Alt went down is still
     // released, so nothing sticks.
     const bool held = s < live_.held.size() && live_.held[s];
-    if (message == WM_KEYDOWN || !held)
-      return;
+    if (message == WM_KEYDOWN || !held) return;
   }
-  if (!settings_.switchOpen)
-    return;
+  if (!settings_.switchOpen) return;
   PlayContext ctx = Context();
   PlayKey(live_, ctx, message, keyData, modifiers);
   if (message == WM_KEYDOWN && s == kEscapeScanCode) {
@@ -468,16 +422,14 @@ void Session::Key(uint32_t message, uint32_t keyData, Modifiers modifiers,
 void Session::FocusLost() {
   // Key releases that happen in another window never come here: release
   // every held key now rather than leave its note sounding.
-  if (!settings_.switchOpen)
-    return;
+  if (!settings_.switchOpen) return;
   PlayContext ctx = Context();
   ReleaseHeldKeys(live_, ctx);
 }
 
 void Session::MousePress(int x, int y, Modifiers modifiers) {
   const auto key = HitTestKeyboard(layout_.keyboardOrigin, x, y);
-  if (!key)
-    return;
+  if (!key) return;
   // The window keeps the mouse until the button is released, wherever the
   // pointer goes: the release always comes back here.
   capturedKey_ = *key;
@@ -485,8 +437,7 @@ void Session::MousePress(int x, int y, Modifiers modifiers) {
 }
 
 void Session::MouseRelease(Modifiers modifiers) {
-  if (capturedKey_ >= static_cast<uint32_t>(kKeyMapSize))
-    return;
+  if (capturedKey_ >= static_cast<uint32_t>(kKeyMapSize)) return;
   const uint32_t key = capturedKey_;
   capturedKey_ = kNoCapturedKey;
   Key(WM_KEYUP, KeyDataOfScanCode(key), modifiers);
@@ -504,15 +455,12 @@ void Session::SetVelocity(int32_t velocity) {
   screen_.Repaint();
 }
 
-void Session::StepVelocity(int32_t change) {
-  SetVelocity(settings_.velocity + change);
-}
+void Session::StepVelocity(int32_t change) { SetVelocity(settings_.velocity + change); }
 
 void Session::BendTo(int32_t bend) {
   bend_ = std::clamp(bend, 0, kBendTop);
   // The bourdon channel is not bent.
-  if (settings_.switchOpen)
-    SendPitchBend(out_, settings_.track, bend_);
+  if (settings_.switchOpen) SendPitchBend(out_, settings_.track, bend_);
   screen_.Repaint();
 }
 
@@ -536,17 +484,15 @@ std::string Session::TrackText() const {
 }
 
 std::string Session::SignatureText() const {
-  return KeySignatureText(settings_.mode,
-                          UserText(InstrumentName(settings_.program)))
-      .value_or("");
+  return KeySignatureText(settings_.mode, UserText(InstrumentName(settings_.program))).value_or("");
 }
 
 ShownText Session::ActivityText() const {
   if (events_.recording) {
     const uint32_t seconds = (events_.clock() - recordStart_) / 1000;
-    const auto notes = std::count_if(
-        events_.events.begin(), events_.events.end(),
-        [](const PerformanceEvent &e) { return e.message == WM_KEYDOWN; });
+    const auto notes =
+        std::count_if(events_.events.begin(), events_.events.end(),
+                      [](const PerformanceEvent &e) { return e.message == WM_KEYDOWN; });
     char time[16];
     std::snprintf(time, sizeof time, "%u:%02u", seconds / 60, seconds % 60);
     return {QT_TRANSLATE_NOOP("Tangrel", "Recording: %1, notes: %2"),
@@ -556,25 +502,20 @@ ShownText Session::ActivityText() const {
     return {circlePlaying_ ? QT_TRANSLATE_NOOP("Tangrel", "Playing in a loop")
                            : QT_TRANSLATE_NOOP("Tangrel", "Playing once"),
             {}};
-  if (state_.modified)
-    return {QT_TRANSLATE_NOOP("Tangrel", "Take not saved"), {}};
+  if (state_.modified) return {QT_TRANSLATE_NOOP("Tangrel", "Take not saved"), {}};
   return {};
 }
 
 ShownText Session::PictureText() const {
-  if (settings_.track == kPercussionChannel)
-    return {QT_TRANSLATE_NOOP("Tangrel", "Drum kit"), {}};
+  if (settings_.track == kPercussionChannel) return {QT_TRANSLATE_NOOP("Tangrel", "Drum kit"), {}};
   return {"%1", {UserText(InstrumentName(settings_.program))}};
 }
 
-std::string Session::VelocityText() const {
-  return std::to_string(settings_.velocity);
-}
+std::string Session::VelocityText() const { return std::to_string(settings_.velocity); }
 
 double Session::BendSemitones(int32_t bend) {
   // The centre a released bend returns to counts as no bend at all.
-  const int32_t fromCentre =
-      bend == kBendCentre ? 0 : bend - (kBendTop + 1) / 2;
+  const int32_t fromCentre = bend == kBendCentre ? 0 : bend - (kBendTop + 1) / 2;
   return kBendRangeSemitones * fromCentre / ((kBendTop + 1) / 2);
 }
 
@@ -593,8 +534,7 @@ int Session::PictureIndex() const {
 
 void Session::PostingSink::PlayEvent(uint64_t generation, uint32_t index) {
   Session *s = &session_;
-  s->screen_.Post(
-      [s, generation, index] { s->ReplayHandedOver(generation, index); });
+  s->screen_.Post([s, generation, index] { s->ReplayHandedOver(generation, index); });
 }
 
 void Session::PostingSink::EndOfPlayback(uint64_t generation) {
@@ -608,18 +548,15 @@ bool Session::IsCurrentPlayback(uint64_t generation) const {
 
 void Session::ReplayHandedOver(uint64_t generation, uint32_t index) {
   // With the output closed the event is lost, but the schedule runs on.
-  if (!IsCurrentPlayback(generation) || !settings_.switchOpen)
-    return;
-  if (!playing_ || index >= playing_->size())
-    return;
+  if (!IsCurrentPlayback(generation) || !settings_.switchOpen) return;
+  if (!playing_ || index >= playing_->size()) return;
   const PerformanceEvent &e = (*playing_)[index];
   PlayContext ctx = Context();
   ReplayEvent(live_, ctx, e.message, e.keyData, e.octaveShift);
 }
 
 void Session::EndOfPlaybackHandedOver(uint64_t generation) {
-  if (IsCurrentPlayback(generation))
-    OnCommand(IDM_END_PLAY);
+  if (IsCurrentPlayback(generation)) OnCommand(IDM_END_PLAY);
 }
 
-} // namespace tangrel
+}  // namespace tangrel

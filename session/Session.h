@@ -72,8 +72,8 @@ class Session {
   void Destroy();
 
   // The one dispatcher of menu items, accelerators, buttons and the program's
-  // own commands. 1 for a Save or Save As that wrote the file, else 0.
-  int OnCommand(int32_t id);
+  // own commands. True for a Save or Save As that wrote the file.
+  bool OnCommand(int32_t id);
   void OnTimer(int32_t id);
 
   // A key message with the modifiers of its event. Keys with Alt held belong
@@ -90,6 +90,9 @@ class Session {
 
   // The clock that times recorded events (the steady clock unless replaced).
   void SetRecordingClock(MillisecondClock clock) { events_.clock = std::move(clock); }
+  // The clock playback waits on (the steady clock unless replaced); it must
+  // outlive the session.
+  void SetPlaybackClock(PlaybackClock& clock) { scheduler_.SetClock(clock); }
 
   void Resize(int clientWidth, int clientHeight);
   // The Force bar: the velocity of the next note-ons, kept within 1..127.
@@ -141,7 +144,7 @@ class Session {
   void UpdateTitle(const std::string& name);
   void ApplyEnableSet(EnableSet set);
   void MoveCheck(int32_t from, int32_t to);
-  void ShowFileWarning(const char* format, const std::string& name);
+  void ShowFileWarning(const Failure& failure, const std::string& name);
   void ShowOpenFailure();
   // The playback copy could not be made; nothing plays until the next one.
   void ShowMemoryError();
@@ -158,9 +161,9 @@ class Session {
   void FinishRecord();
   void Play(bool circle);
   void EndPlay();
-  int Save();
-  int SaveAs();
-  int WriteCurrentFile();
+  bool Save();
+  bool SaveAs();
+  bool WriteCurrentFile();
   void Load();
   void ExportMidi();
   void ToggleBourdon();

@@ -5,9 +5,10 @@
 #include <memory>
 #include <vector>
 
+#include "devices/SoftLimiter.h"
+#include "devices/SynthEngine.h"
 #include "model/LivePlaying.h"
 #include "recording/EventList.h"
-#include "devices/SynthEngine.h"
 #include "recording/PlaybackTiming.h"
 #include "tools/ToolCommands.h"
 #include "tools/WavFile.h"
@@ -21,7 +22,8 @@ constexpr uint32_t kBlockFrames = 4096;
 
 uint64_t FramesAt(uint64_t ms) { return ms * kRenderRate / 1000; }
 
-// Pulls samples from the synth into the file, up to a given frame.
+// Pulls samples from the synth, through the limiter every live output plays
+// through, into the file up to a given frame.
 class Renderer {
  public:
   Renderer(SynthEngine& synth, WavFile& wav) : synth_(synth), wav_(wav) {}
@@ -29,7 +31,7 @@ class Renderer {
   bool RenderUntil(uint64_t frame) {
     while (ok_ && done_ < frame) {
       const auto n = static_cast<uint32_t>(std::min<uint64_t>(kBlockFrames, frame - done_));
-      synth_.RenderFloat(left_.data(), right_.data(), static_cast<int>(n));
+      synth_.RenderPlanar(left_.data(), right_.data(), static_cast<int>(n));
       ok_ = wav_.Write(left_.data(), right_.data(), n);
       done_ += n;
     }
@@ -37,7 +39,7 @@ class Renderer {
   }
 
  private:
-  SynthEngine& synth_;
+  LimitedSynth synth_;
   WavFile& wav_;
   std::vector<float> left_ = std::vector<float>(kBlockFrames);
   std::vector<float> right_ = std::vector<float>(kBlockFrames);
@@ -75,9 +77,7 @@ int RunRender(const ParsedCommand& command) {
   // The output is opened before the long part starts, so that one that cannot
   // be written is refused at once.
   FileWriter output;
-  if (const char* message = WriteMessage(OpenOutput(outPath, output))) {
-    return FileFailure(message, outPath);
-  }
+  if (Failure failure = OpenOutput(outPath, output)) return FileFailure(failure, outPath);
   const std::string soundFont = command.Text("--soundfont").value_or(DefaultSoundFontPath());
   auto synth = SynthEngine::Create(soundFont, kRenderRate);
   if (!synth) {
@@ -107,7 +107,7 @@ int RunRender(const ParsedCommand& command) {
   SilenceEverything(live, ctx);
   if (writing) renderer.RenderUntil(frames);
   // A failed write is known to the writer, whose commit then fails.
-  if (const char* message = WriteMessage(output.Commit())) return FileFailure(message, outPath);
+  if (Failure failure = output.Commit()) return FileFailure(failure, outPath);
   return kExitOk;
 }
 

@@ -16,6 +16,7 @@
 #include "files/MidiExport.h"
 #include "model/KeyMap.h"
 #include "recording/PlaybackTiming.h"
+#include "session/FailureTexts.h"
 #include "tools/KeyNames.h"
 #include "tools/ToolText.h"
 
@@ -35,10 +36,10 @@ std::string ModeName(ModeId id) {
 // What replay sounds for the event on the track, "60 C4", or "-" when nothing.
 std::string NoteText(const PerformanceEvent& event, ModeId mode) {
   auto entry = LookupNoteKey(ScanCodeOf(event.keyData));
-  // A file may carry any shift; beyond a few octaves there is no MIDI note.
-  const int64_t octave = int64_t{entry ? entry->octave : 0} + event.octaveShift;
-  if (!entry || octave < -2 || octave > 12) return "-";
-  auto note = NoteNumber(static_cast<int32_t>(octave), entry->degree, mode);
+  if (!entry) return "-";
+  // A loaded shift lies within a few octaves of the key, but may still take
+  // the note past the MIDI range.
+  auto note = NoteNumber(entry->octave + event.octaveShift, entry->degree, mode);
   if (!note || *note < 0 || *note > 127) return "-";
   return std::to_string(*note) + " " + kPitchNames[static_cast<size_t>(*note % 12)] +
          std::to_string(*note / 12 - 1);
@@ -75,10 +76,10 @@ std::string WhyNotOpened(const std::string& path) {
 }
 
 // The second line of a refusal: what the message alone leaves unsaid.
-std::string WhyRefused(const char* message, const std::string& path,
+std::string WhyRefused(const Failure& failure, const std::string& path,
                        const LoadedPerformance& loaded) {
-  if (message == file_messages::kCannotOpen) return WhyNotOpened(path);
-  if (message == file_messages::kNotSupported) {
+  if (failure.kind == FailureKind::CannotOpen) return WhyNotOpened(path);
+  if (failure.kind == FailureKind::NotSupported) {
     return "its mode id " + std::to_string(loaded.modeId) +
            " names none of the 24 keys of the Mode menu (1297..1305, 1312..1321, 1328..1332)";
   }
@@ -89,13 +90,13 @@ std::string WhyRefused(const char* message, const std::string& path,
 
 bool LoadTake(const std::string& path, Take& take) {
   LoadedPerformance loaded;
-  const char* message = LoadPerformanceFile(path, loaded);
+  Failure failure = LoadPerformanceFile(path, loaded);
   std::optional<AcceptedPerformance> accepted;
-  if (!message) accepted = AcceptLoadedPerformance(loaded);
-  if (!message && !accepted) message = file_messages::kNotSupported;
-  if (message) {
-    FileFailure(message, path);
-    const std::string why = WhyRefused(message, path, loaded);
+  if (!failure) accepted = AcceptLoadedPerformance(loaded);
+  if (!failure && !accepted) failure = Fail(FailureKind::NotSupported, path);
+  if (failure) {
+    FileFailure(failure, path);
+    const std::string why = WhyRefused(failure, path, loaded);
     if (!why.empty()) std::fprintf(stderr, "tangrel-tool: %s: %s\n", path.c_str(), why.c_str());
     return false;
   }
@@ -105,17 +106,21 @@ bool LoadTake(const std::string& path, Take& take) {
   return true;
 }
 
-int FileFailure(const char* format, const std::string& name) {
+int FileFailure(const Failure& failure, const std::string& name) {
   std::fprintf(stderr, "tangrel-tool: %s\n",
-               FormatFileMessage(ToolText(format).c_str(), name).c_str());
+               FormatFileMessage(ToolText(FailureMessage(failure.kind)).c_str(), name).c_str());
+  if (const char* cause = FailureCause(failure)) {
+    std::fprintf(stderr, "tangrel-tool: %s\n", ToolText(cause).c_str());
+  }
   return kExitFailure;
 }
 
 bool OutputIsInput(const std::string& input, const std::string& output) {
   struct stat in, out;
-  const bool same = stat(input.c_str(), &in) == 0 &&
-                    (output == "-" ? fstat(STDOUT_FILENO, &out) : stat(output.c_str(), &out)) == 0 &&
-                    in.st_dev == out.st_dev && in.st_ino == out.st_ino;
+  const bool same =
+      stat(input.c_str(), &in) == 0 &&
+      (output == "-" ? fstat(STDOUT_FILENO, &out) : stat(output.c_str(), &out)) == 0 &&
+      in.st_dev == out.st_dev && in.st_ino == out.st_ino;
   if (same) {
     std::fprintf(stderr, "tangrel-tool: %s is the input file %s; it was left as it is\n",
                  output.c_str(), input.c_str());
@@ -123,7 +128,7 @@ bool OutputIsInput(const std::string& input, const std::string& output) {
   return same;
 }
 
-SafeWriteResult OpenOutput(const std::string& name, FileWriter& out) {
+Failure OpenOutput(const std::string& name, FileWriter& out) {
   return name == "-" ? out.OpenStandardOutput() : out.Open(name);
 }
 
@@ -149,12 +154,12 @@ int RunExportMidi(const ParsedCommand& command) {
   const auto bourdon = static_cast<int32_t>(command.Integer("--bourdon").value_or(take.bourdon));
   const auto program = static_cast<int32_t>(command.Integer("--program").value_or(0));
   FileWriter writer;
-  SafeWriteResult result = OpenOutput(out, writer);
-  if (result == SafeWriteResult::kWritten) {
-    result = ExportMidiFile(take.events.data(), static_cast<uint32_t>(take.events.size()), mode,
-                            program, bourdon, writer);
+  Failure failure = OpenOutput(out, writer);
+  if (!failure) {
+    failure = ExportMidiFile(take.events.data(), static_cast<uint32_t>(take.events.size()), mode,
+                             program, bourdon, writer);
   }
-  if (const char* message = WriteMessage(result)) return FileFailure(message, out);
+  if (failure) return FileFailure(failure, out);
   return kExitOk;
 }
 

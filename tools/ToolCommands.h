@@ -21,15 +21,15 @@ struct Take {
 // load message, with the file name in place of "%s", on standard error.
 bool LoadTake(const std::string& path, Take& take);
 
-// Prints a file message with the name in place of "%s" on standard error, and
-// gives the exit code of a failure.
-int FileFailure(const char* format, const std::string& name);
+// Prints a failure's message with the name in place of "%s", and its cause on
+// a line of its own, on standard error; gives the exit code of a failure.
+int FileFailure(const Failure& failure, const std::string& name);
 
 // True, after saying so, when the output names the input file itself, through
 // any name or link: a command never writes over what it reads.
 bool OutputIsInput(const std::string& input, const std::string& output);
 // Opens where a command writes: "-" is standard output, any other name a file.
-SafeWriteResult OpenOutput(const std::string& name, FileWriter& out);
+Failure OpenOutput(const std::string& name, FileWriter& out);
 
 int RunInfo(const ParsedCommand& command);
 int RunExportMidi(const ParsedCommand& command);

@@ -3,34 +3,37 @@
 
 #include <cmath>
 
+#include "files/Riff.h"
+
 namespace tangrel::tool {
 namespace {
 
-void PutLittleEndian(std::vector<uint8_t>& out, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+using riff::MakeFourCC;
+
+constexpr uint32_t kChannels = 2;
+constexpr uint32_t kBytesPerSample = 2;
+
+void WriteU16(riff::RiffWriter& writer, uint16_t value) {
+  const uint8_t bytes[2] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)};
+  riff::WriteBytes(writer, bytes, sizeof bytes);
 }
 
-void PutTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
-
-// The canonical 44-byte header: RIFF/WAVE, a 16-byte PCM "fmt ", then "data".
+// RIFF/WAVE, a 16-byte PCM "fmt ", then the header of "data", whose samples
+// follow as they are rendered.
 std::vector<uint8_t> Header(uint32_t rate, uint32_t frames) {
-  constexpr uint32_t kChannels = 2, kBytesPerSample = 2;
-  const uint32_t dataBytes = frames * kChannels * kBytesPerSample;
-  std::vector<uint8_t> h;
-  PutTag(h, "RIFF");
-  PutLittleEndian(h, 36 + dataBytes, 4);
-  PutTag(h, "WAVE");
-  PutTag(h, "fmt ");
-  PutLittleEndian(h, 16, 4);
-  PutLittleEndian(h, 1, 2);  // PCM
-  PutLittleEndian(h, kChannels, 2);
-  PutLittleEndian(h, rate, 4);
-  PutLittleEndian(h, rate * kChannels * kBytesPerSample, 4);
-  PutLittleEndian(h, kChannels * kBytesPerSample, 2);
-  PutLittleEndian(h, 8 * kBytesPerSample, 2);
-  PutTag(h, "data");
-  PutLittleEndian(h, dataBytes, 4);
-  return h;
+  riff::RiffWriter writer;
+  riff::OpenForm(writer, MakeFourCC("RIFF"), MakeFourCC("WAVE"));
+  riff::OpenChunk(writer, MakeFourCC("fmt "));
+  WriteU16(writer, 1);  // PCM
+  WriteU16(writer, kChannels);
+  riff::WriteU32(writer, rate);
+  riff::WriteU32(writer, rate * kChannels * kBytesPerSample);
+  WriteU16(writer, kChannels * kBytesPerSample);
+  WriteU16(writer, 8 * kBytesPerSample);
+  riff::CloseChunk(writer);
+  riff::OpenChunk(writer, MakeFourCC("data"));
+  riff::CloseChunksBefore(writer, uint64_t{frames} * kChannels * kBytesPerSample);
+  return std::move(writer.bytes);
 }
 
 int16_t ToSample(float value) {
@@ -47,7 +50,7 @@ bool WavFile::WriteHeader(uint32_t rate, uint32_t frames) {
 
 bool WavFile::Write(const float* left, const float* right, uint32_t frames) {
   buffer_.clear();
-  buffer_.reserve(size_t{frames} * 4);
+  buffer_.reserve(size_t{frames} * kChannels * kBytesPerSample);
   for (uint32_t i = 0; i < frames; ++i) {
     for (int16_t sample : {ToSample(left[i]), ToSample(right[i])}) {
       buffer_.push_back(static_cast<uint8_t>(sample & 0xFF));

@@ -19,7 +19,8 @@ class WavFile {
   // The header announces `frames` frames, which the caller then writes
   // exactly. False when the write failed.
   bool WriteHeader(uint32_t rate, uint32_t frames);
-  // Samples beyond -1..1 are clipped. False when the write failed.
+  // Samples beyond -1..1 are clipped (the limiter before it keeps them
+  // inside). False when the write failed.
   bool Write(const float* left, const float* right, uint32_t frames);
 
  private:

@@ -835,5 +835,21 @@
         <source>Pitch bend in semitones</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The disk is full.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The disk is read-only.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The folder does not exist.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Permission denied.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

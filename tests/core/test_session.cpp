@@ -8,6 +8,7 @@
 #include "CaptureRig.h"
 #include "SessionRig.h"
 #include "files/PerformanceFile.h"
+#include "session/FailureTexts.h"
 #include "session/Instruments.h"
 #include "tests/support/TempDir.h"
 
@@ -117,7 +118,7 @@ TEST(SessionEnableSets, EndPlayAfterASaveKeepsSaveGrey) {
   SessionRig rig;
   rig.RecordTake();
   rig.screen.files.push_back(FileIn(dir, "take.tgi"));
-  EXPECT_EQ(rig.session.OnCommand(IDM_SAVE), 1);
+  EXPECT_TRUE(rig.session.OnCommand(IDM_SAVE));
   EXPECT_EQ(rig.Enables(), kSavedReady);
   rig.Command(IDM_CIRCLE_PLAY);
   rig.Command(IDM_END_PLAY);
@@ -152,14 +153,17 @@ TEST(SessionFiles, AFailedSaveShowsTheUntitledCaptionAndTheNextSaveAsks) {
   SessionRig rig;
   rig.RecordTake();
   rig.screen.files = {ChosenFile{dir.File("no/such/folder/x.tgi"), "x.tgi"}};
-  EXPECT_EQ(rig.session.OnCommand(IDM_SAVE_AS), 0);
+  EXPECT_FALSE(rig.session.OnCommand(IDM_SAVE_AS));
   ASSERT_EQ(rig.screen.boxes.size(), 1u);
-  EXPECT_EQ(rig.screen.boxes[0].text, FormatFileMessage(file_messages::kCannotCreate, "x.tgi"));
+  // The message as it always stood, and why on a line of its own.
+  EXPECT_EQ(rig.screen.boxes[0].text,
+            FormatFileMessage(FailureMessage(FailureKind::CannotCreate), "x.tgi") +
+                "\nThe folder does not exist.");
   EXPECT_EQ(rig.screen.boxes[0].icon, MessageIcon::Warning);
   EXPECT_EQ(rig.screen.caption, "Tangrel - [Untitle]");
   EXPECT_TRUE(rig.screen.Enabled(IDM_SAVE));
   rig.screen.files = {FileIn(dir, "y.tgi")};
-  EXPECT_EQ(rig.session.OnCommand(IDM_SAVE), 1);
+  EXPECT_TRUE(rig.session.OnCommand(IDM_SAVE));
   EXPECT_EQ(rig.screen.requests.size(), 2u);
   EXPECT_EQ(rig.screen.requests.back().startPath, dir.File("no/such/folder/x.tgi"));
 }
@@ -168,7 +172,7 @@ TEST(SessionFiles, LoadAsksFirstThenTakesTheFilesModeAndBourdon) {
   TempDir dir;
   const std::vector<PerformanceEvent> take = {{5, WM_KEYDOWN, kA << 16, 0},
                                               {5, WM_KEYUP, kA << 16, 0}};
-  ASSERT_EQ(SavePerformanceFile(take.data(), 2, 1313, 1, dir.File("e.tgi")), nullptr);
+  ASSERT_FALSE(SavePerformanceFile(take.data(), 2, 1313, 1, dir.File("e.tgi")));
   SessionRig rig;
   rig.RecordTake();
   rig.screen.answers = {MessageAnswer::Cancel};
@@ -191,15 +195,15 @@ TEST(SessionFiles, LoadAsksFirstThenTakesTheFilesModeAndBourdon) {
 TEST(SessionFiles, AFileWithAModeOutsideTheTwentyFourChangesNothingButTheTitle) {
   TempDir dir;
   const std::vector<PerformanceEvent> take = {{5, WM_KEYDOWN, kA << 16, 0}};
-  ASSERT_EQ(SavePerformanceFile(take.data(), 1, 1306, 0, dir.File("odd.tgi")),
-            nullptr);
+  ASSERT_FALSE(SavePerformanceFile(take.data(), 1, 1306, 0, dir.File("odd.tgi")));
   SessionRig rig;
   rig.RecordTake();
   rig.screen.answers = {MessageAnswer::No};
   rig.screen.files = {FileIn(dir, "odd.tgi")};
   rig.Command(IDM_LOAD);
   ASSERT_EQ(rig.screen.boxes.size(), 2u);
-  EXPECT_EQ(rig.screen.boxes[1].text, FormatFileMessage(file_messages::kNotSupported, "odd.tgi"));
+  EXPECT_EQ(rig.screen.boxes[1].text,
+            FormatFileMessage(FailureMessage(FailureKind::NotSupported), "odd.tgi"));
   EXPECT_EQ(rig.session.Events().count(), 4u);  // the take in memory stays
   EXPECT_EQ(rig.session.Settings().mode, IDM_MODE_FIRST);
   EXPECT_TRUE(rig.session.State().currentFileTitle.empty());
@@ -218,7 +222,9 @@ TEST(SessionFiles, ExportWritesTheTakeAndSaysWhenItCannot) {
   rig.screen.files = {ChosenFile{dir.File("none/t.mid"), "t.mid"}};
   rig.Command(IDM_EXPORT_MIDI);
   ASSERT_EQ(rig.screen.boxes.size(), 1u);
-  EXPECT_EQ(rig.screen.boxes[0].text, FormatFileMessage(file_messages::kCannotCreate, "t.mid"));
+  EXPECT_EQ(rig.screen.boxes[0].text,
+            FormatFileMessage(FailureMessage(FailureKind::CannotCreate), "t.mid") +
+                "\nThe folder does not exist.");
   EXPECT_EQ(rig.screen.requests.back().startPath, dir.File("t.mid"));
 }
 
@@ -227,7 +233,7 @@ TEST(SessionStartUp, AFileOnTheCommandLineIsLoadedAndPlaysOnTheTimer) {
   const std::vector<PerformanceEvent> take = {{5, WM_KEYDOWN, kA << 16, 0},
                                               {5, WM_KEYUP, kA << 16, 0}};
   const std::string path = dir.File("start.tgi");
-  ASSERT_EQ(SavePerformanceFile(take.data(), 2, 1298, 1, path), nullptr);
+  ASSERT_FALSE(SavePerformanceFile(take.data(), 2, 1298, 1, path));
   SessionRig rig(true, path);
   EXPECT_TRUE(rig.screen.boxes.empty());
   EXPECT_EQ(rig.screen.caption, "Tangrel - [" + path + "]");
@@ -252,14 +258,14 @@ TEST(SessionStartUp, AMissingFileOrAClosedOutputStartsNothing) {
   SessionRig missing(true, "\"no such.tgi\"");
   ASSERT_EQ(missing.screen.boxes.size(), 1u);
   EXPECT_EQ(missing.screen.boxes[0].text,
-            FormatFileMessage(file_messages::kCannotOpen, "\"no such.tgi\""));
+            FormatFileMessage(FailureMessage(FailureKind::CannotOpen), "\"no such.tgi\""));
   EXPECT_EQ(missing.screen.caption, "Tangrel - [Untitle]");
   EXPECT_TRUE(missing.screen.timers.empty());
 
   TempDir dir;
   const std::vector<PerformanceEvent> take = {{5, WM_KEYDOWN, kA << 16, 0}};
   const std::string path = dir.File("s.tgi");
-  ASSERT_EQ(SavePerformanceFile(take.data(), 1, 1297, 0, path), nullptr);
+  ASSERT_FALSE(SavePerformanceFile(take.data(), 1, 1297, 0, path));
   SessionRig closed(false, path);
   EXPECT_EQ(closed.session.Events().count(), 1u);
   EXPECT_TRUE(closed.screen.timers.empty());

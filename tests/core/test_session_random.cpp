@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <set>
 
@@ -24,7 +26,7 @@ class RandomPlayer {
   explicit RandomPlayer(uint32_t seed) : random_(seed) {}
 
   void Step() {
-    rig_.now += Pick(0, 40);
+    const uint32_t passing = static_cast<uint32_t>(Pick(0, 40));
     switch (Pick(0, 9)) {
       case 0: case 1: case 2: RecordMenuCommand(); break;
       case 3: SettingCommand(); break;
@@ -33,7 +35,7 @@ class RandomPlayer {
       case 7: Bars(); break;
       default: break;  // time passes
     }
-    rig_.screen.RunPosted();
+    rig_.Pass(passing);
   }
 
   void CheckMenusAndButtonsAgree() {
@@ -160,9 +162,19 @@ class RandomPlayer {
   SessionRig rig_;
 };
 
+// Seeds 1, 2 and 3, or the one TANGREL_SEED names: a failing seed replays
+// exactly, since playback runs on the rig's clock.
+std::vector<uint32_t> Seeds() {
+  if (const char* seed = std::getenv("TANGREL_SEED")) {
+    return {static_cast<uint32_t>(std::strtoul(seed, nullptr, 10))};
+  }
+  return {1u, 2u, 3u};
+}
+
 TEST(SessionRandom, MenusButtonsAndSoundStayConsistentOverThousandsOfSteps) {
-  for (uint32_t seed : {1u, 2u, 3u}) {
-    SCOPED_TRACE("seed " + std::to_string(seed));
+  for (uint32_t seed : Seeds()) {
+    std::printf("seed %u (replay with TANGREL_SEED=%u)\n", seed, seed);
+    SCOPED_TRACE("seed " + std::to_string(seed) + ": replay with TANGREL_SEED=" + std::to_string(seed));
     RandomPlayer player(seed);
     for (int step = 0; step < kSteps; ++step) {
       player.Step();

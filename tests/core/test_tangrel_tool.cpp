@@ -1,8 +1,7 @@
 // tangrel-tool, run as a program on performance files made here: its listing,
 // exit codes, MIDI export and the WAV it renders through the synthesizer.
-#include <gtest/gtest.h>
-
 #include <dirent.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -17,8 +16,10 @@
 
 #include "files/MidiExport.h"
 #include "files/PerformanceFile.h"
+#include "session/FailureTexts.h"
 #include "tests/support/AudioSupport.h"
 #include "tests/support/InChild.h"
+#include "tests/support/LoudChord.h"
 
 using namespace tangrel;
 using tangrel::testing::EnterPrivateMounts;
@@ -44,9 +45,8 @@ class ToolTest : public ::testing::Test {
   std::string Save(const std::string& name, const std::vector<PerformanceEvent>& events,
                    ModeId mode, int32_t bourdon) {
     std::string path = Path(name);
-    EXPECT_EQ(SavePerformanceFile(events.data(), static_cast<uint32_t>(events.size()), mode,
-                                  bourdon, path),
-              nullptr);
+    EXPECT_FALSE(SavePerformanceFile(events.data(), static_cast<uint32_t>(events.size()), mode,
+                                     bourdon, path));
     return path;
   }
 
@@ -155,8 +155,9 @@ std::vector<std::string> Lines(const std::string& text) {
 
 TEST_F(ToolTest, InfoPrintsTheCountModeBourdonAndPlaybackLength) {
   // The chord's second key is stretched to 5 ms: 300, 500, 505, 605.
-  auto file = Save("take.tgi", {Press(300, kA), Release(200, kA), Press(0, kS, 1), Release(100, kS, 1)},
-                   1302, 1);
+  auto file =
+      Save("take.tgi", {Press(300, kA), Release(200, kA), Press(0, kS, 1), Release(100, kS, 1)},
+           1302, 1);
   Outcome r = Run({"info", file});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "events: 4\nmode: 1302 A Major\nbourdon: 1\nlength: 0.605 s\n");
@@ -165,21 +166,27 @@ TEST_F(ToolTest, InfoPrintsTheCountModeBourdonAndPlaybackLength) {
 
 TEST_F(ToolTest, EventsListDelayKindKeyScanShiftAndNoteInTheFilesMode) {
   auto file = Save("take.tgi",
-                   {Press(300, kA), Press(0, kS, 1), Release(10, kMinus, -1), Press(5, kEsc),
-                    Press(5, 60), {7, 300, kA << 16, 0}, Press(5, kA, INT32_MAX)},
+                   {Press(300, kA),
+                    Press(0, kS, 1),
+                    Release(10, kMinus, -1),
+                    Press(5, kEsc),
+                    Press(5, 60),
+                    {7, 300, kA << 16, 0},
+                    Press(5, kA, INT32_MAX)},
                    1302, 0);
   Outcome r = Run({"info", file, "--events"});
   ASSERT_EQ(r.code, 0) << r.err;
   auto lines = Lines(r.out);
   ASSERT_EQ(lines.size(), 4u + 1u + 7u);
   EXPECT_EQ(lines[4], "# delay(ms) event key scan shift note");
-  EXPECT_EQ(lines[5], "0 300 press A 30 0 69 A4");    // 1 = A in A major
-  EXPECT_EQ(lines[6], "1 0 press S 31 1 83 B5");      // an octave up with the chord
+  EXPECT_EQ(lines[5], "0 300 press A 30 0 69 A4");  // 1 = A in A major
+  EXPECT_EQ(lines[6], "1 0 press S 31 1 83 B5");    // an octave up with the chord
   EXPECT_EQ(lines[7], "2 10 release minus 12 -1 75 D#5");
-  EXPECT_EQ(lines[8], "3 5 press Esc 1 0 -");         // a key without a note
-  EXPECT_EQ(lines[9], "4 5 press - 60 0 -");          // beyond the key map
+  EXPECT_EQ(lines[8], "3 5 press Esc 1 0 -");  // a key without a note
+  EXPECT_EQ(lines[9], "4 5 press - 60 0 -");   // beyond the key map
   EXPECT_EQ(lines[10], "5 7 message 300 A 30 0 69 A4");
-  EXPECT_EQ(lines[11], "6 5 press A 30 2147483647 -");  // a shift no note can take
+  // A shift no note can take, brought to rest at load on the farthest one kept.
+  EXPECT_EQ(lines[11], "6 5 press A 30 11 -");
 }
 
 TEST_F(ToolTest, FilesThatDoNotLoadGiveTheirMessageAndExitOne) {
@@ -187,7 +194,9 @@ TEST_F(ToolTest, FilesThatDoNotLoadGiveTheirMessageAndExitOne) {
   Outcome r = Run({"info", missing});
   EXPECT_EQ(r.code, 1);
   const std::string reason = "tangrel-tool: " + missing + ": No such file or directory\n";
-  EXPECT_EQ(r.err, "tangrel-tool: " + FormatFileMessage(file_messages::kCannotOpen, missing) + "\n" + reason);
+  EXPECT_EQ(r.err,
+            "tangrel-tool: " + FormatFileMessage(FailureMessage(FailureKind::CannotOpen), missing) +
+                "\n" + reason);
   for (const char* english : {"en_US.UTF-8", "C", "de_DE"}) {
     EXPECT_EQ(Run({"info", missing}, english).err,
               "tangrel-tool: Cannot find or open file " + missing + ".\n" + reason);
@@ -198,11 +207,13 @@ TEST_F(ToolTest, FilesThatDoNotLoadGiveTheirMessageAndExitOne) {
   // refuses it, and nothing is written.
   auto refused = Save("refused.tgi", {Press(10, kA), Release(10, kA)}, 1306, 0);
   const std::string refusal =
-      "tangrel-tool: " + FormatFileMessage(file_messages::kNotSupported, refused) + "\ntangrel-tool: " +
-      refused + ": its mode id 1306 names none of the 24 keys of the Mode menu (1297..1305, "
-                "1312..1321, 1328..1332)\n";
+      "tangrel-tool: " + FormatFileMessage(FailureMessage(FailureKind::NotSupported), refused) +
+      "\ntangrel-tool: " + refused +
+      ": its mode id 1306 names none of the 24 keys of the Mode menu (1297..1305, "
+      "1312..1321, 1328..1332)\n";
   for (auto args : std::vector<std::vector<std::string>>{
-           {"info", refused}, {"export-midi", refused, Path("out.mid"), "--mode", "1297"},
+           {"info", refused},
+           {"export-midi", refused, Path("out.mid"), "--mode", "1297"},
            {"render", refused, Path("out.wav")}}) {
     r = Run(args);
     EXPECT_EQ(r.code, 1) << args[0];
@@ -216,9 +227,12 @@ TEST_F(ToolTest, FilesThatDoNotLoadGiveTheirMessageAndExitOne) {
   auto good = Save("good.tgi", {Press(10, kA), Release(10, kA)}, 1297, 0);
   for (std::string command : {"render", "export-midi"}) {
     const std::string nowhere = Path("no-such-folder/out");
-    r = Run({command, good, nowhere, command == "render" ? "--soundfont=" + Path("none.sf2") : "--"});
+    r = Run(
+        {command, good, nowhere, command == "render" ? "--soundfont=" + Path("none.sf2") : "--"});
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, "tangrel-tool: " + FormatFileMessage(file_messages::kCannotCreate, nowhere) + "\n");
+    EXPECT_EQ(r.err, "tangrel-tool: " +
+                         FormatFileMessage(FailureMessage(FailureKind::CannotCreate), nowhere) +
+                         "\ntangrel-tool: The folder does not exist.\n");
   }
   // A SoundFont that is missing, or a FIFO that nothing writes, is refused at once.
   ASSERT_EQ(mkfifo(Path("fifo.sf2").c_str(), 0600), 0);
@@ -293,8 +307,8 @@ TEST_F(ToolTest, NumbersAndNamesAreTheWindowsAndEveryMessageSaysWhoAndWhy) {
   EXPECT_EQ(r.out.rfind("tangrel-tool ", 0), 0u);
 
   // A listing that cannot be written is a failure.
-  const std::string line = Quote(TANGREL_TOOL_PATH) + " info " + Quote(file) +
-                           " --events >/dev/full 2>/dev/null";
+  const std::string line =
+      Quote(TANGREL_TOOL_PATH) + " info " + Quote(file) + " --events >/dev/full 2>/dev/null";
   EXPECT_EQ(WEXITSTATUS(std::system(line.c_str())), 1);
 }
 
@@ -303,7 +317,7 @@ TEST_F(ToolTest, ExportMidiWritesWhatTheExportCommandWrites) {
                                                 Release(30000, kS, 1)};
   auto file = Save("take.tgi", events, 1300, 1);
   auto expected = [&](ModeId mode, int32_t program, int32_t bourdon) {
-    EXPECT_TRUE(ExportMidiFile(events.data(), 4, mode, program, bourdon, Path("expected.mid")));
+    EXPECT_FALSE(ExportMidiFile(events.data(), 4, mode, program, bourdon, Path("expected.mid")));
     return Read(Path("expected.mid"));
   };
 
@@ -311,8 +325,8 @@ TEST_F(ToolTest, ExportMidiWritesWhatTheExportCommandWrites) {
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(Read(Path("default.mid")), expected(1300, 0, 1));  // the file's mode and bourdon
 
-  r = Run({"export-midi", file, Path("chosen.mid"), "--program=5", "--mode", "1320", "--bourdon",
-           "0"});
+  r = Run(
+      {"export-midi", file, Path("chosen.mid"), "--program=5", "--mode", "1320", "--bourdon", "0"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(Read(Path("chosen.mid")), expected(1320, 5, 0));
 }
@@ -327,7 +341,8 @@ TEST_F(ToolTest, RenderSoundsTheTakeAtItsPlaybackTimesWithTheFilesBourdon) {
   // Python's wave module reads the header independently.
   const std::string check = "python3 -c \"import wave; w = wave.open('" + wav +
                             "'); print(w.getnchannels(), w.getsampwidth(), w.getframerate(), "
-                            "w.getnframes())\" > " + Quote(Path("wave.txt"));
+                            "w.getnframes())\" > " +
+                            Quote(Path("wave.txt"));
   ASSERT_EQ(std::system(check.c_str()), 0);
   const size_t frames = (800 + 1500) * 441 / 10;
   EXPECT_EQ(Read(Path("wave.txt")), "2 2 44100 " + std::to_string(frames) + "\n");
@@ -347,13 +362,36 @@ TEST_F(ToolTest, RenderSoundsTheTakeAtItsPlaybackTimesWithTheFilesBourdon) {
   EXPECT_GT(testaudio::PowerAt(sound, kRate, 261.6, from, length), 100 * off);  // middle C
   EXPECT_GT(testaudio::PowerAt(sound, kRate, 130.8, from, length), 100 * off);  // the bourdon
   // Released at 800 ms and silenced at the end: the tail dies away.
-  EXPECT_LT(testaudio::Rms(sound, sound.size() - 4410), 0.1 * testaudio::Rms(sound, from, from + length));
+  EXPECT_LT(testaudio::Rms(sound, sound.size() - 4410),
+            0.1 * testaudio::Rms(sound, from, from + length));
+}
+
+TEST_F(ToolTest, TheLoudChordRendersThroughTheLimiterWithNoSampleAtFullScale) {
+  std::vector<PerformanceEvent> take;
+  for (uint32_t scan : testaudio::LoudChordScanCodes()) take.push_back(Press(0, scan));
+  for (uint32_t scan : testaudio::LoudChordScanCodes()) take.push_back(Release(1500, scan));
+  auto file = Save("loud.tgi", take, 1297, 1);
+  const std::string wav = Path("loud.wav");
+  Outcome r = Run({"render", file, wav, "--soundfont", testaudio::kTestSoundFont, "--program", "48",
+                   "--velocity", "127"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  std::vector<char> bytes = testaudio::ReadAll(wav);
+  ASSERT_GT(bytes.size(), 44u);
+  // Each channel's samples on their own: a mix would hide a clipped one.
+  const std::vector<float> sound = testaudio::FromS16({bytes.begin() + 44, bytes.end()}, 1);
+  const auto atFullScale = std::count_if(
+      sound.begin(), sound.end(), [](float s) { return std::fabs(s) >= 32767.0f / 32768.0f; });
+  EXPECT_EQ(atFullScale, 0);
+  // Loud all the same: the limiter bends the peaks, it does not mute them.
+  float peak = 0;
+  for (float s : sound) peak = std::max(peak, std::fabs(s));
+  EXPECT_GT(peak, 0.5f);
 }
 
 TEST_F(ToolTest, RenderLengthIncludesTheStretchOfChords) {
   // Four events 0, 1, 1, 1 ms apart play 5 ms apart: the last at 20 ms.
-  auto file = Save("chord.tgi", {Press(0, kA), Press(1, kS), Release(1, kA), Release(1, kS)},
-                   1297, 0);
+  auto file =
+      Save("chord.tgi", {Press(0, kA), Press(1, kS), Release(1, kA), Release(1, kS)}, 1297, 0);
   Outcome r = Run({"render", file, Path("chord.wav"), "--track", "9", "--velocity", "90",
                    "--soundfont", testaudio::kTestSoundFont});
   ASSERT_EQ(r.code, 0) << r.err;
@@ -363,7 +401,7 @@ TEST_F(ToolTest, RenderLengthIncludesTheStretchOfChords) {
 TEST_F(ToolTest, OutputsThatAreNotRegularFilesAreWrittenInPlace) {
   const std::vector<PerformanceEvent> events = {Press(200, kA), Release(600, kA)};
   auto file = Save("take.tgi", events, 1297, 1);
-  ASSERT_TRUE(ExportMidiFile(events.data(), 2, 1297, 0, 1, Path("expected.mid")));
+  ASSERT_FALSE(ExportMidiFile(events.data(), 2, 1297, 0, 1, Path("expected.mid")));
   const std::string midi = Read(Path("expected.mid"));
 
   // "-" and /dev/stdout, a link that stays one, into a pipe.
@@ -418,7 +456,8 @@ TEST_F(ToolTest, RegularOutputsAreReplacedWholeKeepingModeLinksAndLongNames) {
   EXPECT_EQ(Run({"render", file, Path("link.wav")}).code, 0);
   EXPECT_TRUE(fs::is_symlink(Path("link.wav")));
   EXPECT_EQ(fs::file_size(Path("private.wav")), wavSize);
-  EXPECT_EQ(fs::status(Path("private.wav")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(fs::status(Path("private.wav")).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(Run({"export-midi", file, Path("dangling.mid")}).code, 0);
   EXPECT_TRUE(fs::is_symlink(Path("dangling.mid")));
   EXPECT_TRUE(fs::is_regular_file(Path("made.mid")));
@@ -470,16 +509,19 @@ TEST_F(ToolTest, AnInterruptedRenderLeavesNoFileBehind) {
   }
   // Without /proc a file cannot be written without a name: the named one
   // the tool writes instead is removed by the signals that can be caught.
-  const int result = RunInChild([&] {
-    if (!EnterPrivateMounts() || mount("tmpfs", "/proc", "tmpfs", 0, nullptr) != 0) {
-      return kNoPrivateMounts;
-    }
-    int failures = 0;
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-      failures += !InterruptRender(take, signal) || Entries() != std::vector<std::string>{"long.tgi"};
-    }
-    return failures;
-  }, 120);
+  const int result = RunInChild(
+      [&] {
+        if (!EnterPrivateMounts() || mount("tmpfs", "/proc", "tmpfs", 0, nullptr) != 0) {
+          return kNoPrivateMounts;
+        }
+        int failures = 0;
+        for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+          failures +=
+              !InterruptRender(take, signal) || Entries() != std::vector<std::string>{"long.tgi"};
+        }
+        return failures;
+      },
+      120);
   if (result == kNoPrivateMounts) GTEST_SKIP() << "hiding /proc needs root";
   EXPECT_EQ(result, 0);
 }

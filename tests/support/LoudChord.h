@@ -22,4 +22,10 @@ inline std::vector<uint32_t> LoudChordWords() {
   return words;
 }
 
+// The same ten notes as keys: the home row from A in C major (1297), whose
+// bourdon the take turns on and whose program the player picks (48).
+inline std::vector<uint32_t> LoudChordScanCodes() {
+  return {30, 31, 32, 33, 34, 35, 36, 37, 38, 39};
+}
+
 }  // namespace tangrel::testaudio

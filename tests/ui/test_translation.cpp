@@ -18,7 +18,7 @@ namespace {
 QStringList ChineseTexts() {
   QStringList texts;
   const QRegularExpression literal(QStringLiteral("\"([^\"\\\\]*[^\\x00-\\x7F][^\"\\\\]*)\""));
-  for (const char* folder : {"engine", "recording", "files", "session", "ui", "tools"}) {
+  for (const char* folder : {"model", "devices", "recording", "files", "session", "ui", "tools"}) {
     QDirIterator files(QStringLiteral(TANGREL_SOURCE_DIR "/") + QLatin1String(folder),
                        {QStringLiteral("*.cpp"), QStringLiteral("*.h")});
     while (files.hasNext()) {
