@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
+#include <ctime>
 
 #include "files/MidiExport.h"
 #include "session/CommandIds.h"
@@ -18,6 +20,10 @@ constexpr const char* kPerformanceFilter = "TGI Files(*.TGI)";
 constexpr const char* kMidiFilter = "Midi Files(*.MID)";
 constexpr uint32_t kEscapeScanCode = 1;
 constexpr int32_t kLastInstrumentCommand = IDM_INSTRUMENT_BASE + 127;
+constexpr const char* kRecoverQuestion = "Recover the take recorded at %s, %s min %s s, %s notes?";
+constexpr const char* kJournalFailed =
+    "The take cannot be written to its journal in %s. It is kept only in memory until you "
+    "save it.";
 
 // The velocity bar shows 128 - velocity, so its top is loud.
 constexpr int32_t kVelocityBarBase = 128;
@@ -46,6 +52,25 @@ const std::string& NameOrUntitled(const std::string& name) {
 }
 
 bool InRange(int32_t id, int32_t first, int32_t last) { return id >= first && id <= last; }
+
+uint64_t WallClockMs() {
+  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::system_clock::now().time_since_epoch())
+                                   .count());
+}
+
+// "17:42" for a take of today, "2026-12-06 17:42" for an older one.
+std::string LocalStartText(uint64_t startedMs) {
+  const time_t started = static_cast<time_t>(startedMs / 1000);
+  const time_t now = time(nullptr);
+  tm then{}, today{};
+  localtime_r(&started, &then);
+  localtime_r(&now, &today);
+  const bool sameDay = then.tm_year == today.tm_year && then.tm_yday == today.tm_yday;
+  char text[32];
+  strftime(text, sizeof text, sameDay ? "%H:%M" : "%Y-%m-%d %H:%M", &then);
+  return text;
+}
 
 }  // namespace
 
@@ -76,10 +101,14 @@ bool Session::Create(const std::string& commandLine) {
   if (opened == OpenResult::Failed) ShowOpenFailure();
   screen_.CheckItem(IDM_SWITCH_OPEN, settings_.switchOpen != 0);
   screen_.CheckItem(IDM_SWITCH_CLOSE, settings_.switchOpen == 0);
+  const bool recovered = OfferLeftTakes();
   if (commandLine.empty()) {
     UpdateTitle(state_.currentFileTitle);
     return true;
   }
+  // The file named at start replaces a recovered take only after the save
+  // prompt, as Load would.
+  if (recovered && AskSaveChanges() == MessageAnswer::Cancel) return true;
   state_.commandLine = commandLine;
   state_.currentFileTitle = commandLine;
   state_.currentFilePath = commandLine;
@@ -113,7 +142,50 @@ bool Session::LoadCurrentFile(const std::string& shownName) {
   return true;
 }
 
+bool Session::OfferLeftTakes() {
+  for (LeftTake& take : FindLeftTakes(journal_.Folder())) {
+    const MessageAnswer answer = AskRecover(take);
+    if (answer == MessageAnswer::Yes) {
+      TakeRecovered(take);
+      return true;  // the others wait for the next start
+    }
+    if (answer == MessageAnswer::No) DiscardLeftTake(take);
+    // Cancel is "later": the journal stays for the next start.
+  }
+  return false;
+}
+
+MessageAnswer Session::AskRecover(const LeftTake& take) {
+  const uint64_t seconds = (take.DurationMs() + 500) / 1000;
+  return screen_.ShowMessage(MessageIcon::Question, kCaption,
+                             {kRecoverQuestion, LocalStartText(take.header.startedMs),
+                              {std::to_string(seconds / 60), std::to_string(seconds % 60),
+                               std::to_string(take.Notes())}},
+                             MessageButtons::YesNoCancel);
+}
+
+void Session::TakeRecovered(LeftTake& take) {
+  // Held as this take's journal until it is saved or thrown away.
+  journal_.Adopt(take);
+  events_.events = std::move(take.events);
+  if (!MakePlaybackCopy(copy_, events_.events.data(), events_.count())) ShowMemoryError();
+  state_.modified = true;
+  state_.currentFileTitle.clear();
+  state_.currentFilePath.clear();
+  // A damaged header's mode is not taken; the take then plays in the current one.
+  if (FindMode(take.header.mode)) {
+    MoveCheck(settings_.mode, take.header.mode);
+    settings_.mode = take.header.mode;
+  }
+  settings_.bourdon = take.header.bourdon != 0 ? 1 : 0;
+  screen_.CheckItem(IDM_BOURDON, settings_.bourdon != 0);
+  journal_.SetModeAndBourdon(settings_.mode, settings_.bourdon);
+  ApplyEnableSet(EnableSet::FinishedWithEvents);
+  screen_.Repaint();
+}
+
 void Session::TakeLoaded(LoadedPerformance& loaded, const AcceptedPerformance& accepted) {
+  journal_.Discard();  // the unsaved take, if any, was given up at the prompt
   events_.events = std::move(loaded.events);
   if (!MakePlaybackCopy(copy_, events_.events.data(), events_.count())) ShowMemoryError();
   state_.modified = false;
@@ -126,7 +198,10 @@ void Session::TakeLoaded(LoadedPerformance& loaded, const AcceptedPerformance& a
 }
 
 bool Session::QueryClose() {
-  return !state_.modified || AskSaveChanges() != MessageAnswer::Cancel;
+  if (!state_.modified) return true;
+  const MessageAnswer answer = AskSaveChanges();
+  if (answer == MessageAnswer::No) journal_.Discard();
+  return answer != MessageAnswer::Cancel;
 }
 
 void Session::Destroy() {
@@ -135,6 +210,8 @@ void Session::Destroy() {
   playbackCurrent_ = false;
   CloseMidiOut(out_);
   ReleasePlaybackCopy(copy_);
+  // An unsaved take's journal stays for the next start to offer back.
+  journal_.Keep();
 }
 
 void Session::OnTimer(int32_t id) {
@@ -243,13 +320,18 @@ void Session::SelectMode(int32_t id) {
   // key-ups whatever the mode is by then.
   MoveCheck(settings_.mode, id);
   settings_.mode = id;
+  journal_.SetModeAndBourdon(settings_.mode, settings_.bourdon);
   screen_.Repaint();
 }
 
 void Session::Record() {
   if (!RequireOpenSwitch()) return;
+  // An unsaved take is asked about first, as Load does: Cancel keeps it.
+  if (state_.modified && AskSaveChanges() == MessageAnswer::Cancel) return;
+  state_.modified = false;  // saved, or given up
   ApplyEnableSet(EnableSet::Recording);
-  StartRecording(events_);  // an unsaved take is discarded without asking
+  StartRecording(events_);
+  journal_.Begin(settings_.mode, settings_.bourdon, WallClockMs());
 }
 
 void Session::FinishRecord() {
@@ -260,6 +342,10 @@ void Session::FinishRecord() {
     ApplyEnableSet(EnableSet::FinishedEmpty);
   }
   if (!FinishRecording(events_, copy_)) ShowMemoryError();
+  journal_.SyncSoon();
+  if (journal_.Failed() && events_.count() != 0) {
+    ShowFileWarning(kJournalFailed, journal_.Folder());
+  }
 }
 
 void Session::Play(bool circle) {
@@ -306,6 +392,7 @@ int Session::WriteCurrentFile() {
     return 0;
   }
   state_.modified = false;
+  journal_.Discard();
   ApplyEnableSet(EnableSet::Saved);
   UpdateTitle(state_.currentFileTitle);
   return 1;
@@ -346,6 +433,7 @@ void Session::ToggleBourdon() {
   // Notes already sounding keep their voices; the next ones follow.
   settings_.bourdon = settings_.bourdon ? 0 : 1;
   screen_.CheckItem(IDM_BOURDON, settings_.bourdon != 0);
+  journal_.SetModeAndBourdon(settings_.mode, settings_.bourdon);
 }
 
 void Session::OpenSwitch() {

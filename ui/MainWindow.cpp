@@ -14,6 +14,7 @@
 #include "session/CommandIds.h"
 #include "ui/AboutBox.h"
 #include "ui/HelpWindow.h"
+#include "ui/SignalQuit.h"
 #include "ui/Translation.h"
 
 namespace tangrel {
@@ -40,8 +41,7 @@ class CheckMarkOnlyStyle : public QProxyStyle {
 };
 
 QString Filled(const MessageText& text) {
-  QString format = Text(text.format);
-  return format.replace(QStringLiteral("%s"), QString::fromStdString(text.argument));
+  return QString::fromStdString(FillMessage(Text(text.format).toStdString(), text));
 }
 
 }  // namespace
@@ -157,10 +157,15 @@ void MainWindow::Repaint() { client_->update(); }
 
 MessageAnswer MainWindow::ShowMessage(MessageIcon icon, const char* caption,
                                       const MessageText& text, MessageButtons buttons) {
+  // The program is ending at once: nobody is there to answer.
+  if (EndingAtOnce()) {
+    return buttons == MessageButtons::YesNoCancel ? MessageAnswer::Cancel : MessageAnswer::Ok;
+  }
   return messages_.Show(this, icon, Text(caption), Filled(text), buttons);
 }
 
 std::optional<ChosenFile> MainWindow::AskFileName(const FileRequest& request) {
+  if (EndingAtOnce()) return std::nullopt;
   return messages_.AskFileName(this, request);
 }
 

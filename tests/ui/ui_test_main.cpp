@@ -3,11 +3,15 @@
 
 #include <QApplication>
 
+#include "tests/support/TempDir.h"
 #include "ui/Startup.h"
 
 int main(int argc, char** argv) {
   // Listing the tests needs an application too, and there may be no display.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Takes recorded by the tests are journaled here, never in the user's own folder.
+  tangrel::testing::TempDir state("tangrel-ui-state");
+  qputenv("XDG_STATE_HOME", state.Path().c_str());
   QApplication app(argc, argv);
   tangrel::InstallFontSubstitutions();
   ::testing::InitGoogleTest(&argc, argv);
