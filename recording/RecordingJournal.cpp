@@ -179,21 +179,22 @@ bool RecordingJournal::Create() {
   return true;
 }
 
-void RecordingJournal::Append(const PerformanceEvent& event) {
+void RecordingJournal::Append(const PerformanceEvent* events, size_t count) {
   if (!begun_ || failed_) return;
   if (fd_ < 0 && !Create()) {
     failed_ = true;
     return;
   }
-  // One write per event, at the end: the kernel has it at once.
-  const ssize_t n = pwrite(fd_, &event, sizeof event, size_);
-  if (n != static_cast<ssize_t>(sizeof event)) {
+  // One write, at the end: the kernel has the events at once.
+  const size_t bytes = count * sizeof(PerformanceEvent);
+  const ssize_t n = pwrite(fd_, events, bytes, size_);
+  if (n != static_cast<ssize_t>(bytes)) {
     // A record written in part would shift every later one; stop here, the
     // whole records before it stay readable.
     failed_ = true;
     return;
   }
-  size_ += static_cast<off_t>(sizeof event);
+  size_ += static_cast<off_t>(bytes);
   dirty_.store(true, std::memory_order_relaxed);
 }
 

@@ -70,9 +70,9 @@ class RecordingJournal {
 
   // A new take: what its header will hold. The file is made by the first event.
   void Begin(int32_t mode, int32_t bourdon, uint64_t startedMs);
-  // Writes one event at once; the kernel keeps it if the program dies, and
-  // the flusher puts it on the disk within about a second.
-  void Append(const PerformanceEvent& event);
+  // Writes events at once, in one write; the kernel keeps them if the program
+  // dies, and the flusher puts them on the disk within about a second.
+  void Append(const PerformanceEvent* events, size_t count);
   // The mode or the bourdon changed: the take is saved with the new ones.
   void SetModeAndBourdon(int32_t mode, int32_t bourdon);
   // Asks the flusher to put everything on the disk now, without waiting.
@@ -116,6 +116,9 @@ class RecordingJournal {
 };
 
 // Live playing's recorder: the take's EventList, each event also journaled.
+// Live playing records a key before it sends the note; the journal's write
+// waits until the note is out (JournalRecorded, at the end of the key's
+// handling), so the disk is never on the way from key to sound.
 class JournaledRecorder : public Recorder {
  public:
   JournaledRecorder(EventList& list, RecordingJournal& journal)
@@ -123,12 +126,21 @@ class JournaledRecorder : public Recorder {
   bool Recording() const override { return list_.recording; }
   uint32_t count() const override { return list_.count(); }
   void Record(uint32_t message, uint32_t keyData, int32_t octaveShift) override {
-    if (AppendEvent(list_, message, keyData, octaveShift)) journal_.Append(list_.events.back());
+    AppendEvent(list_, message, keyData, octaveShift);
+  }
+  // A new take starts with nothing journaled.
+  void NewTake() { journaled_ = 0; }
+  // Writes the events recorded since the last call.
+  void JournalRecorded() {
+    if (!list_.recording || list_.count() <= journaled_) return;
+    journal_.Append(list_.events.data() + journaled_, list_.count() - journaled_);
+    journaled_ = list_.count();
   }
 
  private:
   EventList& list_;
   RecordingJournal& journal_;
+  uint32_t journaled_ = 0;
 };
 
 }  // namespace tangrel

@@ -331,10 +331,12 @@ void Session::Record() {
   state_.modified = false;  // saved, or given up
   ApplyEnableSet(EnableSet::Recording);
   StartRecording(events_);
+  recorder_.NewTake();
   journal_.Begin(settings_.mode, settings_.bourdon, WallClockMs());
 }
 
 void Session::FinishRecord() {
+  recorder_.JournalRecorded();
   if (events_.count() != 0) {
     ApplyEnableSet(EnableSet::FinishedWithEvents);
   } else {
@@ -499,6 +501,7 @@ void Session::Key(uint32_t message, uint32_t keyData, Modifiers modifiers, bool 
   if (!settings_.switchOpen) return;
   PlayContext ctx = Context();
   PlayKey(live_, ctx, message, keyData, modifiers);
+  recorder_.JournalRecorded();
   if (message == WM_KEYDOWN && s == kEscapeScanCode) {
     SilenceEverything(live_, ctx);
     screen_.Repaint();
@@ -511,6 +514,7 @@ void Session::FocusLost() {
   if (!settings_.switchOpen) return;
   PlayContext ctx = Context();
   ReleaseHeldKeys(live_, ctx);
+  recorder_.JournalRecorded();
 }
 
 void Session::MousePress(int x, int y, Modifiers modifiers) {

@@ -66,7 +66,8 @@ TEST(RecordingJournal, HoldsTheHeaderAndEachEventAsItIsRecorded) {
   journal.Begin(1297, 0, 1'765'000'000'123);
   EXPECT_FALSE(journal.Open());  // nothing is made before the first event
   const auto events = SomeEvents(3);
-  for (const auto& e : events) journal.Append(e);
+  journal.Append(events.data(), 1);
+  journal.Append(events.data() + 1, 2);
   journal.SetModeAndBourdon(1313, 1);
   ASSERT_TRUE(journal.Open());
 
@@ -90,7 +91,7 @@ TEST(RecordingJournal, HoldsTheHeaderAndEachEventAsItIsRecorded) {
   RecordingJournal second;
   second.SetFolder(dir.File("state/tangrel"));
   second.Begin(1297, 0, 1);
-  second.Append(events[0]);
+  second.Append(events.data(), 1);
   const std::string secondPath = second.Path();
   second.Discard();
   EXPECT_FALSE(std::ifstream(secondPath).good());

@@ -414,3 +414,19 @@ TEST_F(TakeUnderX, TheXServerKilledUnderTheProgramLeavesTheTake) {
   ASSERT_TRUE(Ended(std::chrono::seconds(5), status)) << "still running without its display";
   ASSERT_NO_FATAL_FAILURE(ExpectLeftTakeOf(4));
 }
+
+// The save prompt of Load is open when the signal comes: its loop ends from
+// outside, which counts as Cancel, never as "throw the take away".
+TEST_F(TakeUnderX, ASignalWhileTheSavePromptIsOpenKeepsTheTake) {
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  RecordKeys(2, true);
+  Xdo("windowfocus --sync " + window_ + " key alt+r");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  Xdo("key l");
+  ASSERT_TRUE(WaitFor([&] { return !Xdo("search --onlyvisible --name '^TG$'").empty(); },
+                      std::chrono::seconds(10)));
+  kill(app_, SIGHUP);
+  int status = 0;
+  ASSERT_TRUE(Ended(std::chrono::seconds(1), status)) << "still running a second later";
+  ASSERT_NO_FATAL_FAILURE(ExpectLeftTakeOf(2));
+}
