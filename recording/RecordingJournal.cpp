@@ -134,7 +134,11 @@ std::vector<LeftTake> FindLeftTakes(const std::string& folder) {
     close(fd);
     // Journals of this very process were kept by an earlier window of it.
     if (take && take->header.pid == static_cast<uint32_t>(getpid())) continue;
-    if (!take || take->events.empty()) {
+    // A file this program cannot read (cut inside its header, or written by
+    // a later version) is left as it is; one with no whole event holds
+    // nothing to lose.
+    if (!take) continue;
+    if (take->events.empty()) {
       std::filesystem::remove(entry.path(), error);
       continue;
     }

@@ -53,7 +53,7 @@ struct LeftTake {
 std::optional<LeftTake> ParseJournal(const uint8_t* bytes, size_t size);
 
 // The journals in `folder` that no running program holds, newest first.
-// Files there that hold no whole event are removed: nothing is lost with them.
+// Journals that hold no whole event are removed: nothing is lost with them.
 std::vector<LeftTake> FindLeftTakes(const std::string& folder);
 // The user does not want a left take back: its journal goes.
 void DiscardLeftTake(const LeftTake& take);

@@ -114,7 +114,8 @@ TEST(RecordingJournal, LeftTakesComeNewestFirstAndAHeldOrEmptyOneNever) {
   WriteLeftJournal(dir.Path(), 200, SomeEvents(2));
   WriteLeftJournal(dir.Path(), 300, SomeEvents(4));
   const std::string held = WriteLeftJournal(dir.Path(), 400, SomeEvents(1));
-  const std::string empty = WriteLeftJournal(dir.Path(), 500, SomeEvents(1), 20);
+  const std::string empty = WriteLeftJournal(dir.Path(), 500, SomeEvents(1), 12);
+  const std::string unreadable = WriteLeftJournal(dir.Path(), 600, SomeEvents(1), 20);
   const int fd = open(held.c_str(), O_RDONLY);
   ASSERT_EQ(flock(fd, LOCK_EX), 0);  // as the program still recording it holds it
 
@@ -125,6 +126,7 @@ TEST(RecordingJournal, LeftTakesComeNewestFirstAndAHeldOrEmptyOneNever) {
   EXPECT_EQ(takes[0].DurationMs(), 5u + 15 + 25 + 35);
   EXPECT_EQ(takes[1].header.startedMs, 200u);
   EXPECT_FALSE(std::ifstream(empty).good());  // nothing whole in it: removed
+  EXPECT_TRUE(std::ifstream(unreadable).good());  // cut in its header: left alone
   close(fd);
   EXPECT_EQ(FindLeftTakes(dir.Path()).size(), 3u);
 }
