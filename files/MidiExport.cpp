@@ -71,6 +71,22 @@ NotesOfScanCodes NotesOfMode(ModeId mode) {
   return notes;
 }
 
+// The note an event writes: a press sounds its key's note in the octave of the
+// chord's shift and is noted in `pressedNote`; a release ends the note its
+// press wrote (a release with no press before it takes its own shift).
+int32_t ShiftedNote(int32_t unshifted, const PerformanceEvent& event, int32_t& pressedNote) {
+  // Beyond ten octaves no note lies in the MIDI range, and the sum could overflow.
+  const int32_t shift = std::clamp(event.octaveShift, -11, 11);
+  const int32_t note = unshifted + 12 * shift;
+  if (event.message == WM_KEYDOWN) {
+    pressedNote = note;
+    return note;
+  }
+  const int32_t released = pressedNote == kNoNote ? note : pressedNote;
+  pressedNote = kNoNote;
+  return released;
+}
+
 // Appends one "MTrk" chunk. False when a note is wanted and the mode has none.
 bool AppendTrack(std::vector<uint8_t>& out, const PerformanceEvent* events, uint32_t count,
                  const NotesOfScanCodes& notes, int32_t program,
@@ -82,13 +98,22 @@ bool AppendTrack(std::vector<uint8_t>& out, const PerformanceEvent* events, uint
                          static_cast<uint8_t>(program & 0x7F)});
   // A key without a note writes nothing; its delay moves on to the next note.
   uint64_t carriedMs = 0;
+  // The note each key's press wrote: its release ends that note, whatever
+  // shift the chord has by then, as replay does.
+  NotesOfScanCodes pressed;
+  pressed.fill(kNoNote);
   for (uint32_t i = 0; i < count; ++i) {
     const PerformanceEvent& event = events[i];
     // Capped where it is already far past the largest delta a file holds.
     carriedMs = std::min<uint64_t>(carriedMs + event.delay, UINT32_MAX);
-    int32_t note = notes[ScanCodeOf(event.keyData)];
+    const uint32_t scan = ScanCodeOf(event.keyData);
+    int32_t note = notes[scan];
     if (note == kNoNote) continue;
     if (note == kNoMode) return false;
+    note = ShiftedNote(note, event, pressed[scan]);
+    // A damaged file's shift can take the note out of the MIDI range: it
+    // does not sound on replay, and is not written either.
+    if (note < 0 || note > 127) continue;
     AppendVariableLength(out, MillisecondsToTicks(carriedMs));
     carriedMs = 0;
     uint8_t status = event.message == WM_KEYDOWN ? midi::kNoteOn : midi::kNoteOff;

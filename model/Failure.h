@@ -16,6 +16,8 @@ enum class FailureKind {
   NotStandard,
   NotSupported,
   CannotRead,
+  // The recording journal: the take is then kept in memory alone.
+  JournalUnwritable,
   // MIDI devices and the built-in synthesizer's sound outputs.
   DeviceUnavailable,
   SoundFontUnreadable,

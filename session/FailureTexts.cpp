@@ -23,6 +23,10 @@ constexpr MessageRow kMessages[] = {
     {FailureKind::NotStandard, QT_TRANSLATE_NOOP("Tangrel", "文件%s不是标准的Tangrel文件.")},
     {FailureKind::NotSupported, QT_TRANSLATE_NOOP("Tangrel", "文件%s不是被支持的Tangrel文件.")},
     {FailureKind::CannotRead, QT_TRANSLATE_NOOP("Tangrel", "不能读取文件%s.")},
+    {FailureKind::JournalUnwritable,
+     QT_TRANSLATE_NOOP("Tangrel",
+                       "The take cannot be written to its journal in %s. It is kept only in "
+                       "memory until you save it.")},
 };
 
 struct CauseRow {

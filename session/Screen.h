@@ -18,14 +18,29 @@ enum class MessageIcon { None, Question, Warning, Error };
 enum class MessageButtons { Ok, YesNoCancel };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 
-// The text of a box: `format` with its "%s", if it has one, filled by `argument`.
-// The format is one of the program's own texts, so the screen may show it in
-// the user's language before filling it.
+// The text of a box: `format` with its "%s", if it has one, filled by `argument`;
+// a format with several "%s" takes `argument` and then `more`, in order. The
+// format is one of the program's own texts, so the screen may show it in the
+// user's language before filling it.
 struct MessageText {
   const char* format;
   std::string argument;
   const char* cause = nullptr;  // why, translated too and shown on a line of its own
+  std::vector<std::string> more = {};  // the later "%s" of a format with several
 };
+
+// The format filled as above; a format with several "%s" and no `more` has
+// every one filled by `argument`.
+inline std::string FillMessage(const std::string& format, const MessageText& text) {
+  std::string filled;
+  size_t from = 0;
+  size_t index = 0;
+  for (size_t at; (at = format.find("%s", from)) != std::string::npos; from = at + 2, ++index) {
+    filled.append(format, from, at - from);
+    filled += index > 0 && index <= text.more.size() ? text.more[index - 1] : text.argument;
+  }
+  return filled + format.substr(from);
+}
 
 struct FileRequest {
   bool save;                  // the Save As dialog (with its overwrite prompt), else Open

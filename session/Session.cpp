@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 
 #include "files/MidiExport.h"
 #include "session/CommandIds.h"
@@ -15,11 +17,13 @@
 namespace tangrel {
 namespace {
 
-constexpr const char *kCaption = QT_TRANSLATE_NOOP("Tangrel", "TG");
-constexpr const char *kUntitled = QT_TRANSLATE_NOOP("Tangrel", "Untitle");
-constexpr const char *kPerformanceFilter = QT_TRANSLATE_NOOP("Tangrel", "TGI Files(*.TGI)");
-constexpr const char *kMidiFilter = QT_TRANSLATE_NOOP("Tangrel", "Midi Files(*.MID)");
+constexpr const char* kCaption = QT_TRANSLATE_NOOP("Tangrel", "TG");
+constexpr const char* kUntitled = QT_TRANSLATE_NOOP("Tangrel", "Untitle");
+constexpr const char* kPerformanceFilter = QT_TRANSLATE_NOOP("Tangrel", "TGI Files(*.TGI)");
+constexpr const char* kMidiFilter = QT_TRANSLATE_NOOP("Tangrel", "Midi Files(*.MID)");
 constexpr int32_t kLastInstrumentCommand = IDM_INSTRUMENT_BASE + 127;
+constexpr const char* kRecoverQuestion =
+    QT_TRANSLATE_NOOP("Tangrel", "Recover the take recorded at %s, %s min %s s, %s notes?");
 
 // Keys that play no note step the Force bar: the arrows and Page Up / Page
 // Down of the cursor block (extended keys, so the keypad's digits stay out).
@@ -37,15 +41,34 @@ constexpr std::array<VelocityKey, 4> kVelocityKeys = {{
 // A General MIDI synthesizer bends two semitones either way by default.
 constexpr double kBendRangeSemitones = 2.0;
 
-std::string NameOrUntitled(const std::string &name) {
+std::string NameOrUntitled(const std::string& name) {
   return name.empty() ? UserText(kUntitled) : name;
 }
 
 bool InRange(int32_t id, int32_t first, int32_t last) { return id >= first && id <= last; }
 
+uint64_t WallClockMs() {
+  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::system_clock::now().time_since_epoch())
+                                   .count());
+}
+
+// "17:42" for a take of today, "2026-12-06 17:42" for an older one.
+std::string LocalStartText(uint64_t startedMs) {
+  const time_t started = static_cast<time_t>(startedMs / 1000);
+  const time_t now = time(nullptr);
+  tm then{}, today{};
+  localtime_r(&started, &then);
+  localtime_r(&now, &today);
+  const bool sameDay = then.tm_year == today.tm_year && then.tm_yday == today.tm_yday;
+  char text[32];
+  strftime(text, sizeof text, sameDay ? "%H:%M" : "%Y-%m-%d %H:%M", &then);
+  return text;
+}
+
 }  // namespace
 
-Session::Session(MidiDevices &devices, Screen &screen, KeyView *keys, int charWidth, int charHeight)
+Session::Session(MidiDevices& devices, Screen& screen, KeyView* keys, int charWidth, int charHeight)
     : devices_(devices),
       screen_(screen),
       keys_(keys),
@@ -60,7 +83,7 @@ Session::~Session() { Destroy(); }
 
 // ---- Creation and closing ---------------------------------------------------
 
-bool Session::Create(const std::string &commandLine) {
+bool Session::Create(const std::string& commandLine) {
   if (devices_.DeviceCount() == 0) {
     screen_.Beep();
     screen_.ShowMessage(MessageIcon::Error, kCaption,
@@ -74,10 +97,14 @@ bool Session::Create(const std::string &commandLine) {
   if (opened == OpenResult::Failed) ShowOpenFailure();
   screen_.CheckItem(IDM_SWITCH_OPEN, settings_.switchOpen != 0);
   screen_.CheckItem(IDM_SWITCH_CLOSE, settings_.switchOpen == 0);
+  const bool recovered = OfferLeftTakes();
   if (commandLine.empty()) {
     UpdateTitle(state_.currentFileTitle);
     return true;
   }
+  // The file named at start replaces a recovered take only after the save
+  // prompt, as Load would.
+  if (recovered && AskSaveChanges() == MessageAnswer::Cancel) return true;
   state_.commandLine = commandLine;
   state_.currentFileTitle = commandLine;
   state_.currentFilePath = commandLine;
@@ -95,7 +122,7 @@ void Session::StartUpLoad() {
   if (settings_.switchOpen) screen_.StartTimer(IDT_AUTOPLAY, kAutoPlayDelayMs);
 }
 
-bool Session::LoadCurrentFile(const std::string &shownName) {
+bool Session::LoadCurrentFile(const std::string& shownName) {
   LoadedPerformance loaded;
   const Failure failure = LoadPerformanceFile(state_.currentFilePath, loaded);
   const auto accepted = failure ? std::nullopt : AcceptLoadedPerformance(loaded);
@@ -111,7 +138,52 @@ bool Session::LoadCurrentFile(const std::string &shownName) {
   return true;
 }
 
-void Session::TakeLoaded(LoadedPerformance &loaded, const AcceptedPerformance &accepted) {
+bool Session::OfferLeftTakes() {
+  for (LeftTake& take : FindLeftTakes(journal_.Folder())) {
+    const MessageAnswer answer = AskRecover(take);
+    if (answer == MessageAnswer::Yes) {
+      TakeRecovered(take);
+      return true;  // the others wait for the next start
+    }
+    if (answer == MessageAnswer::No) DiscardLeftTake(take);
+    // Cancel is "later": the journal stays for the next start.
+  }
+  return false;
+}
+
+MessageAnswer Session::AskRecover(const LeftTake& take) {
+  const uint64_t seconds = (take.DurationMs() + 500) / 1000;
+  return screen_.ShowMessage(
+      MessageIcon::Question, kCaption,
+      {kRecoverQuestion,
+       LocalStartText(take.header.startedMs),
+       nullptr,
+       {std::to_string(seconds / 60), std::to_string(seconds % 60), std::to_string(take.Notes())}},
+      MessageButtons::YesNoCancel);
+}
+
+void Session::TakeRecovered(LeftTake& take) {
+  // Held as this take's journal until it is saved or thrown away.
+  journal_.Adopt(take);
+  events_.events = std::move(take.events);
+  if (!MakePlaybackCopy(copy_, events_.events.data(), events_.count())) ShowMemoryError();
+  state_.modified = true;
+  state_.currentFileTitle.clear();
+  state_.currentFilePath.clear();
+  // A damaged header's mode is not taken; the take then plays in the current one.
+  if (FindMode(take.header.mode)) {
+    MoveCheck(settings_.mode, take.header.mode);
+    settings_.mode = take.header.mode;
+  }
+  settings_.bourdon = take.header.bourdon != 0 ? 1 : 0;
+  screen_.CheckItem(IDM_BOURDON, settings_.bourdon != 0);
+  journal_.SetModeAndBourdon(settings_.mode, settings_.bourdon);
+  ApplyEnableSet(EnableSet::FinishedWithEvents);
+  screen_.Repaint();
+}
+
+void Session::TakeLoaded(LoadedPerformance& loaded, const AcceptedPerformance& accepted) {
+  journal_.Discard();  // the unsaved take, if any, was given up at the prompt
   events_.events = std::move(loaded.events);
   if (!MakePlaybackCopy(copy_, events_.events.data(), events_.count())) ShowMemoryError();
   state_.modified = false;
@@ -123,7 +195,12 @@ void Session::TakeLoaded(LoadedPerformance &loaded, const AcceptedPerformance &a
   screen_.EnableItem(IDM_SAVE_AS, true);
 }
 
-bool Session::QueryClose() { return !state_.modified || AskSaveChanges() != MessageAnswer::Cancel; }
+bool Session::QueryClose() {
+  if (!state_.modified) return true;
+  const MessageAnswer answer = AskSaveChanges();
+  if (answer == MessageAnswer::No) journal_.Discard();
+  return answer != MessageAnswer::Cancel;
+}
 
 void Session::Destroy() {
   // Nothing may hand over an event or read the copy once the session goes.
@@ -131,6 +208,8 @@ void Session::Destroy() {
   playbackCurrent_ = false;
   CloseMidiOut(out_);
   ReleasePlaybackCopy(copy_);
+  // An unsaved take's journal stays for the next start to offer back.
+  journal_.Keep();
 }
 
 void Session::OnTimer(int32_t id) {
@@ -140,12 +219,12 @@ void Session::OnTimer(int32_t id) {
 
 // ---- Helpers ----------------------------------------------------------------
 
-void Session::UpdateTitle(const std::string &name) {
+void Session::UpdateTitle(const std::string& name) {
   screen_.SetCaption("Tangrel - [" + NameOrUntitled(name) + "]");
 }
 
 void Session::ApplyEnableSet(EnableSet set) {
-  for (const EnableChange &change : EnableChanges(set, state_.modified)) {
+  for (const EnableChange& change : EnableChanges(set, state_.modified)) {
     if (change.kind == ControlKind::Button) {
       screen_.EnableButton(change.id, change.enabled);
     } else {
@@ -159,7 +238,7 @@ void Session::MoveCheck(int32_t from, int32_t to) {
   screen_.CheckItem(to, true);
 }
 
-void Session::ShowFileWarning(const Failure &failure, const std::string &name) {
+void Session::ShowFileWarning(const Failure& failure, const std::string& name) {
   screen_.Beep();
   screen_.ShowMessage(MessageIcon::Warning, kCaption,
                       {FailureMessage(failure.kind), NameOrUntitled(name), FailureCause(failure)},
@@ -244,18 +323,25 @@ void Session::SelectMode(int32_t id) {
   // key-ups whatever the mode is by then.
   MoveCheck(settings_.mode, id);
   settings_.mode = id;
+  journal_.SetModeAndBourdon(settings_.mode, settings_.bourdon);
   screen_.Repaint();
 }
 
 void Session::Record() {
   if (!RequireOpenSwitch()) return;
+  // An unsaved take is asked about first, as Load does: Cancel keeps it.
+  if (state_.modified && AskSaveChanges() == MessageAnswer::Cancel) return;
+  state_.modified = false;  // saved, or given up
   ApplyEnableSet(EnableSet::Recording);
-  StartRecording(events_);  // an unsaved take is discarded without asking
+  StartRecording(events_);
   recordStart_ = events_.clock();
+  recorder_.NewTake();
+  journal_.Begin(settings_.mode, settings_.bourdon, WallClockMs());
   screen_.Repaint();
 }
 
 void Session::FinishRecord() {
+  recorder_.JournalRecorded();
   if (events_.count() != 0) {
     ApplyEnableSet(EnableSet::FinishedWithEvents);
   } else {
@@ -264,6 +350,10 @@ void Session::FinishRecord() {
   }
   if (!FinishRecording(events_, copy_)) ShowMemoryError();
   screen_.Repaint();
+  journal_.SyncSoon();
+  if (journal_.Failed() && events_.count() != 0) {
+    ShowFileWarning(Fail(FailureKind::JournalUnwritable, journal_.Folder()), journal_.Folder());
+  }
 }
 
 void Session::Play(bool circle) {
@@ -310,6 +400,7 @@ bool Session::WriteCurrentFile() {
     return false;
   }
   state_.modified = false;
+  journal_.Discard();
   ApplyEnableSet(EnableSet::Saved);
   UpdateTitle(state_.currentFileTitle);
   return true;
@@ -345,6 +436,7 @@ void Session::ToggleBourdon() {
   // Notes already sounding keep their voices; the next ones follow.
   settings_.bourdon = settings_.bourdon ? 0 : 1;
   screen_.CheckItem(IDM_BOURDON, settings_.bourdon != 0);
+  journal_.SetModeAndBourdon(settings_.mode, settings_.bourdon);
 }
 
 void Session::OpenSwitch() {
@@ -400,7 +492,7 @@ void Session::SelectInstrument(int32_t id) {
 void Session::Key(uint32_t message, uint32_t keyData, Modifiers modifiers, bool altHeld) {
   const uint32_t s = ScanCodeOf(keyData);
   if (message == WM_KEYDOWN && !altHeld && (keyData & kKeyDataExtendedBit)) {
-    for (const VelocityKey &key : kVelocityKeys) {
+    for (const VelocityKey& key : kVelocityKeys) {
       if (key.scanCode == s) StepVelocity(key.change);
     }
   }
@@ -413,6 +505,7 @@ void Session::Key(uint32_t message, uint32_t keyData, Modifiers modifiers, bool 
   if (!settings_.switchOpen) return;
   PlayContext ctx = Context();
   PlayKey(live_, ctx, message, keyData, modifiers);
+  recorder_.JournalRecorded();
   if (message == WM_KEYDOWN && s == kEscapeScanCode) {
     SilenceEverything(live_, ctx);
     screen_.Repaint();
@@ -425,6 +518,7 @@ void Session::FocusLost() {
   if (!settings_.switchOpen) return;
   PlayContext ctx = Context();
   ReleaseHeldKeys(live_, ctx);
+  recorder_.JournalRecorded();
 }
 
 void Session::MousePress(int x, int y, Modifiers modifiers) {
@@ -492,7 +586,7 @@ ShownText Session::ActivityText() const {
     const uint32_t seconds = (events_.clock() - recordStart_) / 1000;
     const auto notes =
         std::count_if(events_.events.begin(), events_.events.end(),
-                      [](const PerformanceEvent &e) { return e.message == WM_KEYDOWN; });
+                      [](const PerformanceEvent& e) { return e.message == WM_KEYDOWN; });
     char time[16];
     std::snprintf(time, sizeof time, "%u:%02u", seconds / 60, seconds % 60);
     return {QT_TRANSLATE_NOOP("Tangrel", "Recording: %1, notes: %2"),
@@ -533,12 +627,12 @@ int Session::PictureIndex() const {
 // -------------------------------------------------------
 
 void Session::PostingSink::PlayEvent(uint64_t generation, uint32_t index) {
-  Session *s = &session_;
+  Session* s = &session_;
   s->screen_.Post([s, generation, index] { s->ReplayHandedOver(generation, index); });
 }
 
 void Session::PostingSink::EndOfPlayback(uint64_t generation) {
-  Session *s = &session_;
+  Session* s = &session_;
   s->screen_.Post([s, generation] { s->EndOfPlaybackHandedOver(generation); });
 }
 
@@ -550,7 +644,7 @@ void Session::ReplayHandedOver(uint64_t generation, uint32_t index) {
   // With the output closed the event is lost, but the schedule runs on.
   if (!IsCurrentPlayback(generation) || !settings_.switchOpen) return;
   if (!playing_ || index >= playing_->size()) return;
-  const PerformanceEvent &e = (*playing_)[index];
+  const PerformanceEvent& e = (*playing_)[index];
   PlayContext ctx = Context();
   ReplayEvent(live_, ctx, e.message, e.keyData, e.octaveShift);
 }

@@ -15,6 +15,7 @@
 #include "files/PerformanceFile.h"
 #include "recording/EventList.h"
 #include "recording/PlaybackScheduler.h"
+#include "recording/RecordingJournal.h"
 #include "session/EnableSets.h"
 #include "session/Layout.h"
 #include "session/MenuBar.h"
@@ -93,6 +94,9 @@ class Session {
   // The clock playback waits on (the steady clock unless replaced); it must
   // outlive the session.
   void SetPlaybackClock(PlaybackClock& clock) { scheduler_.SetClock(clock); }
+  // Where takes are journaled while unsaved, and looked for at Create.
+  void SetJournalFolder(std::string folder) { journal_.SetFolder(std::move(folder)); }
+  const RecordingJournal& Journal() const { return journal_; }
 
   void Resize(int clientWidth, int clientHeight);
   // The Force bar: the velocity of the next note-ons, kept within 1..127.
@@ -140,7 +144,7 @@ class Session {
     Session& session_;
   };
 
-  PlayContext Context() { return PlayContext{out_, events_, keys_}; }
+  PlayContext Context() { return PlayContext{out_, recorder_, keys_}; }
   void UpdateTitle(const std::string& name);
   void ApplyEnableSet(EnableSet set);
   void MoveCheck(int32_t from, int32_t to);
@@ -151,6 +155,11 @@ class Session {
   bool RequireOpenSwitch();
   MessageAnswer AskSaveChanges();
   void StartUpLoad();
+  // Offers back the takes that ended programs left unsaved, newest first;
+  // true when one became the current take.
+  bool OfferLeftTakes();
+  MessageAnswer AskRecover(const LeftTake& take);
+  void TakeRecovered(LeftTake& take);
   // Loads CurrentFilePath; a failure is shown with `shownName` and clears the
   // title. True when the file became the current take.
   bool LoadCurrentFile(const std::string& shownName);
@@ -186,6 +195,8 @@ class Session {
   MidiOut out_;
   LiveState live_;
   EventList events_;
+  RecordingJournal journal_;  // the unsaved take on disk, until saved or discarded
+  JournaledRecorder recorder_{events_, journal_};
   PlaybackCopy copy_;
   PlaybackEvents playing_;  // the copy the running playback reads
   uint64_t playGeneration_ = 0;

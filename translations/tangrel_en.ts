@@ -851,5 +851,13 @@
         <source>Permission denied.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The take cannot be written to its journal in %s. It is kept only in memory until you save it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Recover the take recorded at %s, %s min %s s, %s notes?</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

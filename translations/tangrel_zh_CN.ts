@@ -851,5 +851,13 @@
         <source>Permission denied.</source>
         <translation>没有权限。</translation>
     </message>
+    <message>
+        <source>The take cannot be written to its journal in %s. It is kept only in memory until you save it.</source>
+        <translation>无法将演奏写入 %s 中的日志。在保存之前，它只保存在内存中。</translation>
+    </message>
+    <message>
+        <source>Recover the take recorded at %s, %s min %s s, %s notes?</source>
+        <translation>恢复 %s 录制的演奏（%s 分 %s 秒，%s 个音）吗？</translation>
+    </message>
 </context>
 </TS>

@@ -22,24 +22,24 @@ namespace {
 class PaintedItem : public QAccessibleInterface {
  public:
   enum class Kind { Key, Line, Picture };
-  PaintedItem(ClientView *view, Kind kind, int index) : view_(view), kind_(kind), index_(index) {}
+  PaintedItem(ClientView* view, Kind kind, int index) : view_(view), kind_(kind), index_(index) {}
 
   bool isValid() const override { return !view_.isNull(); }
-  QObject *object() const override { return nullptr; }
-  QWindow *window() const override { return view_ ? view_->window()->windowHandle() : nullptr; }
-  QList<std::pair<QAccessibleInterface *, QAccessible::Relation>> relations(
+  QObject* object() const override { return nullptr; }
+  QWindow* window() const override { return view_ ? view_->window()->windowHandle() : nullptr; }
+  QList<std::pair<QAccessibleInterface*, QAccessible::Relation>> relations(
       QAccessible::Relation) const override {
     return {};
   }
-  QAccessibleInterface *focusChild() const override { return nullptr; }
-  QAccessibleInterface *childAt(int, int) const override { return nullptr; }
-  QAccessibleInterface *parent() const override {
+  QAccessibleInterface* focusChild() const override { return nullptr; }
+  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+  QAccessibleInterface* parent() const override {
     return view_ ? QAccessible::queryAccessibleInterface(view_.data()) : nullptr;
   }
-  QAccessibleInterface *child(int) const override { return nullptr; }
+  QAccessibleInterface* child(int) const override { return nullptr; }
   int childCount() const override { return 0; }
-  int indexOfChild(const QAccessibleInterface *) const override { return -1; }
-  void setText(QAccessible::Text, const QString &) override {}
+  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+  void setText(QAccessible::Text, const QString&) override {}
 
   QString text(QAccessible::Text t) const override {
     if (!view_ || t != QAccessible::Name) return {};
@@ -92,7 +92,7 @@ class PaintedItem : public QAccessibleInterface {
  private:
   // "Key A, degree 1, C4": what is typed, what is shown, what sounds.
   QString KeyText() const {
-    const Session *session = view_->GetSession();
+    const Session* session = view_->GetSession();
     const auto entry = LookupNoteKey(index_);
     if (!entry) return {};
     const std::string note = session ? KeyNoteName(index_, session->Settings().mode) : "";
@@ -109,11 +109,11 @@ class PaintedItem : public QAccessibleInterface {
 // The client area with the painted things after its child widgets.
 class ClientAccessible : public QAccessibleWidget {
  public:
-  explicit ClientAccessible(ClientView *view) : QAccessibleWidget(view, QAccessible::Client) {
+  explicit ClientAccessible(ClientView* view) : QAccessibleWidget(view, QAccessible::Client) {
     // The interfaces live in Qt's cache from here on; they turn invalid when
     // the view goes.
     auto add = [&](PaintedItem::Kind kind, int index) {
-      auto *item = new PaintedItem(view, kind, index);
+      auto* item = new PaintedItem(view, kind, index);
       QAccessible::registerAccessibleInterface(item);
       items_.push_back(item);
     };
@@ -131,40 +131,40 @@ class ClientAccessible : public QAccessibleWidget {
   int childCount() const override {
     return QAccessibleWidget::childCount() + static_cast<int>(items_.size());
   }
-  QAccessibleInterface *child(int index) const override {
+  QAccessibleInterface* child(int index) const override {
     const int widgets = QAccessibleWidget::childCount();
     if (index < widgets) return QAccessibleWidget::child(index);
     const size_t at = static_cast<size_t>(index - widgets);
     return at < items_.size() ? items_[at] : nullptr;
   }
-  int indexOfChild(const QAccessibleInterface *child) const override {
+  int indexOfChild(const QAccessibleInterface* child) const override {
     for (size_t i = 0; i < items_.size(); ++i) {
       if (items_[i] == child) return QAccessibleWidget::childCount() + static_cast<int>(i);
     }
     return QAccessibleWidget::indexOfChild(child);
   }
   // The interface of a key's item, or null.
-  QAccessibleInterface *KeyItem(int scanCode) const {
-    for (QAccessibleInterface *item : items_) {
-      if (static_cast<PaintedItem *>(item)->IsKey(scanCode)) return item;
+  QAccessibleInterface* KeyItem(int scanCode) const {
+    for (QAccessibleInterface* item : items_) {
+      if (static_cast<PaintedItem*>(item)->IsKey(scanCode)) return item;
     }
     return nullptr;
   }
-  const std::vector<QAccessibleInterface *> &Items() const { return items_; }
+  const std::vector<QAccessibleInterface*>& Items() const { return items_; }
 
  private:
-  std::vector<QAccessibleInterface *> items_;
+  std::vector<QAccessibleInterface*> items_;
 };
 
 // The Force and Freq bars as sliders: the velocity 1..127, the bend in
 // semitones.
 class BarAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
  public:
-  BarAccessible(QScrollBar *bar, bool force)
+  BarAccessible(QScrollBar* bar, bool force)
       : QAccessibleWidget(bar, QAccessible::Slider), force_(force) {}
 
-  void *interface_cast(QAccessible::InterfaceType type) override {
-    if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface *>(this);
+  void* interface_cast(QAccessible::InterfaceType type) override {
+    if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
     return QAccessibleWidget::interface_cast(type);
   }
   QString text(QAccessible::Text t) const override {
@@ -178,13 +178,13 @@ class BarAccessible : public QAccessibleWidget, public QAccessibleValueInterface
   }
 
   QVariant currentValue() const override {
-    const Session *session = Owner();
+    const Session* session = Owner();
     if (!session) return {};
     if (force_) return session->Settings().velocity;
     return Session::BendSemitones(session->Bend());
   }
-  void setCurrentValue(const QVariant &value) override {
-    Session *session = Owner();
+  void setCurrentValue(const QVariant& value) override {
+    Session* session = Owner();
     if (!session) return;
     if (force_) {
       session->SetVelocity(value.toInt());
@@ -203,12 +203,12 @@ class BarAccessible : public QAccessibleWidget, public QAccessibleValueInterface
   QVariant minimumStepSize() const override { return force_ ? QVariant(1) : QVariant(0.0); }
 
  private:
-  Session *Owner() const {
-    auto *view = qobject_cast<ClientView *>(widget()->parentWidget());
+  Session* Owner() const {
+    auto* view = qobject_cast<ClientView*>(widget()->parentWidget());
     return view ? view->GetSession() : nullptr;
   }
   QString CurrentText() const {
-    const Session *session = Owner();
+    const Session* session = Owner();
     if (!session) return {};
     return QString::fromStdString(force_ ? session->VelocityText() : session->BendText());
   }
@@ -216,10 +216,10 @@ class BarAccessible : public QAccessibleWidget, public QAccessibleValueInterface
   bool force_;
 };
 
-QAccessibleInterface *Factory(const QString &, QObject *object) {
-  if (auto *view = qobject_cast<ClientView *>(object)) return new ClientAccessible(view);
-  auto *bar = qobject_cast<QScrollBar *>(object);
-  auto *view = bar ? qobject_cast<ClientView *>(bar->parent()) : nullptr;
+QAccessibleInterface* Factory(const QString&, QObject* object) {
+  if (auto* view = qobject_cast<ClientView*>(object)) return new ClientAccessible(view);
+  auto* bar = qobject_cast<QScrollBar*>(object);
+  auto* view = bar ? qobject_cast<ClientView*>(bar->parent()) : nullptr;
   if (!view) return nullptr;
   if (bar == view->ScrollBar(IDC_VELOCITY)) return new BarAccessible(bar, true);
   if (bar == view->ScrollBar(IDC_PITCHBEND)) return new BarAccessible(bar, false);
@@ -228,12 +228,12 @@ QAccessibleInterface *Factory(const QString &, QObject *object) {
 
 }  // namespace
 
-void KeyChanged(QWidget *view, int scanCode) {
+void KeyChanged(QWidget* view, int scanCode) {
   if (!QAccessible::isActive()) return;
-  auto *client = dynamic_cast<ClientAccessible *>(QAccessible::queryAccessibleInterface(view));
+  auto* client = dynamic_cast<ClientAccessible*>(QAccessible::queryAccessibleInterface(view));
   if (!client) return;
   if (scanCode >= 0) {
-    QAccessibleInterface *key = client->KeyItem(scanCode);
+    QAccessibleInterface* key = client->KeyItem(scanCode);
     if (!key) return;
     QAccessible::State changed;
     changed.pressed = true;
@@ -241,8 +241,8 @@ void KeyChanged(QWidget *view, int scanCode) {
     QAccessible::updateAccessibility(&event);
     return;
   }
-  for (QAccessibleInterface *item : client->Items()) {
-    if (!static_cast<PaintedItem *>(item)->IsAnyKey()) continue;
+  for (QAccessibleInterface* item : client->Items()) {
+    if (!static_cast<PaintedItem*>(item)->IsAnyKey()) continue;
     QAccessibleEvent event(item, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&event);
   }

@@ -26,11 +26,11 @@
 namespace tangrel {
 namespace {
 
-constexpr const char *kCommandProperty = "commandId";
+constexpr const char* kCommandProperty = "commandId";
 
 struct ButtonSpec {
   int32_t id;
-  const char *text;
+  const char* text;
 };
 // In button order; the ids are the commands a click sends.
 constexpr std::array<ButtonSpec, kButtonCount> kButtons = {{
@@ -62,9 +62,9 @@ Modifiers ModifiersOf(Qt::KeyboardModifiers m) {
   return Modifiers{(m & Qt::ShiftModifier) != 0, (m & Qt::ControlModifier) != 0};
 }
 
-bool AltHeld(const QInputEvent *event) { return (event->modifiers() & Qt::AltModifier) != 0; }
+bool AltHeld(const QInputEvent* event) { return (event->modifiers() & Qt::AltModifier) != 0; }
 
-uint32_t KeyDataOf(const QKeyEvent *event, bool release) {
+uint32_t KeyDataOf(const QKeyEvent* event, bool release) {
   uint32_t keyData = MakeKeyData(event->nativeScanCode(), release, event->isAutoRepeat());
   // A synthesized Esc may come without a scan code.
   if (ScanCodeOf(keyData) == 0 && event->key() == Qt::Key_Escape) {
@@ -73,9 +73,9 @@ uint32_t KeyDataOf(const QKeyEvent *event, bool release) {
   return keyData;
 }
 
-QString Filled(const ShownText &shown) {
+QString Filled(const ShownText& shown) {
   QString text = Translated(shown.format);
-  for (const std::string &argument : shown.arguments) {
+  for (const std::string& argument : shown.arguments) {
     text = text.arg(QString::fromStdString(argument));
   }
   return text;
@@ -85,7 +85,7 @@ QPoint Place(PixelPoint p) { return QPoint(p.x, p.y); }
 
 }  // namespace
 
-ClientView::ClientView(const Pictures &pictures, QWidget *parent)
+ClientView::ClientView(const Pictures& pictures, QWidget* parent)
     : QWidget(parent), pictures_(pictures), keyboard_(*this) {
   InstallAccessibility();
   setAttribute(Qt::WA_OpaquePaintEvent);  // paintEvent fills every pixel
@@ -97,12 +97,12 @@ ClientView::ClientView(const Pictures &pictures, QWidget *parent)
   CreateButtons();
   CreateToolBar();
   qApp->installEventFilter(this);
-  auto *activityTimer = new QTimer(this);
+  auto* activityTimer = new QTimer(this);
   connect(activityTimer, &QTimer::timeout, this, &ClientView::RefreshActivity);
   activityTimer->start(250);
 }
 
-void ClientView::Attach(Session *session, std::function<void(int32_t)> dispatch) {
+void ClientView::Attach(Session* session, std::function<void(int32_t)> dispatch) {
   session_ = session;
   dispatch_ = std::move(dispatch);
   SyncBars();
@@ -129,7 +129,7 @@ void ClientView::Detach() {
 
 void ClientView::CreateButtons() {
   for (int i = 0; i < kButtonCount; ++i) {
-    auto *button = new QPushButton(Translated(kButtons[i].text), this);
+    auto* button = new QPushButton(Translated(kButtons[i].text), this);
     // The keyboard stays with the window, so the key pressed right after a
     // click is played.
     button->setFocusPolicy(Qt::NoFocus);
@@ -148,14 +148,14 @@ void ClientView::CreateScrollBars() {
   velocityBar_->setRange(VelocityThumb(kVelocityMax), VelocityThumb(kVelocityMin));
   pitchBendBar_ = new QScrollBar(Qt::Vertical, this);
   pitchBendBar_->setRange(1, kBendTop);
-  for (QScrollBar *bar : {velocityBar_, pitchBendBar_}) {
+  for (QScrollBar* bar : {velocityBar_, pitchBendBar_}) {
     bar->setFocusPolicy(Qt::NoFocus);  // the keys keep playing
   }
   // The session decides where a thumb stands, also when Qt has moved it
   // already for an action that does nothing.
   connect(velocityBar_, &QAbstractSlider::actionTriggered, this, [this](int action) {
     if (!session_) return;
-    for (const VelocityStep &step : kVelocitySteps) {
+    for (const VelocityStep& step : kVelocitySteps) {
       if (step.action == action) session_->StepVelocity(step.change);
     }
     if (action == QAbstractSlider::SliderMove) {
@@ -190,7 +190,7 @@ void ClientView::CreateToolBar() {
     // The name shows as the tip and is what a screen reader says; the
     // button itself shows only its picture.
     const QString name = Translated(InstrumentName(command - IDM_INSTRUMENT_BASE));
-    QAction *action = toolbar_->addAction(icon, name);
+    QAction* action = toolbar_->addAction(icon, name);
     action->setToolTip(name);
     action->setData(command);
     connect(action, &QAction::triggered, this, [this, command] {
@@ -199,20 +199,20 @@ void ClientView::CreateToolBar() {
   }
 }
 
-QPushButton *ClientView::Button(int32_t id) const {
-  for (QPushButton *button : buttons_) {
+QPushButton* ClientView::Button(int32_t id) const {
+  for (QPushButton* button : buttons_) {
     if (button->property(kCommandProperty).toInt() == id) return button;
   }
   return nullptr;
 }
 
-QScrollBar *ClientView::ScrollBar(int32_t id) const {
+QScrollBar* ClientView::ScrollBar(int32_t id) const {
   return id == IDC_VELOCITY ? velocityBar_ : id == IDC_PITCHBEND ? pitchBendBar_ : nullptr;
 }
 
 // ---- Keys and mouse -------------------------------------------------------
 
-void ClientView::keyPressEvent(QKeyEvent *event) {
+void ClientView::keyPressEvent(QKeyEvent* event) {
   if (session_) {
     session_->Key(WM_KEYDOWN, KeyDataOf(event, false), ModifiersOf(event->modifiers()),
                   AltHeld(event));
@@ -221,22 +221,22 @@ void ClientView::keyPressEvent(QKeyEvent *event) {
   if (AltHeld(event)) QWidget::keyPressEvent(event);
 }
 
-void ClientView::keyReleaseEvent(QKeyEvent *event) {
+void ClientView::keyReleaseEvent(QKeyEvent* event) {
   // The system repeats a held key as release-press pairs; only the final
   // release counts.
   if (event->isAutoRepeat() || !session_) return;
   session_->Key(WM_KEYUP, KeyDataOf(event, true), ModifiersOf(event->modifiers()), AltHeld(event));
 }
 
-bool ClientView::eventFilter(QObject *watched, QEvent *event) {
+bool ClientView::eventFilter(QObject* watched, QEvent* event) {
   // While a menu has the keyboard, a key held from before it opened stays the
   // player's: its repeats do not reach the menu, and its release ends the note.
   const bool press = event->type() == QEvent::KeyPress;
   if ((!press && event->type() != QEvent::KeyRelease) || watched == this || !session_) {
     return QWidget::eventFilter(watched, event);
   }
-  if (!QApplication::activePopupWidget() && !qobject_cast<QMenuBar *>(watched)) return false;
-  auto *key = static_cast<QKeyEvent *>(event);
+  if (!QApplication::activePopupWidget() && !qobject_cast<QMenuBar*>(watched)) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
   const uint32_t keyData = KeyDataOf(key, !press);
   if (!session_->Holds(ScanCodeOf(keyData))) return false;
   if (!press && !key->isAutoRepeat()) {
@@ -245,7 +245,7 @@ bool ClientView::eventFilter(QObject *watched, QEvent *event) {
   return true;
 }
 
-void ClientView::focusOutEvent(QFocusEvent *event) {
+void ClientView::focusOutEvent(QFocusEvent* event) {
   // A menu that takes the keyboard leaves held keys sounding: their releases
   // are caught on the way to it.
   const bool toMenu =
@@ -254,25 +254,25 @@ void ClientView::focusOutEvent(QFocusEvent *event) {
   QWidget::focusOutEvent(event);
 }
 
-void ClientView::mousePressEvent(QMouseEvent *event) {
+void ClientView::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || !session_) return;
   const QPoint p = event->position().toPoint();
   session_->MousePress(p.x(), p.y(), ModifiersOf(event->modifiers()));
 }
 
-void ClientView::mouseReleaseEvent(QMouseEvent *event) {
+void ClientView::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || !session_) return;
   session_->MouseRelease(ModifiersOf(event->modifiers()));
 }
 
 // ---- Layout and painting ----------------------------------------------------
 
-void ClientView::resizeEvent(QResizeEvent *event) {
+void ClientView::resizeEvent(QResizeEvent* event) {
   if (session_) session_->Resize(width(), height());
   const WindowLayout layout =
       session_ ? session_->Layout() : ComputeLayout(width(), height(), charWidth_, charHeight_);
   keyboard_.SetOrigin(layout.keyboardOrigin);
-  auto place = [](QWidget *w, const PixelRect &r) { w->setGeometry(r.x, r.y, r.width, r.height); };
+  auto place = [](QWidget* w, const PixelRect& r) { w->setGeometry(r.x, r.y, r.width, r.height); };
   place(velocityBar_, layout.velocityBar);
   place(pitchBendBar_, layout.pitchBendBar);
   for (int i = 0; i < kButtonCount; ++i) place(buttons_[i], layout.buttons[i]);
@@ -281,12 +281,12 @@ void ClientView::resizeEvent(QResizeEvent *event) {
   QWidget::resizeEvent(event);
 }
 
-void ClientView::paintEvent(QPaintEvent *event) {
+void ClientView::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   painter.fillRect(event->rect(), pictures_.background);
   keyboard_.PaintKeyboard(painter, event->rect());
   if (!session_) return;
-  const PaintPlaces &at = session_->Layout().paint;
+  const PaintPlaces& at = session_->Layout().paint;
   if (!pictures_.instruments.isNull()) {
     painter.drawPixmap(Place(at.picture), InstrumentPicture(pictures_, session_->PictureIndex()));
   }
@@ -294,8 +294,8 @@ void ClientView::paintEvent(QPaintEvent *event) {
 }
 
 ClientView::PaintedLine ClientView::Line(PaintedText which) const {
-  const PaintPlaces &at = session_->Layout().paint;
-  auto own = [](const std::string &s) { return QString::fromStdString(s); };
+  const PaintPlaces& at = session_->Layout().paint;
+  auto own = [](const std::string& s) { return QString::fromStdString(s); };
   switch (which) {
     case PaintedText::Switch:
       return {at.switchText, Translated(session_->SwitchText().c_str())};
@@ -342,7 +342,7 @@ QRect ClientView::PictureRect() const {
   return QRect(at.x, at.y, kPictureWidth, kPictureHeight);
 }
 
-void ClientView::PaintTexts(QPainter &painter) const {
+void ClientView::PaintTexts(QPainter& painter) const {
   painter.setPen(QColor(255, 0, 0));
   painter.setBackground(pictures_.background);
   painter.setBackgroundMode(Qt::OpaqueMode);

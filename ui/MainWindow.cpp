@@ -5,16 +5,17 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QProxyStyle>
-#include <QStyleOptionMenuItem>
+#include <QPushButton>
 #include <QShortcut>
+#include <QStyleOptionMenuItem>
 #include <QTimer>
 
 #include "session/CommandIds.h"
 #include "ui/AboutBox.h"
 #include "ui/HelpWindow.h"
 #include "ui/KeyboardLayout.h"
+#include "ui/SignalQuit.h"
 #include "ui/Translation.h"
 
 namespace tangrel {
@@ -41,8 +42,7 @@ class CheckMarkOnlyStyle : public QProxyStyle {
 };
 
 QString Filled(const MessageText& text) {
-  QString format = Text(text.format);
-  format.replace(QStringLiteral("%s"), QString::fromStdString(text.argument));
+  const QString format = QString::fromStdString(FillMessage(Text(text.format).toStdString(), text));
   return text.cause ? format + QLatin1Char('\n') + Text(text.cause) : format;
 }
 
@@ -59,8 +59,8 @@ MainWindow::MainWindow(MidiDevices& devices, Messages& messages, const Pictures&
   // Smaller than this, the keyboard, the picture and the buttons overlap.
   const PixelPoint minimum = MinimumClientSize(client_->CharWidth(), client_->CharHeight());
   client_->setMinimumSize(minimum.x, minimum.y);
-  session_ = std::make_unique<Session>(devices, *this, &client_->Keyboard(),
-                                       client_->CharWidth(), client_->CharHeight());
+  session_ = std::make_unique<Session>(devices, *this, &client_->Keyboard(), client_->CharWidth(),
+                                       client_->CharHeight());
   client_->Attach(session_.get(), [this](int32_t id) { OnCommand(id); });
   AddAccelerators();
   menuBar()->installEventFilter(this);
@@ -77,9 +77,7 @@ MainWindow::~MainWindow() {
   delete menuWidget();  // the menus go before the style they are drawn with
 }
 
-bool MainWindow::Create(const std::string& commandLine) {
-  return session_->Create(commandLine);
-}
+bool MainWindow::Create(const std::string& commandLine) { return session_->Create(commandLine); }
 
 void MainWindow::AddAccelerators() {
   // Whatever has the focus, even a menu's own popup or a button.
@@ -186,10 +184,15 @@ void MainWindow::Repaint() {
 
 MessageAnswer MainWindow::ShowMessage(MessageIcon icon, const char* caption,
                                       const MessageText& text, MessageButtons buttons) {
+  // The program is ending at once: nobody is there to answer.
+  if (EndingAtOnce()) {
+    return buttons == MessageButtons::YesNoCancel ? MessageAnswer::Cancel : MessageAnswer::Ok;
+  }
   return messages_.Show(Owner(), icon, Text(caption), Filled(text), buttons);
 }
 
 std::optional<ChosenFile> MainWindow::AskFileName(const FileRequest& request) {
+  if (EndingAtOnce()) return std::nullopt;
   return messages_.AskFileName(Owner(), request);
 }
 

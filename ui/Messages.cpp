@@ -54,7 +54,13 @@ MessageAnswer BoxMessages::Show(QWidget* owner, MessageIcon icon, const QString&
                       ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel
                       : QMessageBox::Ok,
                   owner);
-  return Answer(box.exec());
+  const int button = box.exec();
+  // A box whose loop was ended from outside (a signal, the end of the
+  // session) was answered by nobody: that keeps everything, never throws away.
+  if (!box.clickedButton()) {
+    return buttons == MessageButtons::YesNoCancel ? MessageAnswer::Cancel : MessageAnswer::Ok;
+  }
+  return Answer(button);
 }
 
 std::optional<ChosenFile> BoxMessages::AskFileName(QWidget* owner, const FileRequest& request) {

@@ -1,4 +1,4 @@
-// Termination signals turned into a quit of the event loop through a pipe:
+// Termination signals turned into an end of every event loop through a pipe:
 // the handler only writes one byte, the loop does the rest.
 #include "ui/SignalQuit.h"
 
@@ -13,6 +13,7 @@ namespace tangrel {
 namespace {
 
 int signalPipe[2] = {-1, -1};
+bool endingAtOnce = false;
 
 void OnSignal(int) {
   const char byte = 1;
@@ -29,7 +30,7 @@ void QuitOnTerminationSignals(QObject* parent) {
     char byte;
     while (read(signalPipe[0], &byte, 1) > 0) {
     }
-    QCoreApplication::quit();
+    EndAtOnce();
   });
   struct sigaction action {};
   action.sa_handler = OnSignal;
@@ -37,5 +38,14 @@ void QuitOnTerminationSignals(QObject* parent) {
   action.sa_flags = SA_RESTART;
   for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
 }
+
+void EndAtOnce() {
+  endingAtOnce = true;
+  // exit, not quit: quit would close the window first, and closing asks
+  // about an unsaved take. exit ends every loop, a box's too, and asks nothing.
+  QCoreApplication::exit(0);
+}
+
+bool EndingAtOnce() { return endingAtOnce; }
 
 }  // namespace tangrel

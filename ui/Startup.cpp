@@ -58,10 +58,15 @@ int RunTangrel(QApplication& app, const std::function<MidiDevices&()>& devices,
   // Without a window manager nothing else would size the window.
   window->setGeometry(QGuiApplication::primaryScreen()->geometry());
   window->showMaximized();
-  // The desktop session is ending: an unsaved take is asked about first.
+  // The desktop session is ending: an unsaved take is asked about first; a
+  // session manager that allows no question gets the take left in its journal.
   QObject::connect(&app, &QGuiApplication::commitDataRequest, window.get(),
                    [w = window.get()](QSessionManager& manager) {
-                     if (manager.allowsInteraction() && !w->QueryEndSession()) manager.cancel();
+                     if (!manager.allowsInteraction()) {
+                       EndAtOnce();
+                     } else if (!w->QueryEndSession()) {
+                       manager.cancel();
+                     }
                    });
   QuitOnTerminationSignals(&app);
   return app.exec();

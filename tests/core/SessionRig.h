@@ -15,6 +15,7 @@
 
 #include "tests/support/CaptureDevice.h"
 #include "tests/support/FakePlaybackClock.h"
+#include "tests/support/TempDir.h"
 #include "session/CommandIds.h"
 #include "session/Session.h"
 
@@ -37,8 +38,7 @@ class ScriptedScreen : public Screen {
   void Repaint() override { ++repaints; }
   MessageAnswer ShowMessage(MessageIcon icon, const char* boxCaption, const MessageText& text,
                             MessageButtons kind) override {
-    std::string filled = text.format;
-    if (auto at = filled.find("%s"); at != std::string::npos) filled.replace(at, 2, text.argument);
+    std::string filled = FillMessage(text.format, text);
     if (text.cause) filled += std::string("\n") + text.cause;
     boxes.push_back({icon, boxCaption, filled, kind});
     if (kind == MessageButtons::Ok) return MessageAnswer::Ok;
@@ -108,7 +108,13 @@ class ScriptedScreen : public Screen {
 };
 
 struct SessionRig {
-  explicit SessionRig(bool opens = true, const std::string& commandLine = {}) {
+  // Unsaved takes are journaled in `journalFolder`, else in a folder of the
+  // rig's own; `answers` answer the questions of the start.
+  explicit SessionRig(bool opens = true, const std::string& commandLine = {},
+                      const std::string& journalFolder = {},
+                      std::deque<MessageAnswer> startAnswers = {}) {
+    session.SetJournalFolder(journalFolder.empty() ? journals.Path() : journalFolder);
+    screen.answers = std::move(startAnswers);
     auto owned = std::make_unique<CaptureDevice>("Capture", opens);
     device = owned.get();
     devices.Add(std::move(owned));
@@ -164,6 +170,7 @@ struct SessionRig {
     return on;
   }
 
+  TempDir journals{"tangrel-journals"};
   CaptureDevice* device = nullptr;
   DeviceSet devices;
   ScriptedScreen screen;

@@ -137,11 +137,13 @@ TEST(MidiExport, DelaysBecomeTicksInVariableLengthBytes) {
   EXPECT_EQ(capped, (Bytes{0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF, 0xFF, 0x7F}));
 }
 
-TEST(MidiExport, KeyUpIsNoteOffAtFullVelocityAndShiftIsIgnored) {
-  Bytes file = Build({Down(kA, 0, +1), Up(kA, 4, +1), Down(kS, 0, -1), Up(kS, 0, -1)}, 0, 1298);
+TEST(MidiExport, KeyUpIsNoteOffAtFullVelocityAndTheShiftMovesTheOctave) {
+  // The release of S comes after the chord's shift went back to 0: it still
+  // ends the note its press sounded, an octave down.
+  Bytes file = Build({Down(kA, 0, +1), Up(kA, 4, +1), Down(kS, 0, -1), Up(kS, 0, 0)}, 0, 1298);
   EXPECT_EQ(Slice(file, kFirstEvent, 16),
-            (Bytes{0x00, 0x90, 62, 127, 0x01, 0x80, 62, 127,    //
-                   0x00, 0x90, 64, 127, 0x00, 0x80, 64, 127}));
+            (Bytes{0x00, 0x90, 74, 127, 0x01, 0x80, 74, 127,    //
+                   0x00, 0x90, 52, 127, 0x00, 0x80, 52, 127}));
   EXPECT_EQ(Slice(file, kFirstEvent + 16, kTail.size()), kTail);
 }
 
@@ -188,8 +190,8 @@ TEST(MidiExport, MidicsvReadsTheNotesTimesAndChannels) {
     long time;
     const char* kind;
     int note;
-  } played[] = {{252, "Note_on_c", 60},  {252, "Note_on_c", 64},   {380, "Note_off_c", 60},
-                {7964, "Note_off_c", 64}, {24348, "Note_on_c", 62}, {24349, "Note_off_c", 62}};
+  } played[] = {{252, "Note_on_c", 60},  {252, "Note_on_c", 76},   {380, "Note_off_c", 60},
+                {7964, "Note_off_c", 76}, {24348, "Note_on_c", 50}, {24349, "Note_off_c", 50}};
   std::vector<CsvNote> expected;
   for (int track : {1, 2}) {
     for (const auto& p : played) {

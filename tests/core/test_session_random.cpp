@@ -101,7 +101,9 @@ class RandomPlayer {
     if (enabled.empty()) return;
     const int32_t id = enabled[static_cast<size_t>(Pick(0, static_cast<int>(enabled.size()) - 1))];
     const bool modified = rig_.session.State().modified;
-    if (id == IDM_LOAD && modified) rig_.screen.answers.push_back(MessageAnswer::No);
+    if ((id == IDM_LOAD || id == IDM_RECORD) && modified) {
+      rig_.screen.answers.push_back(MessageAnswer::No);
+    }
     if (id == IDM_LOAD) rig_.screen.files.push_back(Pick(0, 3) ? std::optional<ChosenFile>(File("take.tgi")) : std::nullopt);
     if (id == IDM_SAVE_AS || id == IDM_EXPORT_MIDI ||
         (id == IDM_SAVE && rig_.session.State().currentFileTitle.empty())) {

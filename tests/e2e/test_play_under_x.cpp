@@ -1,6 +1,7 @@
 // A player at a real X display: Tangrel started under Xvfb, keys typed and held
 // with xdotool, and the notes heard in the WAV the built-in synthesizer writes;
-// and a start without any display.
+// a recorded take that outlives kill -9, SIGTERM and the X server's end; and a
+// start without any display.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -12,6 +13,7 @@
 #include <functional>
 
 #include "files/PerformanceFile.h"
+#include "recording/RecordingJournal.h"
 #include "tests/support/AudioSupport.h"
 #include "tests/support/TempDir.h"
 
@@ -100,18 +102,29 @@ class PlayUnderX : public ::testing::Test {
   // what it says into log_; window_ focused once it shows.
   // Starts Tangrel with `file` on its command line, if any, and waits for the
   // window whose caption shows `title`.
-  void Launch(const std::string& file = {}, const std::string& title = "Untitle") {
+  // `answerAtStart`, when given, is typed into the question the start asks
+  // (a take to recover) before the window shows.
+  void Launch(const std::string& file = {}, const std::string& title = "Untitle",
+              const std::string& answerAtStart = {}) {
     const int logFd = open(log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     std::vector<std::string> argv = {TANGREL_APP_PATH};
     if (!file.empty()) argv.push_back(file);
     app_ = Spawn(argv,
                  {"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + dir_.Path(),
+                  "XDG_STATE_HOME=" + dir_.Path(),
                   "TANGREL_SOUNDFONT=" + kTestSoundFont, "TANGREL_AUDIO_DRIVER=file",
                   "TANGREL_AUDIO_FILE=" + wav_, "TANGREL_SPLASH_MS=0"},
                  logFd, logFd);
     close(logFd);
     int status = 0;
     bool alive = true;
+    if (!answerAtStart.empty()) {
+      std::string box;
+      ASSERT_TRUE(WaitFor([&] { return !(box = Xdo("search --onlyvisible --name '^TG$'")).empty(); },
+                          std::chrono::seconds(30)))
+          << "no question at start:\n" << Said();
+      Xdo("windowfocus --sync " + box.substr(0, box.find('\n')) + " key " + answerAtStart);
+    }
     ASSERT_TRUE(WaitFor(
         [&] {
           window_ = Xdo("search --onlyvisible --name 'Tangrel - \\[.*" + title + "\\]'");
@@ -437,4 +450,116 @@ TEST_F(PlayUnderX, ABoxBeforeTheWindowShowsIsCentredOnTheScreen) {
   // Qt leaves room above for a title bar that a window manager would add.
   EXPECT_NEAR(x + width / 2, 640, 50) << shape;
   EXPECT_NEAR(y + height / 2, 400, 50) << shape;
+}
+
+// A take recorded in the window: Begin to Record from the Record menu, then
+// keys typed one by one, each a press and a release.
+class TakeUnderX : public PlayUnderX {
+ protected:
+  static constexpr const char* kKeys[] = {"a", "s", "d", "f", "g"};  // scan codes 30..34
+
+  void RecordKeys(size_t count, bool finish) {
+    Xdo("windowfocus --sync " + window_ + " key alt+r");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Xdo("key r");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    for (size_t i = 0; i < count; ++i) {
+      Xdo("windowfocus --sync " + window_ + " key " + kKeys[i]);
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (finish) {
+      Xdo("windowfocus --sync " + window_ + " key alt+r");
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      Xdo("key e");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  }
+
+  std::vector<tangrel::LeftTake> LeftTakes() { return tangrel::FindLeftTakes(dir_.File("tangrel")); }
+
+  // The take left behind holds exactly the first `count` keys, pressed and released.
+  void ExpectLeftTakeOf(size_t count) {
+    const auto takes = LeftTakes();
+    ASSERT_EQ(takes.size(), 1u) << Said();
+    const auto& events = takes[0].events;
+    ASSERT_EQ(events.size(), 2 * count);
+    for (size_t i = 0; i < events.size(); ++i) {
+      EXPECT_EQ(events[i].message, i % 2 ? tangrel::WM_KEYUP : tangrel::WM_KEYDOWN) << i;
+      EXPECT_EQ(tangrel::ScanCodeOf(events[i].keyData), 30 + i / 2) << i;
+    }
+  }
+
+  // Waits for the program to end by itself; false after `timeout`.
+  bool Ended(std::chrono::milliseconds timeout, int& status) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (waitpid(app_, &status, WNOHANG) == app_) {
+        app_ = -1;
+        return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+};
+
+TEST_F(TakeUnderX, KillNineLosesNoEventAndTheNextStartRecoversThem) {
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  RecordKeys(5, false);
+  kill(app_, SIGKILL);
+  waitpid(app_, nullptr, 0);
+  app_ = -1;
+  ASSERT_NO_FATAL_FAILURE(ExpectLeftTakeOf(5));
+
+  // Yes (Return) at the question: the take is the window's unsaved one,
+  // its journal held by the running program and offered to nobody else.
+  ASSERT_NO_FATAL_FAILURE(Launch({}, "Untitle", "Return"));
+  EXPECT_TRUE(LeftTakes().empty());
+  // Ended by a signal, unsaved: the recovered take is still all there.
+  kill(app_, SIGTERM);
+  int status = 0;
+  ASSERT_TRUE(Ended(std::chrono::seconds(5), status));
+  ASSERT_NO_FATAL_FAILURE(ExpectLeftTakeOf(5));
+}
+
+TEST_F(TakeUnderX, SigtermEndsAtOnceWithoutABoxAndLeavesTheUnsavedTake) {
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  RecordKeys(3, true);
+  const auto sent = std::chrono::steady_clock::now();
+  kill(app_, SIGTERM);
+  int status = 0;
+  ASSERT_TRUE(Ended(std::chrono::seconds(1), status)) << "still running a second later";
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now() - sent).count();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << Describe(status);
+  EXPECT_TRUE(Xdo("search --onlyvisible --name '^TG$'").empty());
+  ASSERT_NO_FATAL_FAILURE(ExpectLeftTakeOf(3));
+  std::printf("SIGTERM to exit: %lld ms\n", static_cast<long long>(ms));
+}
+
+TEST_F(TakeUnderX, TheXServerKilledUnderTheProgramLeavesTheTake) {
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  RecordKeys(4, false);
+  kill(xvfb_, SIGKILL);
+  waitpid(xvfb_, nullptr, 0);
+  xvfb_ = -1;
+  int status = 0;
+  ASSERT_TRUE(Ended(std::chrono::seconds(5), status)) << "still running without its display";
+  ASSERT_NO_FATAL_FAILURE(ExpectLeftTakeOf(4));
+}
+
+// The save prompt of Load is open when the signal comes: its loop ends from
+// outside, which counts as Cancel, never as "throw the take away".
+TEST_F(TakeUnderX, ASignalWhileTheSavePromptIsOpenKeepsTheTake) {
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  RecordKeys(2, true);
+  Xdo("windowfocus --sync " + window_ + " key alt+r");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  Xdo("key Up Return");  // Load, the menu's last item ("l" is Circle Play's too)
+  ASSERT_TRUE(WaitFor([&] { return !Xdo("search --onlyvisible --name '^TG$'").empty(); },
+                      std::chrono::seconds(10)));
+  kill(app_, SIGHUP);
+  int status = 0;
+  ASSERT_TRUE(Ended(std::chrono::seconds(1), status)) << "still running a second later";
+  ASSERT_NO_FATAL_FAILURE(ExpectLeftTakeOf(2));
 }

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include "tests/support/TempDir.h"
 #include "ui/Startup.h"
 
 int main(int argc, char** argv) {
@@ -14,6 +15,9 @@ int main(int argc, char** argv) {
   // the settings test finds empty afterwards.
   QTemporaryDir config(QDir::tempPath() + QStringLiteral("/tangrel-ui-config-XXXXXX"));
   qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+  // Takes recorded by the tests are journaled here, never in the user's own folder.
+  tangrel::testing::TempDir state("tangrel-ui-state");
+  qputenv("XDG_STATE_HOME", state.Path().c_str());
   QApplication app(argc, argv);
   tangrel::InstallFontSubstitutions();
   ::testing::InitGoogleTest(&argc, argv);
