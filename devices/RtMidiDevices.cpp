@@ -9,7 +9,6 @@
 
 #include <array>
 #include <atomic>
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <mutex>
@@ -182,11 +181,12 @@ int MessageLength(uint32_t status) {
 // An RtMidi device opens its own connection on Open and drops it on Close.
 class RtMidiDevice : public MidiOutputDevice {
  public:
-  RtMidiDevice(RtMidi::Api api, std::string name) : api_(api), name_(std::move(name)) {}
+  RtMidiDevice(RtMidi::Api api, std::string name, DeviceReports* reports)
+      : api_(api), name_(std::move(name)), reports_(reports) {}
 
   std::string Name() const override { return name_; }
 
-  // A port that cannot be opened says why on standard error, once per try;
+  // A port that cannot be opened says why through the reports, once per try;
   // the window only says that it could not.
   bool Open() override {
     std::string why;
@@ -196,8 +196,7 @@ class RtMidiDevice : public MidiOutputDevice {
       connection_.reset();
     }
     if (!connection_) {
-      std::fprintf(stderr, "tangrel: cannot open the MIDI port \"%s\": %s\n", name_.c_str(),
-                   why.c_str());
+      if (reports_) reports_->Report(Fail(FailureKind::DeviceUnavailable, name_, 0, why));
       return false;
     }
     connection_->WatchServer();
@@ -228,12 +227,14 @@ class RtMidiDevice : public MidiOutputDevice {
  private:
   RtMidi::Api api_;
   std::string name_;
+  DeviceReports* reports_;
   std::unique_ptr<RtMidiConnection> connection_;
 };
 
 class VirtualPortDevice : public RtMidiDevice {
  public:
-  explicit VirtualPortDevice(RtMidi::Api api) : RtMidiDevice(api, kVirtualPortName) {}
+  VirtualPortDevice(RtMidi::Api api, DeviceReports* reports)
+      : RtMidiDevice(api, kVirtualPortName, reports) {}
 
  protected:
   bool Connect(RtMidiConnection& connection) override {
@@ -243,7 +244,8 @@ class VirtualPortDevice : public RtMidiDevice {
 
 class OutputPortDevice : public RtMidiDevice {
  public:
-  OutputPortDevice(RtMidi::Api api, std::string portName) : RtMidiDevice(api, std::move(portName)) {}
+  OutputPortDevice(RtMidi::Api api, std::string portName, DeviceReports* reports)
+      : RtMidiDevice(api, std::move(portName), reports) {}
 
  protected:
   // Ports come and go between listing and opening: the port is found again by
@@ -288,7 +290,7 @@ std::optional<MidiSystem> FindMidiSystem() {
 
 }  // namespace
 
-std::vector<std::unique_ptr<MidiOutputDevice>> MakeRtMidiDevices() {
+std::vector<std::unique_ptr<MidiOutputDevice>> MakeRtMidiDevices(DeviceReports* reports) {
   KeepLibraryMessages();
   // A JACK client must never start a server of its own while listing.
   setenv("JACK_NO_START_SERVER", "1", 0);
@@ -296,10 +298,10 @@ std::vector<std::unique_ptr<MidiOutputDevice>> MakeRtMidiDevices() {
   const std::optional<MidiSystem> system = FindMidiSystem();
   if (!system) return devices;
   if (OffersVirtualPorts(system->api)) {
-    devices.push_back(std::make_unique<VirtualPortDevice>(system->api));
+    devices.push_back(std::make_unique<VirtualPortDevice>(system->api, reports));
   }
   for (const std::string& name : system->portNames) {
-    devices.push_back(std::make_unique<OutputPortDevice>(system->api, name));
+    devices.push_back(std::make_unique<OutputPortDevice>(system->api, name, reports));
   }
   return devices;
 }

@@ -2,13 +2,15 @@
 // into the synth's channel calls.
 #include "devices/SynthEngine.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <array>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <utility>
 
@@ -36,9 +38,7 @@ std::mutex fluidErrorMutex;
 std::string fluidError;
 
 void KeepFluidMessage(int level, const char* message, void*) {
-  if (level == FLUID_PANIC) {
-    std::fprintf(stderr, "fluidsynth: %s\n", message);
-  } else if (level == FLUID_ERR) {
+  if (level == FLUID_PANIC || level == FLUID_ERR) {
     std::lock_guard<std::mutex> lock(fluidErrorMutex);
     fluidError = message;
   }
@@ -53,6 +53,111 @@ void KeepFluidMessages() {
   });
 }
 
+// FluidSynth reads a preset's samples when the preset is chosen, by opening
+// the SoundFont again by its name. A file removed, truncated or rewritten in
+// the meantime (a package upgrade is enough) would crash it or play noise.
+// So each SoundFont is opened once, when it loads, and FluidSynth's loader
+// reads through that descriptor: a file removed or renamed over keeps its old
+// contents for us; one changed in place (its size or time differs from the
+// one loaded) is refused, and the instruments already read play on.
+struct KeptSoundFont {
+  int fd = -1;
+  int users = 0;
+  off_t size = 0;
+  timespec modified{};
+  DeviceReports* reports = nullptr;
+  bool changed = false;
+};
+
+std::mutex keptMutex;
+std::map<std::string, KeptSoundFont>& Kept() {
+  static auto* const kept = new std::map<std::string, KeptSoundFont>;
+  return *kept;
+}
+
+bool KeepSoundFont(const std::string& path, DeviceReports* reports) {
+  std::lock_guard<std::mutex> lock(keptMutex);
+  KeptSoundFont& kept = Kept()[path];
+  if (kept.users == 0) {
+    kept.fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (kept.fd < 0 || fstat(kept.fd, &info) != 0) {
+      if (kept.fd >= 0) close(kept.fd);
+      Kept().erase(path);
+      return false;
+    }
+    kept.size = info.st_size;
+    kept.modified = info.st_mtim;
+    kept.changed = false;
+  }
+  if (reports) kept.reports = reports;
+  ++kept.users;
+  return true;
+}
+
+void ReleaseSoundFont(const std::string& path) {
+  std::lock_guard<std::mutex> lock(keptMutex);
+  auto it = Kept().find(path);
+  if (it == Kept().end() || --it->second.users > 0) return;
+  close(it->second.fd);
+  Kept().erase(it);
+}
+
+struct ReadPlace {
+  int fd;
+  off_t size;
+  off_t at = 0;
+};
+
+// The kept descriptor of a SoundFont, or null when it changed in place since
+// it loaded (said once).
+void* OpenKept(const char* path) {
+  std::lock_guard<std::mutex> lock(keptMutex);
+  auto it = Kept().find(path);
+  if (it == Kept().end()) return nullptr;
+  KeptSoundFont& kept = it->second;
+  struct stat now {};
+  const bool same = fstat(kept.fd, &now) == 0 && now.st_size == kept.size &&
+                    now.st_mtim.tv_sec == kept.modified.tv_sec &&
+                    now.st_mtim.tv_nsec == kept.modified.tv_nsec;
+  if (!same) {
+    if (!kept.changed && kept.reports) {
+      kept.reports->Report(Fail(FailureKind::SoundFontChanged, path));
+    }
+    kept.changed = true;
+    return nullptr;
+  }
+  return new ReadPlace{kept.fd, kept.size};
+}
+
+int ReadKept(void* buffer, fluid_long_long_t count, void* handle) {
+  auto* place = static_cast<ReadPlace*>(handle);
+  char* to = static_cast<char*>(buffer);
+  while (count > 0) {
+    const ssize_t n = pread(place->fd, to, static_cast<size_t>(count), place->at);
+    if (n <= 0) return FLUID_FAILED;
+    to += n;
+    count -= n;
+    place->at += n;
+  }
+  return FLUID_OK;
+}
+
+int SeekKept(void* handle, fluid_long_long_t offset, int origin) {
+  auto* place = static_cast<ReadPlace*>(handle);
+  const off_t base = origin == SEEK_SET ? 0 : origin == SEEK_CUR ? place->at : place->size;
+  if (base + offset < 0) return FLUID_FAILED;
+  place->at = static_cast<off_t>(base + offset);
+  return FLUID_OK;
+}
+
+fluid_long_long_t TellKept(void* handle) { return static_cast<ReadPlace*>(handle)->at; }
+
+int CloseKept(void* handle) {
+  delete static_cast<ReadPlace*>(handle);
+  return FLUID_OK;
+}
+
 }  // namespace
 
 std::string TakeFluidError() {
@@ -61,12 +166,16 @@ std::string TakeFluidError() {
   return std::exchange(fluidError, std::string());
 }
 
-std::string SoundFontProblem(const std::string& path) {
+Failure SoundFontFailure(const std::string& path) {
   struct stat info {};
-  if (stat(path.c_str(), &info) != 0) return std::strerror(errno);
-  if (S_ISDIR(info.st_mode)) return "a folder, not a file";
-  if (!S_ISREG(info.st_mode)) return "not a plain file";
-  return "not a SoundFont FluidSynth can read";
+  if (stat(path.c_str(), &info) != 0) return Fail(FailureKind::SoundFontUnreadable, path, errno);
+  if (S_ISDIR(info.st_mode)) {
+    return Fail(FailureKind::SoundFontUnreadable, path, 0, "a folder, not a file");
+  }
+  if (!S_ISREG(info.st_mode)) {
+    return Fail(FailureKind::SoundFontUnreadable, path, 0, "not a plain file");
+  }
+  return Fail(FailureKind::SoundFontUnreadable, path, 0, "not a SoundFont FluidSynth can read");
 }
 
 std::string DefaultSoundFontPath() {
@@ -75,7 +184,7 @@ std::string DefaultSoundFontPath() {
 }
 
 std::unique_ptr<SynthEngine> SynthEngine::Create(const std::string& soundFontPath,
-                                                 double sampleRate) {
+                                                 double sampleRate, DeviceReports* reports) {
   // FluidSynth opens whatever it is given, and a FIFO without a writer would
   // hold it for ever: only a regular file can be a SoundFont.
   struct stat info;
@@ -87,19 +196,25 @@ std::unique_ptr<SynthEngine> SynthEngine::Create(const std::string& soundFontPat
   fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
   fluid_settings_setnum(settings, "synth.gain", kSynthGain);
   fluid_synth_t* synth = new_fluid_synth(settings);
-  if (!synth) {
+  fluid_sfloader_t* loader = synth ? new_fluid_defsfloader(settings) : nullptr;
+  if (!loader) {
+    if (synth) delete_fluid_synth(synth);
     delete_fluid_settings(settings);
     return nullptr;
   }
+  fluid_sfloader_set_callbacks(loader, &OpenKept, &ReadKept, &SeekKept, &TellKept, &CloseKept);
+  fluid_synth_add_sfloader(synth, loader);  // tried before the synth's own
   // Anything but a SoundFont is turned away before a loader sees it: some
   // print their complaints straight to standard error.
-  if (!fluid_is_soundfont(soundFontPath.c_str()) ||
-      fluid_synth_sfload(synth, soundFontPath.c_str(), 1) == FLUID_FAILED) {
+  if (!fluid_is_soundfont(soundFontPath.c_str()) || !KeepSoundFont(soundFontPath, reports)) {
     delete_fluid_synth(synth);
     delete_fluid_settings(settings);
     return nullptr;
   }
-  return std::unique_ptr<SynthEngine>(new SynthEngine(settings, synth, sampleRate));
+  auto engine = std::unique_ptr<SynthEngine>(new SynthEngine(settings, synth, sampleRate));
+  engine->soundFontPath_ = soundFontPath;
+  if (fluid_synth_sfload(synth, soundFontPath.c_str(), 1) == FLUID_FAILED) return nullptr;
+  return engine;
 }
 
 SynthEngine::SynthEngine(fluid_settings_t* settings, fluid_synth_t* synth, double sampleRate)
@@ -108,6 +223,7 @@ SynthEngine::SynthEngine(fluid_settings_t* settings, fluid_synth_t* synth, doubl
 SynthEngine::~SynthEngine() {
   delete_fluid_synth(synth_);
   delete_fluid_settings(settings_);
+  if (!soundFontPath_.empty()) ReleaseSoundFont(soundFontPath_);
 }
 
 void SynthEngine::Send(uint32_t word) {

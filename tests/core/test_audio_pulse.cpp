@@ -5,7 +5,7 @@
 
 #include "devices/BuiltInSynthDevice.h"
 #include "model/MidiOut.h"
-#include "devices/PulseOutput.h"
+#include "devices/BufferPlan.h"
 #include "tests/support/AudioSupport.h"
 #include "tests/support/LoudChord.h"
 
