@@ -1,4 +1,5 @@
-// parec on a private PulseAudio server's monitor, for the audio benchmarks:
+// parec on a private sound server's monitor (PulseAudio, or PipeWire through
+// pipewire-pulse), for the audio benchmarks:
 // what the sink played, and when each sample was heard.
 #pragma once
 
@@ -21,7 +22,8 @@ constexpr double kMonitorRate = testaudio::PrivatePulseServer::kRate;
 // piece arrived, so a sample index can be turned into the time it was heard.
 class MonitorCapture {
  public:
-  bool Start(const testaudio::PrivatePulseServer& server) {
+  template <typename Server>
+  bool Start(const Server& server) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) return false;
     pid_ = server.StartCapture(fds[1], 2);

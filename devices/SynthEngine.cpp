@@ -13,6 +13,7 @@
 #include <map>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 namespace tangrel {
 namespace {
@@ -103,36 +104,62 @@ void ReleaseSoundFont(const std::string& path) {
   Kept().erase(it);
 }
 
+// FluidSynth reads a SoundFont's headers a few bytes at a time: they come
+// from a window of the file read at once.
 struct ReadPlace {
+  static constexpr size_t kWindow = 64 * 1024;
   int fd;
   off_t size;
   off_t at = 0;
+  off_t windowAt = 0;
+  std::vector<char> window;
 };
 
-// The kept descriptor of a SoundFont, or null when it changed in place since
-// it loaded (said once).
+// False when the file changed in place since it loaded (said once). Called
+// with keptMutex held.
+bool AsLoaded(const std::string& path, KeptSoundFont& kept) {
+  struct stat now {};
+  const bool same = !kept.changed && fstat(kept.fd, &now) == 0 && now.st_size == kept.size &&
+                    now.st_mtim.tv_sec == kept.modified.tv_sec &&
+                    now.st_mtim.tv_nsec == kept.modified.tv_nsec;
+  if (!same && !kept.changed) {
+    kept.changed = true;
+    if (kept.reports) kept.reports->Report(Fail(FailureKind::SoundFontChanged, path));
+  }
+  return same;
+}
+
+bool SoundFontAsLoaded(const std::string& path) {
+  std::lock_guard<std::mutex> lock(keptMutex);
+  auto it = Kept().find(path);
+  return it != Kept().end() && AsLoaded(path, it->second);
+}
+
+// The kept descriptor of a SoundFont, or null when it changed in place.
 void* OpenKept(const char* path) {
   std::lock_guard<std::mutex> lock(keptMutex);
   auto it = Kept().find(path);
-  if (it == Kept().end()) return nullptr;
-  KeptSoundFont& kept = it->second;
-  struct stat now {};
-  const bool same = fstat(kept.fd, &now) == 0 && now.st_size == kept.size &&
-                    now.st_mtim.tv_sec == kept.modified.tv_sec &&
-                    now.st_mtim.tv_nsec == kept.modified.tv_nsec;
-  if (!same) {
-    if (!kept.changed && kept.reports) {
-      kept.reports->Report(Fail(FailureKind::SoundFontChanged, path));
-    }
-    kept.changed = true;
-    return nullptr;
-  }
-  return new ReadPlace{kept.fd, kept.size};
+  if (it == Kept().end() || !AsLoaded(path, it->second)) return nullptr;
+  return new ReadPlace{it->second.fd, it->second.size};
 }
 
 int ReadKept(void* buffer, fluid_long_long_t count, void* handle) {
   auto* place = static_cast<ReadPlace*>(handle);
   char* to = static_cast<char*>(buffer);
+  if (count > 0 && static_cast<size_t>(count) < ReadPlace::kWindow) {
+    const off_t end = place->windowAt + static_cast<off_t>(place->window.size());
+    if (place->at < place->windowAt || place->at + count > end) {
+      place->window.resize(ReadPlace::kWindow);
+      const ssize_t n = pread(place->fd, place->window.data(), ReadPlace::kWindow, place->at);
+      place->window.resize(n > 0 ? static_cast<size_t>(n) : 0);
+      place->windowAt = place->at;
+      if (n < count) return FLUID_FAILED;
+    }
+    std::memcpy(to, place->window.data() + (place->at - place->windowAt),
+                static_cast<size_t>(count));
+    place->at += count;
+    return FLUID_OK;
+  }
   while (count > 0) {
     const ssize_t n = pread(place->fd, to, static_cast<size_t>(count), place->at);
     if (n <= 0) return FLUID_FAILED;
@@ -195,6 +222,10 @@ std::unique_ptr<SynthEngine> SynthEngine::Create(const std::string& soundFontPat
   fluid_settings_setnum(settings, "synth.sample-rate", sampleRate);
   fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
   fluid_settings_setnum(settings, "synth.gain", kSynthGain);
+  // Ten keys with their bourdon sound about 40 voices with a two-layer
+  // piano; half FluidSynth's default of 256 leaves room for their release
+  // and takes less memory.
+  fluid_settings_setint(settings, "synth.polyphony", 128);
   fluid_synth_t* synth = new_fluid_synth(settings);
   fluid_sfloader_t* loader = synth ? new_fluid_defsfloader(settings) : nullptr;
   if (!loader) {
@@ -213,7 +244,13 @@ std::unique_ptr<SynthEngine> SynthEngine::Create(const std::string& soundFontPat
   }
   auto engine = std::unique_ptr<SynthEngine>(new SynthEngine(settings, synth, sampleRate));
   engine->soundFontPath_ = soundFontPath;
-  if (fluid_synth_sfload(synth, soundFontPath.c_str(), 1) == FLUID_FAILED) return nullptr;
+  // Every channel but the percussion one starts on the first instrument, as
+  // General MIDI has it; the drum kit's samples (as many again as a piano's
+  // in a large SoundFont) are read when channel 10 first plays.
+  if (fluid_synth_sfload(synth, soundFontPath.c_str(), 0) == FLUID_FAILED) return nullptr;
+  for (int channel = 0; channel < fluid_synth_count_midi_channels(synth); ++channel) {
+    if (channel != kPercussionChannel) fluid_synth_program_change(synth, channel, 0);
+  }
   return engine;
 }
 
@@ -232,7 +269,18 @@ void SynthEngine::Send(uint32_t word) {
   if (status < 0x80) return;
   const ChannelCall call = kChannelCalls[(status >> 4) - 8];
   if (!call) return;
-  call(synth_, static_cast<int>(word & 0x0F), static_cast<int>((word >> 8) & 0x7F),
+  const int channel = static_cast<int>(word & 0x0F);
+  const bool drumsFirst = channel == kPercussionChannel && !drumsChosen_ && status == 0x90;
+  // A new instrument is read from the file. FluidSynth plays on after it
+  // failed to read one and crashes: a file that changed in place is not read
+  // from again, and the channel keeps the instrument it has.
+  if ((status == 0xC0 || drumsFirst) && !SoundFontAsLoaded(soundFontPath_)) {
+    if (status == 0xC0) return;
+  } else if (drumsFirst) {
+    fluid_synth_program_change(synth_, channel, 0);
+  }
+  if (channel == kPercussionChannel && (status == 0x90 || status == 0xC0)) drumsChosen_ = true;
+  call(synth_, channel, static_cast<int>((word >> 8) & 0x7F),
        static_cast<int>((word >> 16) & 0x7F));
 }
 

@@ -37,6 +37,9 @@ std::string TakeFluidError();
 // output and the render tool play at this gain.
 constexpr double kSynthGain = 1.4;
 
+// General MIDI's channel 10, which plays the drum kit.
+constexpr int kPercussionChannel = 9;
+
 class SynthEngine {
  public:
   // Null when the settings, the synth or the SoundFont cannot be made/loaded.
@@ -74,6 +77,7 @@ class SynthEngine {
   fluid_synth_t* synth_;
   double sampleRate_;
   std::string soundFontPath_;  // kept open while the engine lives
+  std::atomic<bool> drumsChosen_{false};  // the drum kit is read when first played
   std::atomic<uint32_t> messagesSent_{0};
 };
 
