@@ -139,7 +139,10 @@ bool PipeWireOutput::Start(Failure& failure) {
 // A desktop's server is always running, so none is started: a machine
 // without one fails at once.
 bool PipeWireOutput::Connect(std::string& why) {
-  context_ = pw_context_new(pw_thread_loop_get_loop(loop_), nullptr, 0);
+  // The real-time client setup: the data thread that renders asks for a
+  // real-time priority, as the server's own threads have.
+  context_ = pw_context_new(pw_thread_loop_get_loop(loop_),
+                            pw_properties_new(PW_KEY_CONFIG_NAME, "client-rt.conf", nullptr), 0);
   if (!context_) {
     why = "no context";
     return false;
