@@ -40,11 +40,20 @@ bool OffersVirtualPorts(RtMidi::Api api) {
 // libjack frees its client as soon as this process opens another one, which
 // RtMidi would close again later. A client of our own, without ports, hears
 // the shutdown instead.
+//
+// It also counts the server's cycles. RtMidi's JACK send waits, spinning, for
+// room in a 16 KB buffer that its client drains once a cycle; a server that
+// stalls runs no cycles, and the send would spin until it resumes. Messages
+// beyond half that buffer within one cycle are dropped instead.
 class JackShutdownWatch {
  public:
+  static constexpr size_t kBytesPerCycle = 16 * 1024 / 2;
+
   JackShutdownWatch() : client_(jack_client_open("Tangrel-watch", JackNoStartServer, nullptr)) {
     if (client_) {
       jack_on_shutdown(client_, &JackShutdownWatch::OnShutdown, this);
+      jack_set_process_callback(client_, &JackShutdownWatch::OnCycle, this);
+      jack_activate(client_);
     } else {
       gone_ = true;
     }
@@ -58,11 +67,30 @@ class JackShutdownWatch {
 
   bool ServerGone() const { return gone_; }
 
+  // True when a message of `bytes` fits in what this cycle may carry.
+  bool Room(size_t bytes) {
+    const uint64_t cycles = cycles_.load(std::memory_order_acquire);
+    if (cycles != cycleSeen_) {
+      cycleSeen_ = cycles;
+      pending_ = 0;
+    }
+    if (pending_ + bytes > kBytesPerCycle) return false;
+    pending_ += bytes;
+    return true;
+  }
+
  private:
   static void OnShutdown(void* self) { static_cast<JackShutdownWatch*>(self)->gone_ = true; }
+  static int OnCycle(jack_nframes_t, void* self) {
+    static_cast<JackShutdownWatch*>(self)->cycles_.fetch_add(1, std::memory_order_release);
+    return 0;
+  }
 
   jack_client_t* client_;
   std::atomic<bool> gone_{false};
+  std::atomic<uint64_t> cycles_{0};
+  uint64_t cycleSeen_ = 0;  // the sending thread's
+  size_t pending_ = 0;
 };
 
 // Outputs whose JACK server has gone are kept here, never destroyed: RtMidi's
@@ -136,6 +164,8 @@ class RtMidiConnection {
     if (out_->getCurrentApi() == RtMidi::UNIX_JACK) watch_ = std::make_unique<JackShutdownWatch>();
   }
   bool ServerGone() const { return watch_ && watch_->ServerGone(); }
+  // False when the MIDI system has no room for the message now.
+  bool Room(size_t bytes) { return !watch_ || watch_->Room(bytes + sizeof(int)); }
 
   // Runs one call on the output; false when RtMidi reported an error or a
   // warning during it (JACK warns when no server runs).
@@ -210,14 +240,28 @@ class RtMidiDevice : public MidiOutputDevice {
                                     static_cast<unsigned char>((word >> 16) & 0xFF)};
     const int length = MessageLength(bytes[0]);
     if (length == 0) return;
+    if (!connection_->Room(static_cast<size_t>(length))) {
+      ++dropped_;
+      return;
+    }
+    SayDropped();
     connection_->Run([&](RtMidiOut& out) { out.sendMessage(bytes, static_cast<size_t>(length)); });
   }
 
   void Close() override {
+    SayDropped();
     if (connection_ && !connection_->ServerGone()) {
       connection_->Run([](RtMidiOut& out) { out.closePort(); });
     }
     connection_.reset();
+  }
+
+  // Messages dropped while the port was stalled, said once it takes them
+  // again or closes.
+  void SayDropped() {
+    if (dropped_ == 0) return;
+    if (reports_) reports_->Report(Fail(FailureKind::MessagesDropped, name_, dropped_));
+    dropped_ = 0;
   }
 
  protected:
@@ -229,6 +273,7 @@ class RtMidiDevice : public MidiOutputDevice {
   std::string name_;
   DeviceReports* reports_;
   std::unique_ptr<RtMidiConnection> connection_;
+  int dropped_ = 0;
 };
 
 class VirtualPortDevice : public RtMidiDevice {
