@@ -190,9 +190,9 @@ bool Measure(Server& server, const std::string& log, const Shape& shape, int sec
                                   capture.SampleAt(chordsEnd));
   for (const Clock::time_point t : sent) {
     const auto onset = Onset(sound, kRate, 0.01, capture.SampleAt(t));
-    if (onset && capture.TimeOf(*onset) - t < std::chrono::milliseconds(500)) {
-      figures.latencies.push_back(Ms(capture.TimeOf(*onset) - t));
-    }
+    if (!onset) continue;
+    const Clock::time_point heard = capture.TimeOf(*onset, t);
+    if (heard - t < std::chrono::milliseconds(500)) figures.latencies.push_back(Ms(heard - t));
   }
   return true;
 }
