@@ -439,21 +439,19 @@ class PrivatePulseServer {
         << "load-module module-native-protocol-unix socket=" << socket_
         << " auth-anonymous=1\n"
         << "set-default-sink " << kSink << "\n";
-    std::vector<std::string> argv = {"pulseaudio", "-n", "-F", dir_ + "/test.pa",
-                                     "--daemonize=no", "--system=false", "--exit-idle-time=-1",
-                                     "--use-pid-file=no", "--disallow-exit=yes"};
-    if (!logPath.empty()) {
-      argv.push_back("--log-level=debug");
-      argv.push_back("--log-target=file:" + logPath);
-    }
-    pid_ = Spawn(argv, {"HOME=" + dir_, "PULSE_RUNTIME_PATH=" + runtime});
-    if (pid_ <= 0) return false;
-    for (int i = 0; i < 200; ++i) {
-      if (Answers()) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
+    logPath_ = logPath;
+    return Launch();
   }
+
+  // Stops the server and starts it again on the same socket, as a desktop's
+  // session restarts its sound.
+  bool Restart() {
+    StopProcess(pid_);
+    pid_ = -1;
+    return Launch();
+  }
+
+  pid_t Pid() const { return pid_; }
 
   void Stop() {
     StopProcess(pid_);
@@ -492,9 +490,27 @@ class PrivatePulseServer {
     return ok;
   }
 
+  bool Launch() {
+    std::vector<std::string> argv = {"pulseaudio", "-n", "-F", dir_ + "/test.pa",
+                                     "--daemonize=no", "--system=false", "--exit-idle-time=-1",
+                                     "--use-pid-file=no", "--disallow-exit=yes"};
+    if (!logPath_.empty()) {
+      argv.push_back("--log-level=debug");
+      argv.push_back("--log-target=file:" + logPath_);
+    }
+    pid_ = Spawn(argv, {"HOME=" + dir_, "PULSE_RUNTIME_PATH=" + dir_ + "/pulse"});
+    if (pid_ <= 0) return false;
+    for (int i = 0; i < 200; ++i) {
+      if (Answers()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+
   pid_t pid_ = -1;
   std::string dir_;
   std::string socket_;
+  std::string logPath_;
 };
 
 // ---- A private PipeWire server ------------------------------------------------
