@@ -147,8 +147,9 @@ bool BuiltInSynthDevice::Open() {
 std::unique_ptr<AudioOutput> BuiltInSynthDevice::StartOutput(std::string& driverName,
                                                              Failure& failure) {
   const AudioOutputSettings audio = AudioOutputSettingsFromEnvironment();
+  // Said at the open; a restart after a lost server says them no more.
   for (const Failure& problem : audio.problems) {
-    if (reports_) reports_->Report(problem);
+    if (reports_ && !open_) reports_->Report(problem);
   }
   std::string answers;
   bool serverStalled = false;

@@ -8,6 +8,7 @@
 #include "devices/RtMidiDevices.h"
 #include "session/DeviceMessages.h"
 #include "tests/support/AudioSupport.h"
+#include "tests/support/LoudChord.h"
 #include "tests/support/TempDir.h"
 
 namespace tangrel {
@@ -98,7 +99,8 @@ TEST(SystemDevices, ListingMidiPortsThrowsNothingSaysNothingAndStartsNoServer) {
   }
 }
 
-TEST(BuiltInSynth, PlaysMiddleCIntoTheFileDriver) {
+// The file output ends in the limiter, as every output does.
+TEST(BuiltInSynth, PlaysMiddleCIntoTheFileOutputAndAChordNeverClips) {
   TempDir dir;
   const std::string wavPath = dir.File("out.wav");
   ScopedEnv driver("TANGREL_AUDIO_DRIVER", "file");
@@ -110,6 +112,8 @@ TEST(BuiltInSynth, PlaysMiddleCIntoTheFileDriver) {
   EXPECT_TRUE(synth.Open()) << "open while open keeps the synth";
   synth.Send(ShortMessageWord(midi::kNoteOn, 0, 60, 127));
   std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  for (uint32_t word : LoudChordWords()) synth.Send(word);
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
   synth.Close();
   EXPECT_EQ(synth.AudioDriver(), "");
 
@@ -119,6 +123,10 @@ TEST(BuiltInSynth, PlaysMiddleCIntoTheFileDriver) {
   ASSERT_TRUE(onset) << wav.samples.size() << " samples";
   const auto pitch = EstimatePitch(wav.samples, wav.rate, *onset + size_t(0.1 * wav.rate));
   EXPECT_NEAR(Cents(pitch.frequency, 261.63), 0.0, 20.0) << pitch.frequency << " Hz";
+  EXPECT_EQ(std::count_if(wav.samples.begin(), wav.samples.end(),
+                          [](float v) { return std::fabs(v) > 0.999f; }),
+            0)
+      << "samples at full scale";
 }
 
 // The file output is paced by the clock, whatever its period.
