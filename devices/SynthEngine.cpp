@@ -108,8 +108,8 @@ void ReleaseSoundFont(const std::string& path) {
 // from a window of the file read at once.
 struct ReadPlace {
   static constexpr size_t kWindow = 64 * 1024;
-  int fd;
-  off_t size;
+  int fd = -1;
+  off_t size = 0;
   off_t at = 0;
   off_t windowAt = 0;
   std::vector<char> window;
@@ -140,7 +140,10 @@ void* OpenKept(const char* path) {
   std::lock_guard<std::mutex> lock(keptMutex);
   auto it = Kept().find(path);
   if (it == Kept().end() || !AsLoaded(path, it->second)) return nullptr;
-  return new ReadPlace{it->second.fd, it->second.size};
+  auto* place = new ReadPlace;
+  place->fd = it->second.fd;
+  place->size = it->second.size;
+  return place;
 }
 
 int ReadKept(void* buffer, fluid_long_long_t count, void* handle) {
