@@ -70,6 +70,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "timgm6mb-soundfont | sf3-soundfont-gm, fonts-liberation2, fonts-wqy-microhei")
+# Qt's own dialog texts (file dialogs, message box buttons) in the user's language.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 include(CPack)
 
 if(TARGET tangrel)

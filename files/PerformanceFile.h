@@ -14,14 +14,20 @@
 
 namespace tangrel {
 
+// Marks a text for the program's translations (Qt's own mark where Qt is).
+#ifndef QT_TRANSLATE_NOOP
+#define QT_TRANSLATE_NOOP(scope, x) x
+#endif
+
 // The messages the caller shows; each holds one "%s" for the file name.
 namespace file_messages {
-constexpr const char* kCannotCreate = "不能创建文件%s.";
-constexpr const char* kCannotWrite = "不能写入文件%s.";
-constexpr const char* kCannotOpen = "不能找到或打开文件%s.";
-constexpr const char* kNotStandard = "文件%s不是标准的Tangrel文件.";
-constexpr const char* kNotSupported = "文件%s不是被支持的Tangrel文件.";
-constexpr const char* kCannotRead = "不能读取文件%s.";
+constexpr const char* kCannotCreate = QT_TRANSLATE_NOOP("Tangrel", "不能创建文件%s.");
+constexpr const char* kCannotWrite = QT_TRANSLATE_NOOP("Tangrel", "不能写入文件%s.");
+constexpr const char* kCannotOpen = QT_TRANSLATE_NOOP("Tangrel", "不能找到或打开文件%s.");
+constexpr const char* kNotStandard = QT_TRANSLATE_NOOP("Tangrel", "文件%s不是标准的Tangrel文件.");
+constexpr const char* kNotSupported =
+    QT_TRANSLATE_NOOP("Tangrel", "文件%s不是被支持的Tangrel文件.");
+constexpr const char* kCannotRead = QT_TRANSLATE_NOOP("Tangrel", "不能读取文件%s.");
 }  // namespace file_messages
 
 // The message of a write's outcome: null when it was written.

@@ -8,14 +8,15 @@
 #include "files/MidiExport.h"
 #include "session/CommandIds.h"
 #include "session/Instruments.h"
+#include "session/Texts.h"
 
 namespace tangrel {
 namespace {
 
-constexpr const char* kCaption = "TG";
-constexpr const char* kUntitled = "Untitle";
-constexpr const char* kPerformanceFilter = "TGI Files(*.TGI)";
-constexpr const char* kMidiFilter = "Midi Files(*.MID)";
+constexpr const char* kCaption = QT_TRANSLATE_NOOP("Tangrel", "TG");
+constexpr const char* kUntitled = QT_TRANSLATE_NOOP("Tangrel", "Untitle");
+constexpr const char* kPerformanceFilter = QT_TRANSLATE_NOOP("Tangrel", "TGI Files(*.TGI)");
+constexpr const char* kMidiFilter = QT_TRANSLATE_NOOP("Tangrel", "Midi Files(*.MID)");
 constexpr uint32_t kEscapeScanCode = 1;
 constexpr int32_t kLastInstrumentCommand = IDM_INSTRUMENT_BASE + 127;
 
@@ -40,9 +41,8 @@ constexpr std::array<VelocityStep, 6> kVelocitySteps = {{
     {SB_THUMBTRACK, 0, true},
 }};
 
-const std::string& NameOrUntitled(const std::string& name) {
-  static const std::string untitled = kUntitled;
-  return name.empty() ? untitled : name;
+std::string NameOrUntitled(const std::string& name) {
+  return name.empty() ? UserText(kUntitled) : name;
 }
 
 bool InRange(int32_t id, int32_t first, int32_t last) { return id >= first && id <= last; }
@@ -65,7 +65,8 @@ Session::~Session() { Destroy(); }
 bool Session::Create(const std::string& commandLine) {
   if (devices_.DeviceCount() == 0) {
     screen_.Beep();
-    screen_.ShowMessage(MessageIcon::Error, kCaption, {"No MIDI output devices!", {}},
+    screen_.ShowMessage(MessageIcon::Error, kCaption,
+                        {QT_TRANSLATE_NOOP("Tangrel", "No MIDI output devices!"), {}},
                         MessageButtons::Ok);
     return false;
   }
@@ -171,25 +172,29 @@ void Session::ShowFileWarning(const char* format, const std::string& name) {
 
 void Session::ShowOpenFailure() {
   screen_.Beep();
-  screen_.ShowMessage(MessageIcon::Warning, kCaption, {"Cannot open MIDI device", {}},
+  screen_.ShowMessage(MessageIcon::Warning, kCaption,
+                      {QT_TRANSLATE_NOOP("Tangrel", "Cannot open MIDI device"), {}},
                       MessageButtons::Ok);
 }
 
 void Session::ShowMemoryError() {
-  screen_.ShowMessage(MessageIcon::None, "错误", {"内存分配错误.", {}}, MessageButtons::Ok);
+  screen_.ShowMessage(MessageIcon::None, QT_TRANSLATE_NOOP("Tangrel", "错误"),
+                      {QT_TRANSLATE_NOOP("Tangrel", "内存分配错误."), {}}, MessageButtons::Ok);
 }
 
 bool Session::RequireOpenSwitch() {
   if (settings_.switchOpen) return true;
-  screen_.ShowMessage(MessageIcon::None, "Zazu", {"Please Open Switch", {}}, MessageButtons::Ok);
+  screen_.ShowMessage(MessageIcon::None, QT_TRANSLATE_NOOP("Tangrel", "Zazu"),
+                      {QT_TRANSLATE_NOOP("Tangrel", "Please Open Switch"), {}}, MessageButtons::Ok);
   return false;
 }
 
 MessageAnswer Session::AskSaveChanges() {
-  const MessageAnswer answer = screen_.ShowMessage(
-      MessageIcon::Question, kCaption,
-      {"Do you save current change in %s?", NameOrUntitled(state_.currentFileTitle)},
-      MessageButtons::YesNoCancel);
+  const MessageAnswer answer =
+      screen_.ShowMessage(MessageIcon::Question, kCaption,
+                          {QT_TRANSLATE_NOOP("Tangrel", "Do you save current change in %s?"),
+                           NameOrUntitled(state_.currentFileTitle)},
+                          MessageButtons::YesNoCancel);
   if (answer != MessageAnswer::Yes) return answer;
   // A Yes counts only when the take was written.
   return OnCommand(IDM_SAVE) == 1 ? MessageAnswer::Yes : MessageAnswer::Cancel;
@@ -476,16 +481,22 @@ int32_t Session::Scroll(int32_t barId, int32_t code, int32_t position) {
 
 // ---- What the window shows ----------------------------------------------------
 
-std::string Session::SwitchText() const { return settings_.switchOpen ? "Open" : "Close"; }
-
-std::string Session::DeviceText() const {
-  return devices_.DeviceName(settings_.deviceId).value_or("");
+std::string Session::SwitchText() const {
+  return settings_.switchOpen ? QT_TRANSLATE_NOOP("Tangrel", "Open")
+                              : QT_TRANSLATE_NOOP("Tangrel", "Close");
 }
 
-std::string Session::TrackText() const { return "Track " + std::to_string(settings_.track + 1); }
+std::string Session::DeviceText() const {
+  return UserText(devices_.DeviceName(settings_.deviceId).value_or("").c_str());
+}
+
+std::string Session::TrackText() const {
+  return UserText(QT_TRANSLATE_NOOP("Tangrel", "Track")) + " " +
+         std::to_string(settings_.track + 1);
+}
 
 std::string Session::SignatureText() const {
-  return KeySignatureText(settings_.mode, InstrumentName(settings_.program)).value_or("");
+  return KeySignatureText(settings_.mode, UserText(InstrumentName(settings_.program))).value_or("");
 }
 
 int Session::PictureIndex() const {

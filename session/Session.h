@@ -19,6 +19,7 @@
 #include "session/Layout.h"
 #include "session/MenuBar.h"
 #include "session/Screen.h"
+#include "session/Texts.h"
 
 namespace tangrel {
 
@@ -51,9 +52,10 @@ struct ScrollRange {
 
 constexpr uint32_t kAutoPlayDelayMs = 500;
 constexpr const char* kHelpTopic = "default.htm";
-constexpr const char* kHintText =
+constexpr const char* kHintText = QT_TRANSLATE_NOOP(
+    "Tangrel",
     "1 Press Shift(Ctrl) to rise(fall) 8 musical scale when play music。 "
-    "2 Please press Esc when Voice is out of the way";
+    "2 Please press Esc when Voice is out of the way");
 
 class Session {
  public:

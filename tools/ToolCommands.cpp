@@ -1,17 +1,20 @@
 // The info and export-midi commands, and loading a take as the window would.
 #include "tools/ToolCommands.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
 
-#include "model/KeyMap.h"
 #include "files/MidiExport.h"
+#include "model/KeyMap.h"
 #include "recording/PlaybackTiming.h"
 #include "tools/KeyNames.h"
 #include "tools/ToolText.h"
@@ -59,6 +62,29 @@ void PrintEvents(const Take& take) {
   }
 }
 
+// Why a file could not be opened for reading, as the system sees it.
+std::string WhyNotOpened(const std::string& path) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return std::strerror(errno);
+  if (S_ISDIR(info.st_mode)) return "it is a folder, not a performance file";
+  if (!S_ISREG(info.st_mode)) return "it is not a regular file";
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return std::strerror(errno);
+  close(fd);
+  return {};
+}
+
+// The second line of a refusal: what the message alone leaves unsaid.
+std::string WhyRefused(const char* message, const std::string& path,
+                       const LoadedPerformance& loaded) {
+  if (message == file_messages::kCannotOpen) return WhyNotOpened(path);
+  if (message == file_messages::kNotSupported) {
+    return "its mode id " + std::to_string(loaded.modeId) +
+           " names none of the 24 keys of the Mode menu (1297..1305, 1312..1321, 1328..1332)";
+  }
+  return {};
+}
+
 }  // namespace
 
 bool LoadTake(const std::string& path, Take& take) {
@@ -69,6 +95,8 @@ bool LoadTake(const std::string& path, Take& take) {
   if (!message && !accepted) message = file_messages::kNotSupported;
   if (message) {
     FileFailure(message, path);
+    const std::string why = WhyRefused(message, path, loaded);
+    if (!why.empty()) std::fprintf(stderr, "tangrel-tool: %s: %s\n", path.c_str(), why.c_str());
     return false;
   }
   take.events = std::move(loaded.events);
@@ -78,7 +106,8 @@ bool LoadTake(const std::string& path, Take& take) {
 }
 
 int FileFailure(const char* format, const std::string& name) {
-  std::fprintf(stderr, "%s\n", FormatFileMessage(ToolText(format).c_str(), name).c_str());
+  std::fprintf(stderr, "tangrel-tool: %s\n",
+               FormatFileMessage(ToolText(format).c_str(), name).c_str());
   return kExitFailure;
 }
 

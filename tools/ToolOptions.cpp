@@ -1,47 +1,43 @@
-// The table-driven command-line parser of tangrel-tool.
+// tangrel-tool's command lines, read by Qt's command-line parser against the
+// command's table.
 #include "tools/ToolOptions.h"
 
-#include <cerrno>
-#include <cstdlib>
+#include <QCommandLineParser>
+#include <QStringList>
+#include <charconv>
 
 namespace tangrel::tool {
 namespace {
 
-const OptionSpec* FindOption(const CommandSpec& syntax, const std::string& name) {
-  for (const OptionSpec& option : syntax.options) {
-    if (name == option.name) return &option;
-  }
-  return nullptr;
+QString OptionName(const OptionSpec& option) {
+  return QString::fromLatin1(option.name).mid(2);  // "--program" -> "program"
 }
 
-std::optional<int64_t> ParseInteger(const std::string& text) {
-  if (text.empty()) return std::nullopt;
-  errno = 0;
-  char* end = nullptr;
-  long long value = std::strtoll(text.c_str(), &end, 10);
-  if (errno != 0 || *end != '\0') return std::nullopt;
-  return value;
-}
-
-// Empty when the value suits the option, else what is wrong with it.
-std::string CheckValue(const OptionSpec& option, const std::string& value) {
-  if (option.kind != OptionKind::Integer) return {};
-  auto number = ParseInteger(value);
-  if (!number || *number < option.min || *number > option.max ||
-      (option.accepts && !option.accepts(*number))) {
-    return std::string("invalid value '") + value + "' for " + option.name;
+// --help or -h before any "--" asks for help, whatever else is wrong.
+bool AsksForHelp(const std::vector<std::string>& words) {
+  for (const std::string& word : words) {
+    if (word == "--") return false;
+    if (word == "--help" || word == "-h") return true;
   }
-  return {};
+  return false;
 }
 
 ParseResult Error(std::string message) { return {ParseResult::Status::Error, {}, std::move(message)}; }
 
 }  // namespace
 
+std::optional<int64_t> WholeNumber(const std::string& text) {
+  int64_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value, 10);
+  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return value;
+}
+
 std::optional<int64_t> ParsedCommand::Integer(const std::string& name) const {
-  auto found = options.find(name);
-  if (found == options.end()) return std::nullopt;
-  return ParseInteger(found->second);
+  auto found = values.find(name);
+  if (found == values.end()) return std::nullopt;
+  return found->second;
 }
 
 std::optional<std::string> ParsedCommand::Text(const std::string& name) const {
@@ -51,36 +47,34 @@ std::optional<std::string> ParsedCommand::Text(const std::string& name) const {
 }
 
 ParseResult ParseCommandLine(const CommandSpec& syntax, const std::vector<std::string>& words) {
+  if (AsksForHelp(words)) return {ParseResult::Status::Help, {}, {}};
+  QCommandLineParser parser;
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+  for (const OptionSpec& option : syntax.options) {
+    parser.addOption(option.valueName ? QCommandLineOption(OptionName(option), {},
+                                                           QString::fromLatin1(option.valueName))
+                                      : QCommandLineOption(OptionName(option)));
+  }
+  QStringList arguments{QStringLiteral("tangrel-tool")};  // the parser skips the program's name
+  for (const std::string& word : words) arguments << QString::fromStdString(word);
+  if (!parser.parse(arguments)) return Error(parser.errorText().toStdString());
+
   ParsedCommand command;
-  bool optionsEnded = false;  // after "--" every word is an argument
-  for (size_t i = 0; i < words.size(); ++i) {
-    const std::string& word = words[i];
-    if (!optionsEnded && word == "--") {
-      optionsEnded = true;
-      continue;
+  for (const OptionSpec& option : syntax.options) {
+    if (!parser.isSet(OptionName(option))) continue;
+    const std::string text = option.valueName ? parser.value(OptionName(option)).toStdString() : "";
+    if (option.read) {
+      int64_t value = 0;
+      std::string why;
+      if (!option.read(text, value, why)) {
+        return Error(std::string(option.name) + " " + text + ": " + why);
+      }
+      command.values[option.name] = value;
     }
-    if (!optionsEnded && (word == "--help" || word == "-h")) return {ParseResult::Status::Help, {}, {}};
-    if (optionsEnded || word.size() < 2 || word[0] != '-') {
-      command.arguments.push_back(word);
-      continue;
-    }
-    const size_t equals = word.find('=');
-    const std::string name = word.substr(0, equals);
-    const OptionSpec* option = FindOption(syntax, name);
-    if (!option) return Error("unknown option " + name);
-    std::string value;
-    if (option->kind == OptionKind::Flag) {
-      if (equals != std::string::npos) return Error(name + " takes no value");
-    } else if (equals != std::string::npos) {
-      value = word.substr(equals + 1);
-    } else if (i + 1 < words.size()) {
-      value = words[++i];
-    } else {
-      return Error(name + " needs a value");
-    }
-    std::string problem = CheckValue(*option, value);
-    if (!problem.empty()) return Error(problem);
-    command.options[name] = value;
+    command.options[option.name] = text;
+  }
+  for (const QString& argument : parser.positionalArguments()) {
+    command.arguments.push_back(argument.toStdString());
   }
   if (command.arguments.size() != syntax.arguments.size()) {
     return Error(command.arguments.size() < syntax.arguments.size() ? "missing arguments"

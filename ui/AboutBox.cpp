@@ -29,8 +29,8 @@ constexpr Place kOkButton{58, 93, 50, 14};
 constexpr AboutItem kItems[] = {
     {Kind::Icon, {7, 7, 20, 20}, nullptr},
     {Kind::Centred, {44, 13, 78, 8}, "Tangrel " TANGREL_VERSION},
-    {Kind::Centred, {33, 30, 101, 8}, "(c) 2026 Tangrel authors"},
-    {Kind::Left, {51, 40, 77, 8}, "Made for players."},
+    {Kind::Centred, {33, 30, 101, 8}, QT_TRANSLATE_NOOP("Tangrel", "(c) 2026 Tangrel authors")},
+    {Kind::Left, {51, 40, 77, 8}, QT_TRANSLATE_NOOP("Tangrel", "Made for players.")},
     {Kind::Centred, {32, 60, 101, 8}, "tangrel@example.org"},
     {Kind::Left, {61, 71, 61, 8}, "tg@example.org"},
     {Kind::Left, {44, 81, 117, 8}, "https://tangrel.example.org"},
@@ -69,7 +69,7 @@ AboutBox::AboutBox(QWidget* owner) : QDialog(owner) {
     if (item.kind == Kind::Left) place.width = kBox.width - place.x - 4;
     label->setGeometry(pixels(place));
   }
-  auto* ok = new QPushButton(Translated("确定"), this);
+  auto* ok = new QPushButton(Translated(QT_TRANSLATE_NOOP("Tangrel", "确定")), this);
   ok->setDefault(true);
   ok->setGeometry(pixels(kOkButton));
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -30,11 +30,11 @@ struct ButtonSpec {
 };
 // In button order; the ids are the commands a click sends.
 constexpr std::array<ButtonSpec, kButtonCount> kButtons = {{
-    {IDM_RECORD, "Record"},
-    {IDM_END_RECORD, "Finish"},
-    {IDM_PLAY, "Play"},
-    {IDM_CIRCLE_PLAY, "Circle play"},
-    {IDM_END_PLAY, "End Play"},
+    {IDM_RECORD, QT_TRANSLATE_NOOP("Tangrel", "Record")},
+    {IDM_END_RECORD, QT_TRANSLATE_NOOP("Tangrel", "Finish")},
+    {IDM_PLAY, QT_TRANSLATE_NOOP("Tangrel", "Play")},
+    {IDM_CIRCLE_PLAY, QT_TRANSLATE_NOOP("Tangrel", "Circle play")},
+    {IDM_END_PLAY, QT_TRANSLATE_NOOP("Tangrel", "End Play")},
 }};
 
 struct SliderCode {
@@ -151,7 +151,7 @@ void ClientView::CreateToolBar() {
     const int32_t command = ToolbarCommand(i);
     const QIcon icon = i < static_cast<int>(pictures_.tools.size()) ? pictures_.tools[i] : QIcon();
     QAction* action = toolbar_->addAction(icon, QString());
-    action->setToolTip(QString::fromUtf8(InstrumentName(command - IDM_INSTRUMENT_BASE)));
+    action->setToolTip(Translated(InstrumentName(command - IDM_INSTRUMENT_BASE)));
     action->setData(command);
     connect(action, &QAction::triggered, this, [this, command] {
       if (dispatch_) dispatch_(command);
@@ -248,8 +248,8 @@ void ClientView::PaintTexts(QPainter& painter) const {
   text(at.trackText, own(session_->TrackText()));
   text(at.hintText, Translated(kHintText));
   text(at.signature, own(session_->SignatureText()));
-  text(at.forceLabel, Translated("Force"));
-  text(at.freqLabel, Translated("Freq"));
+  text(at.forceLabel, Translated(QT_TRANSLATE_NOOP("Tangrel", "Force")));
+  text(at.freqLabel, Translated(QT_TRANSLATE_NOOP("Tangrel", "Freq")));
 }
 
 }  // namespace tangrel

@@ -4,6 +4,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QSettings>
+
+#include "ui/Translation.h"
 
 namespace tangrel {
 namespace {
@@ -27,6 +30,21 @@ MessageAnswer Answer(int button) {
   }
 }
 
+// Qt's file dialog keeps its last folder, view and history in a settings file
+// of its own ("QtProject.conf"), read when it opens and written when it
+// closes. The program reads and writes no settings, so Qt's user settings are
+// pointed below /dev/null, where no file can be made: the dialog starts from
+// the folder the program gives it and writes nothing.
+void KeepNoFileDialogSettings() {
+  static const bool done = [] {
+    for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+      QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
+    }
+    return true;
+  }();
+  (void)done;
+}
+
 }  // namespace
 
 MessageAnswer BoxMessages::Show(QWidget* owner, MessageIcon icon, const QString& caption,
@@ -40,13 +58,14 @@ MessageAnswer BoxMessages::Show(QWidget* owner, MessageIcon icon, const QString&
 }
 
 std::optional<ChosenFile> BoxMessages::AskFileName(QWidget* owner, const FileRequest& request) {
+  KeepNoFileDialogSettings();
   QFileDialog dialog(owner);
   // Qt's own dialog matches the filter's "*.TGI" in any case, as users of
   // the file type expect; desktop dialogs may not.
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  dialog.setNameFilter(QString::fromUtf8(request.filter));
+  dialog.setNameFilter(Translated(request.filter));
   dialog.setDefaultSuffix(QString::fromUtf8(request.defaultSuffix));
   if (!request.startPath.empty()) dialog.selectFile(QString::fromStdString(request.startPath));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;

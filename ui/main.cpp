@@ -1,10 +1,10 @@
 // Tangrel: the computer keyboard as a musical instrument.
 #include <QApplication>
 #include <QIcon>
-#include <cstdlib>
-
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <string>
 
 #include "devices/SystemDevices.h"
 #include "session/DeviceMessages.h"
@@ -29,9 +29,40 @@ int SplashMilliseconds() {
   return static_cast<int>(ms);
 }
 
+constexpr const char* kHelp =
+    "usage: tangrel [FILE.tgi]\n"
+    "       tangrel --help | --version\n"
+    "\n"
+    "Plays the computer keyboard as a musical instrument. A performance file named\n"
+    "on the command line is loaded and played half a second after the window opens.\n"
+    "\n"
+    "  --help     print this help and exit\n"
+    "  --version  print the version and exit\n"
+    "\n"
+    "Environment: TANGREL_SOUNDFONT, TANGREL_AUDIO_DRIVER, TANGREL_AUDIO_FILE,\n"
+    "TANGREL_SPLASH_MS; tangrel(1) describes them. A file named \"--help\" is\n"
+    "opened as ./--help.\n";
+
+// --help and --version alone on the command line print and end the program
+// before any display is looked for; anything else is the file to open. Gives
+// the exit code, or -1 to go on.
+int AnswerInformationRequest(int argc, char** argv) {
+  if (argc != 2) return -1;
+  const std::string word = argv[1];
+  if (word == "--help" || word == "-h") {
+    std::fputs(kHelp, stdout);
+  } else if (word == "--version") {
+    std::printf("tangrel %s\n", TANGREL_VERSION);
+  } else {
+    return -1;
+  }
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const int code = AnswerInformationRequest(argc, argv); code >= 0) return code;
   auto display = std::make_unique<tangrel::DisplayCheck>(argc, argv);
   if (const auto& why = display->WhyNone()) {
     std::fprintf(stderr, "tangrel: no display could be opened (%s)\n", why->c_str());

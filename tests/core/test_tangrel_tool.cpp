@@ -186,16 +186,21 @@ TEST_F(ToolTest, FilesThatDoNotLoadGiveTheirMessageAndExitOne) {
   const std::string missing = Path("missing.tgi");
   Outcome r = Run({"info", missing});
   EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, FormatFileMessage(file_messages::kCannotOpen, missing) + "\n");
+  const std::string reason = "tangrel-tool: " + missing + ": No such file or directory\n";
+  EXPECT_EQ(r.err, "tangrel-tool: " + FormatFileMessage(file_messages::kCannotOpen, missing) + "\n" + reason);
   for (const char* english : {"en_US.UTF-8", "C", "de_DE"}) {
-    EXPECT_EQ(Run({"info", missing}, english).err, "Cannot find or open file " + missing + ".\n");
+    EXPECT_EQ(Run({"info", missing}, english).err,
+              "tangrel-tool: Cannot find or open file " + missing + ".\n" + reason);
   }
   EXPECT_EQ(r.out, "");
 
   // A mode between the two groups is refused by every command, as the window
   // refuses it, and nothing is written.
   auto refused = Save("refused.tgi", {Press(10, kA), Release(10, kA)}, 1306, 0);
-  const std::string refusal = FormatFileMessage(file_messages::kNotSupported, refused) + "\n";
+  const std::string refusal =
+      "tangrel-tool: " + FormatFileMessage(file_messages::kNotSupported, refused) + "\ntangrel-tool: " +
+      refused + ": its mode id 1306 names none of the 24 keys of the Mode menu (1297..1305, "
+                "1312..1321, 1328..1332)\n";
   for (auto args : std::vector<std::vector<std::string>>{
            {"info", refused}, {"export-midi", refused, Path("out.mid"), "--mode", "1297"},
            {"render", refused, Path("out.wav")}}) {
@@ -213,7 +218,7 @@ TEST_F(ToolTest, FilesThatDoNotLoadGiveTheirMessageAndExitOne) {
     const std::string nowhere = Path("no-such-folder/out");
     r = Run({command, good, nowhere, command == "render" ? "--soundfont=" + Path("none.sf2") : "--"});
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, FormatFileMessage(file_messages::kCannotCreate, nowhere) + "\n");
+    EXPECT_EQ(r.err, "tangrel-tool: " + FormatFileMessage(file_messages::kCannotCreate, nowhere) + "\n");
   }
   // A SoundFont that is missing, or a FIFO that nothing writes, is refused at once.
   ASSERT_EQ(mkfifo(Path("fifo.sf2").c_str(), 0600), 0);
@@ -234,7 +239,9 @@ TEST_F(ToolTest, UsageErrorsExitTwoWithAUsageLineAndHelpExitsZero) {
       {"export-midi", "a.tgi", "b.mid", "--program", "128"},
       {"export-midi", "a.tgi", "b.mid", "--mode", "1306"},
       {"export-midi", "a.tgi", "b.mid", "--bourdon", "2"},
-      {"render", "a.tgi", "b.wav", "--track", "15"},
+      {"render", "a.tgi", "b.wav", "--track", "16"},
+      {"render", "a.tgi", "b.wav", "--track", "0"},
+      {"export-midi", "a.tgi", "b.mid", "--mode", "be"},
       {"render", "a.tgi", "b.wav", "--velocity", "0"},
       {"render", "a.tgi", "b.wav", "--velocity"},
       {"render", "a.tgi", "b.wav", "--loud"},
@@ -256,6 +263,39 @@ TEST_F(ToolTest, UsageErrorsExitTwoWithAUsageLineAndHelpExitsZero) {
   r = Run({"--help"});
   EXPECT_EQ(r.code, 0);
   EXPECT_NE(r.out.find("tangrel-tool render FILE.tgi OUT.wav"), std::string::npos);
+}
+
+TEST_F(ToolTest, NumbersAndNamesAreTheWindowsAndEveryMessageSaysWhoAndWhy) {
+  auto file = Save("take.tgi", {Press(120, kA), Release(300, kA)}, 1297, 0);
+  // Modes by the Mode menu's names, whose case tells major from minor.
+  auto exported = [&](const std::string& mode) {
+    EXPECT_EQ(Run({"export-midi", file, Path("out.mid"), "--mode", mode}).code, 0) << mode;
+    return Read(Path("out.mid"));
+  };
+  EXPECT_EQ(exported("bE"), exported("1313"));
+  EXPECT_EQ(exported("bE Major"), exported("1313"));
+  EXPECT_EQ(exported("#f"), exported("1328"));
+  EXPECT_EQ(exported("d Minor"), exported("1316"));
+  EXPECT_NE(exported("D"), exported("d"));
+  Outcome r = Run({"export-midi", file, Path("out.mid"), "--mode", "1310"});
+  EXPECT_NE(r.err.find("1306..1311 and 1322..1327"), std::string::npos) << r.err;
+
+  // Tracks 1 to 15: the last is taken (the missing input is what fails).
+  EXPECT_EQ(Run({"render", Path("none.tgi"), Path("out.wav"), "--track", "15"}).code, 1);
+
+  r = Run({"info", dir_}, "C");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, "tangrel-tool: Cannot find or open file " + dir_ + ".\ntangrel-tool: " + dir_ +
+                       ": it is a folder, not a performance file\n");
+
+  r = Run({"--version"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out.rfind("tangrel-tool ", 0), 0u);
+
+  // A listing that cannot be written is a failure.
+  const std::string line = Quote(TANGREL_TOOL_PATH) + " info " + Quote(file) +
+                           " --events >/dev/full 2>/dev/null";
+  EXPECT_EQ(WEXITSTATUS(std::system(line.c_str())), 1);
 }
 
 TEST_F(ToolTest, ExportMidiWritesWhatTheExportCommandWrites) {

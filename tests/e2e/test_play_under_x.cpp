@@ -282,6 +282,14 @@ TEST(NoDisplay, OneLineSaysSoAndTheExitCodeIs1) {
   }
 }
 
+// Asking for help or the version needs no display and opens none.
+TEST(NoDisplay, HelpAndVersionPrintAndExit) {
+  const std::string app = TANGREL_APP_PATH;
+  EXPECT_EQ(Capture("DISPLAY= WAYLAND_DISPLAY= " + app + " --help").rfind("usage: tangrel ", 0), 0u);
+  EXPECT_EQ(Capture("DISPLAY= WAYLAND_DISPLAY= " + app + " --version; echo $?"),
+            "tangrel " TANGREL_VERSION "\n0\n");
+}
+
 TEST_F(PlayUnderX, AFileNamedOnTheCommandLinePlaysHalfASecondAfterTheWindowOpens) {
   // A in D major, held 300 ms: the file's mode sounds D.
   const std::vector<tangrel::PerformanceEvent> take = {{5, tangrel::WM_KEYDOWN, 30u << 16, 0},

@@ -1,6 +1,7 @@
-// The manual as the help window shows it: every page compiled in, every link,
-// picture and style sheet of a page found among the compiled-in files, and
-// every page reachable from default.htm.
+// The manuals as the help window shows them, English and Chinese: every page
+// compiled in, every link, picture and style sheet of a page found among the
+// compiled-in files, every page reachable from default.htm, and a Chinese
+// page for every English one.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -55,12 +56,21 @@ bool HasAnchor(const QString& page, const QString& name) {
          text.contains(QStringLiteral("id=\"%1\"").arg(name));
 }
 
-TEST(HelpPages, EveryReferenceResolvesAndEveryPageIsReachableFromTheFirst) {
-  const QString first = QStringLiteral(":/help/default.htm");
+// The page names of one manual's folder.
+std::set<QString> PagesIn(const QString& folder) {
   std::set<QString> pages;
-  QDirIterator it(QStringLiteral(":/help"), {QStringLiteral("*.htm")}, QDir::Files,
-                  QDirIterator::Subdirectories);
-  while (it.hasNext()) pages.insert(it.next());
+  QDirIterator it(folder, {QStringLiteral("*.htm")}, QDir::Files);
+  while (it.hasNext()) pages.insert(it.next().mid(folder.size()));
+  return pages;
+}
+
+class HelpPages : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(HelpPages, EveryReferenceResolvesAndEveryPageIsReachableFromTheFirst) {
+  const QString folder = QString::fromLatin1(GetParam());
+  const QString first = folder + QStringLiteral("/default.htm");
+  std::set<QString> pages;
+  for (const QString& name : PagesIn(folder)) pages.insert(folder + name);
   ASSERT_TRUE(pages.count(first)) << "no default.htm among the compiled-in pages";
 
   std::set<QString> reached;
@@ -95,6 +105,12 @@ TEST(HelpPages, EveryReferenceResolvesAndEveryPageIsReachableFromTheFirst) {
   for (const QString& page : pages) {
     EXPECT_TRUE(reached.count(page)) << page.toStdString() << " has no link leading to it";
   }
+}
+
+INSTANTIATE_TEST_SUITE_P(Manuals, HelpPages, ::testing::Values(":/help", ":/help/zh_CN"));
+
+TEST(HelpManuals, TheChineseManualHasEveryPageOfTheEnglishOne) {
+  EXPECT_EQ(PagesIn(QStringLiteral(":/help/zh_CN")), PagesIn(QStringLiteral(":/help")));
 }
 
 }  // namespace

@@ -1,0 +1,807 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>Tangrel</name>
+    <message>
+        <source>Piano</source>
+        <translation>钢琴</translation>
+    </message>
+    <message>
+        <source>Acoustic Grand Piano</source>
+        <translation>原声大钢琴</translation>
+    </message>
+    <message>
+        <source>Bright Acoustic Piano</source>
+        <translation>明亮原声钢琴</translation>
+    </message>
+    <message>
+        <source>Electric Grand Piano</source>
+        <translation>电子大钢琴</translation>
+    </message>
+    <message>
+        <source>Honky-tonk Piano</source>
+        <translation>酒吧钢琴</translation>
+    </message>
+    <message>
+        <source>Rhodes Piano</source>
+        <translation>罗兹电钢琴</translation>
+    </message>
+    <message>
+        <source>Chorused Piano</source>
+        <translation>合唱效果钢琴</translation>
+    </message>
+    <message>
+        <source>Harpsichord</source>
+        <translation>羽管键琴</translation>
+    </message>
+    <message>
+        <source>Clavinet</source>
+        <translation>击弦古钢琴</translation>
+    </message>
+    <message>
+        <source>Chromatic Percussion</source>
+        <translation>色彩打击乐器</translation>
+    </message>
+    <message>
+        <source>Celesta</source>
+        <translation>钢片琴</translation>
+    </message>
+    <message>
+        <source>Glockenspiel</source>
+        <translation>钟琴</translation>
+    </message>
+    <message>
+        <source>Music Box</source>
+        <translation>八音盒</translation>
+    </message>
+    <message>
+        <source>Vibraphone</source>
+        <translation>颤音琴</translation>
+    </message>
+    <message>
+        <source>Marimba</source>
+        <translation>马林巴</translation>
+    </message>
+    <message>
+        <source>Xylophone</source>
+        <translation>木琴</translation>
+    </message>
+    <message>
+        <source>Tubular Bells</source>
+        <translation>管钟</translation>
+    </message>
+    <message>
+        <source>Dulcimer</source>
+        <translation>扬琴</translation>
+    </message>
+    <message>
+        <source>Organ</source>
+        <translation>风琴</translation>
+    </message>
+    <message>
+        <source>Hammond Organ</source>
+        <translation>哈蒙德风琴</translation>
+    </message>
+    <message>
+        <source>Percussive Organ</source>
+        <translation>打击式风琴</translation>
+    </message>
+    <message>
+        <source>Rock Organ</source>
+        <translation>摇滚风琴</translation>
+    </message>
+    <message>
+        <source>Church Organ</source>
+        <translation>教堂管风琴</translation>
+    </message>
+    <message>
+        <source>Reed Organ</source>
+        <translation>簧风琴</translation>
+    </message>
+    <message>
+        <source>Accordian</source>
+        <translation>手风琴</translation>
+    </message>
+    <message>
+        <source>Harmonica</source>
+        <translation>口琴</translation>
+    </message>
+    <message>
+        <source>Tango Accordian</source>
+        <translation>探戈手风琴</translation>
+    </message>
+    <message>
+        <source>Guitar</source>
+        <translation>吉他</translation>
+    </message>
+    <message>
+        <source>Acoustic Guitar (nylon)</source>
+        <translation>尼龙弦吉他</translation>
+    </message>
+    <message>
+        <source>Acoustic Guitar (steel)</source>
+        <translation>钢弦吉他</translation>
+    </message>
+    <message>
+        <source>Electric Guitar (jazz)</source>
+        <translation>爵士电吉他</translation>
+    </message>
+    <message>
+        <source>Electric Guitar (clean)</source>
+        <translation>清音电吉他</translation>
+    </message>
+    <message>
+        <source>Electric Guitar (muted)</source>
+        <translation>闷音电吉他</translation>
+    </message>
+    <message>
+        <source>Overdriven Guitar</source>
+        <translation>过载吉他</translation>
+    </message>
+    <message>
+        <source>Distortion Guitar</source>
+        <translation>失真吉他</translation>
+    </message>
+    <message>
+        <source>Guitar Harmonics</source>
+        <translation>吉他泛音</translation>
+    </message>
+    <message>
+        <source>Bass</source>
+        <translation>贝司</translation>
+    </message>
+    <message>
+        <source>Acoustic Bass</source>
+        <translation>原声贝司</translation>
+    </message>
+    <message>
+        <source>Electric Bass (finger)</source>
+        <translation>指弹电贝司</translation>
+    </message>
+    <message>
+        <source>Electric Bass (pick)</source>
+        <translation>拨片电贝司</translation>
+    </message>
+    <message>
+        <source>Fretless Bass</source>
+        <translation>无品贝司</translation>
+    </message>
+    <message>
+        <source>Slap Bass 1</source>
+        <translation>击勾贝司 1</translation>
+    </message>
+    <message>
+        <source>Slap Bass 2</source>
+        <translation>击勾贝司 2</translation>
+    </message>
+    <message>
+        <source>Synth Bass 1</source>
+        <translation>合成贝司 1</translation>
+    </message>
+    <message>
+        <source>Synth Bass 2</source>
+        <translation>合成贝司 2</translation>
+    </message>
+    <message>
+        <source>Strings</source>
+        <translation>弦乐</translation>
+    </message>
+    <message>
+        <source>Violin</source>
+        <translation>小提琴</translation>
+    </message>
+    <message>
+        <source>Viola</source>
+        <translation>中提琴</translation>
+    </message>
+    <message>
+        <source>Cello</source>
+        <translation>大提琴</translation>
+    </message>
+    <message>
+        <source>Contrabass</source>
+        <translation>低音提琴</translation>
+    </message>
+    <message>
+        <source>Tremolo Strings</source>
+        <translation>弦乐震音</translation>
+    </message>
+    <message>
+        <source>Pizzicato Strings</source>
+        <translation>弦乐拨奏</translation>
+    </message>
+    <message>
+        <source>Orchestral Harp</source>
+        <translation>竖琴</translation>
+    </message>
+    <message>
+        <source>Timpani</source>
+        <translation>定音鼓</translation>
+    </message>
+    <message>
+        <source>Ensemble</source>
+        <translation>合奏</translation>
+    </message>
+    <message>
+        <source>String Ensemble 1</source>
+        <translation>弦乐合奏 1</translation>
+    </message>
+    <message>
+        <source>String Ensemble 2</source>
+        <translation>弦乐合奏 2</translation>
+    </message>
+    <message>
+        <source>Synth Strings 1</source>
+        <translation>合成弦乐 1</translation>
+    </message>
+    <message>
+        <source>Synth Strings 2</source>
+        <translation>合成弦乐 2</translation>
+    </message>
+    <message>
+        <source>Choir Aahs</source>
+        <translation>合唱“啊”</translation>
+    </message>
+    <message>
+        <source>Voice Oohs</source>
+        <translation>人声“哦”</translation>
+    </message>
+    <message>
+        <source>Synth Voice</source>
+        <translation>合成人声</translation>
+    </message>
+    <message>
+        <source>Orchestra Hit</source>
+        <translation>管弦乐齐奏</translation>
+    </message>
+    <message>
+        <source>Brass</source>
+        <translation>铜管</translation>
+    </message>
+    <message>
+        <source>Trumpet</source>
+        <translation>小号</translation>
+    </message>
+    <message>
+        <source>Trombone</source>
+        <translation>长号</translation>
+    </message>
+    <message>
+        <source>Tuba</source>
+        <translation>大号</translation>
+    </message>
+    <message>
+        <source>Muted Trumpet</source>
+        <translation>弱音小号</translation>
+    </message>
+    <message>
+        <source>French Horn</source>
+        <translation>圆号</translation>
+    </message>
+    <message>
+        <source>Brass Section</source>
+        <translation>铜管组</translation>
+    </message>
+    <message>
+        <source>Synth Brass 1</source>
+        <translation>合成铜管 1</translation>
+    </message>
+    <message>
+        <source>Synth Brass 2</source>
+        <translation>合成铜管 2</translation>
+    </message>
+    <message>
+        <source>Reed</source>
+        <translation>簧管</translation>
+    </message>
+    <message>
+        <source>Soprano Sax</source>
+        <translation>高音萨克斯</translation>
+    </message>
+    <message>
+        <source>Alto Sax</source>
+        <translation>中音萨克斯</translation>
+    </message>
+    <message>
+        <source>Tenor Sax</source>
+        <translation>次中音萨克斯</translation>
+    </message>
+    <message>
+        <source>Baritone Sax</source>
+        <translation>上低音萨克斯</translation>
+    </message>
+    <message>
+        <source>Oboe</source>
+        <translation>双簧管</translation>
+    </message>
+    <message>
+        <source>English Horn</source>
+        <translation>英国管</translation>
+    </message>
+    <message>
+        <source>Bassoon</source>
+        <translation>大管</translation>
+    </message>
+    <message>
+        <source>Clarinet</source>
+        <translation>单簧管</translation>
+    </message>
+    <message>
+        <source>Pipe</source>
+        <translation>吹管</translation>
+    </message>
+    <message>
+        <source>Piccolo</source>
+        <translation>短笛</translation>
+    </message>
+    <message>
+        <source>Flute</source>
+        <translation>长笛</translation>
+    </message>
+    <message>
+        <source>Recorder</source>
+        <translation>竖笛</translation>
+    </message>
+    <message>
+        <source>Pan Flute</source>
+        <translation>排箫</translation>
+    </message>
+    <message>
+        <source>Bottle Blow</source>
+        <translation>吹瓶声</translation>
+    </message>
+    <message>
+        <source>Shakuhachi</source>
+        <translation>尺八</translation>
+    </message>
+    <message>
+        <source>Whistle</source>
+        <translation>口哨</translation>
+    </message>
+    <message>
+        <source>Ocarina</source>
+        <translation>陶笛</translation>
+    </message>
+    <message>
+        <source>Synth Lead</source>
+        <translation>合成主音</translation>
+    </message>
+    <message>
+        <source>Lead 1 (square)</source>
+        <translation>主音 1（方波）</translation>
+    </message>
+    <message>
+        <source>Lead 2 (sawtooth)</source>
+        <translation>主音 2（锯齿波）</translation>
+    </message>
+    <message>
+        <source>Lead 3 (caliope lead)</source>
+        <translation>主音 3（汽笛风琴）</translation>
+    </message>
+    <message>
+        <source>Lead 4 (chiff lead)</source>
+        <translation>主音 4（吹管）</translation>
+    </message>
+    <message>
+        <source>Lead 5 (charang)</source>
+        <translation>主音 5（电吉他）</translation>
+    </message>
+    <message>
+        <source>Lead 6 (voice)</source>
+        <translation>主音 6（人声）</translation>
+    </message>
+    <message>
+        <source>Lead 7 (fifths)</source>
+        <translation>主音 7（五度）</translation>
+    </message>
+    <message>
+        <source>Lead 8 (brass + lead)</source>
+        <translation>主音 8（铜管加主音）</translation>
+    </message>
+    <message>
+        <source>Synth Pad</source>
+        <translation>合成音垫</translation>
+    </message>
+    <message>
+        <source>Pad 1 (new age)</source>
+        <translation>音垫 1（新世纪）</translation>
+    </message>
+    <message>
+        <source>Pad 2 (warm)</source>
+        <translation>音垫 2（温暖）</translation>
+    </message>
+    <message>
+        <source>Pad 3 (polysynth)</source>
+        <translation>音垫 3（复音合成）</translation>
+    </message>
+    <message>
+        <source>Pad 4 (choir)</source>
+        <translation>音垫 4（合唱）</translation>
+    </message>
+    <message>
+        <source>Pad 5 (bowed)</source>
+        <translation>音垫 5（弓弦）</translation>
+    </message>
+    <message>
+        <source>Pad 6 (metallic)</source>
+        <translation>音垫 6（金属）</translation>
+    </message>
+    <message>
+        <source>Pad 7 (halo)</source>
+        <translation>音垫 7（光环）</translation>
+    </message>
+    <message>
+        <source>Pad 8 (sweep)</source>
+        <translation>音垫 8（扫频）</translation>
+    </message>
+    <message>
+        <source>Synth Effects</source>
+        <translation>合成效果</translation>
+    </message>
+    <message>
+        <source>FX 1 (rain)</source>
+        <translation>效果 1（雨声）</translation>
+    </message>
+    <message>
+        <source>FX 2 (soundtrack)</source>
+        <translation>效果 2（音轨）</translation>
+    </message>
+    <message>
+        <source>FX 3 (crystal)</source>
+        <translation>效果 3（水晶）</translation>
+    </message>
+    <message>
+        <source>FX 4 (atmosphere)</source>
+        <translation>效果 4（大气）</translation>
+    </message>
+    <message>
+        <source>FX 5 (brightness)</source>
+        <translation>效果 5（明亮）</translation>
+    </message>
+    <message>
+        <source>FX 6 (goblins)</source>
+        <translation>效果 6（鬼怪）</translation>
+    </message>
+    <message>
+        <source>FX 7 (echoes)</source>
+        <translation>效果 7（回声）</translation>
+    </message>
+    <message>
+        <source>FX 8 (sci-fi)</source>
+        <translation>效果 8（科幻）</translation>
+    </message>
+    <message>
+        <source>Ethnic</source>
+        <translation>民族乐器</translation>
+    </message>
+    <message>
+        <source>Sitar</source>
+        <translation>西塔琴</translation>
+    </message>
+    <message>
+        <source>Banjo</source>
+        <translation>班卓琴</translation>
+    </message>
+    <message>
+        <source>Shamisen</source>
+        <translation>三味线</translation>
+    </message>
+    <message>
+        <source>Koto</source>
+        <translation>筝</translation>
+    </message>
+    <message>
+        <source>Kalimba</source>
+        <translation>卡林巴</translation>
+    </message>
+    <message>
+        <source>Bagpipe</source>
+        <translation>风笛</translation>
+    </message>
+    <message>
+        <source>Fiddle</source>
+        <translation>民间提琴</translation>
+    </message>
+    <message>
+        <source>Shanai</source>
+        <translation>唢呐</translation>
+    </message>
+    <message>
+        <source>Percussive</source>
+        <translation>打击乐器</translation>
+    </message>
+    <message>
+        <source>Tinkle Bell</source>
+        <translation>叮当铃</translation>
+    </message>
+    <message>
+        <source>Agogo</source>
+        <translation>阿哥哥鼓</translation>
+    </message>
+    <message>
+        <source>Steel Drums</source>
+        <translation>钢鼓</translation>
+    </message>
+    <message>
+        <source>Woodblock</source>
+        <translation>木鱼</translation>
+    </message>
+    <message>
+        <source>Taiko Drum</source>
+        <translation>太鼓</translation>
+    </message>
+    <message>
+        <source>Melodic Tom</source>
+        <translation>旋律嗵鼓</translation>
+    </message>
+    <message>
+        <source>Synth Drum</source>
+        <translation>合成鼓</translation>
+    </message>
+    <message>
+        <source>Reverse Cymbal</source>
+        <translation>反向镲</translation>
+    </message>
+    <message>
+        <source>Sound Effects</source>
+        <translation>声音效果</translation>
+    </message>
+    <message>
+        <source>Guitar Fret Noise</source>
+        <translation>吉他换把声</translation>
+    </message>
+    <message>
+        <source>Breath Noise</source>
+        <translation>呼吸声</translation>
+    </message>
+    <message>
+        <source>Seashore</source>
+        <translation>海浪声</translation>
+    </message>
+    <message>
+        <source>Bird Tweet</source>
+        <translation>鸟鸣</translation>
+    </message>
+    <message>
+        <source>Telephone Ring</source>
+        <translation>电话铃声</translation>
+    </message>
+    <message>
+        <source>Helicopter</source>
+        <translation>直升机</translation>
+    </message>
+    <message>
+        <source>Applause</source>
+        <translation>掌声</translation>
+    </message>
+    <message>
+        <source>Gunshot</source>
+        <translation>枪声</translation>
+    </message>
+    <message>
+        <source>Built-in synthesizer</source>
+        <translation>内置合成器</translation>
+    </message>
+    <message>
+        <source>&amp;Switch</source>
+        <translation>开关(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;Open	Alt+O</source>
+        <translation>打开(&amp;O)	Alt+O</translation>
+    </message>
+    <message>
+        <source>&amp;Close	Alt+C</source>
+        <translation>关闭(&amp;C)	Alt+C</translation>
+    </message>
+    <message>
+        <source>&amp;Instruments</source>
+        <translation>乐器(&amp;I)</translation>
+    </message>
+    <message>
+        <source>Major</source>
+        <translation>大调</translation>
+    </message>
+    <message>
+        <source>Minor</source>
+        <translation>小调</translation>
+    </message>
+    <message>
+        <source>&amp;Mode</source>
+        <translation>调式(&amp;M)</translation>
+    </message>
+    <message>
+        <source>&amp;Record</source>
+        <translation>录制(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Begin to &amp;Record</source>
+        <translation>开始录制(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;End Recording</source>
+        <translation>结束录制(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Begin to &amp;Play</source>
+        <translation>开始播放(&amp;P)</translation>
+    </message>
+    <message>
+        <source>Circ&amp;le Play</source>
+        <translation>循环播放(&amp;L)</translation>
+    </message>
+    <message>
+        <source>E&amp;nd Playing</source>
+        <translation>结束播放(&amp;N)</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>保存(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Save &amp;as</source>
+        <translation>另存为(&amp;A)</translation>
+    </message>
+    <message>
+        <source>E&amp;xport Midi file</source>
+        <translation>导出 MIDI 文件(&amp;X)</translation>
+    </message>
+    <message>
+        <source>&amp;Load *.tgi</source>
+        <translation>载入 *.tgi(&amp;L)</translation>
+    </message>
+    <message>
+        <source>&amp;Device</source>
+        <translation>设备(&amp;D)</translation>
+    </message>
+    <message>
+        <source>&amp;Track</source>
+        <translation>音轨(&amp;T)</translation>
+    </message>
+    <message>
+        <source>&amp;Function</source>
+        <translation>功能(&amp;F)</translation>
+    </message>
+    <message>
+        <source>&amp;Add bourdon automatism</source>
+        <translation>自动加持续低音(&amp;A)</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>帮助(&amp;H)</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>关于(&amp;A)</translation>
+    </message>
+    <message>
+        <source>TG</source>
+        <translation>TG</translation>
+    </message>
+    <message>
+        <source>Untitle</source>
+        <translation>无标题</translation>
+    </message>
+    <message>
+        <source>TGI Files(*.TGI)</source>
+        <translation>TGI 文件(*.TGI)</translation>
+    </message>
+    <message>
+        <source>Midi Files(*.MID)</source>
+        <translation>MIDI 文件(*.MID)</translation>
+    </message>
+    <message>
+        <source>No MIDI output devices!</source>
+        <translation>没有 MIDI 输出设备！</translation>
+    </message>
+    <message>
+        <source>Cannot open MIDI device</source>
+        <translation>无法打开 MIDI 设备</translation>
+    </message>
+    <message>
+        <source>错误</source>
+        <translation>错误</translation>
+    </message>
+    <message>
+        <source>内存分配错误.</source>
+        <translation>内存分配错误.</translation>
+    </message>
+    <message>
+        <source>Zazu</source>
+        <translation>Zazu</translation>
+    </message>
+    <message>
+        <source>Please Open Switch</source>
+        <translation>请先打开开关</translation>
+    </message>
+    <message>
+        <source>Do you save current change in %s?</source>
+        <translation>是否保存对 %s 的修改？</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>打开</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Track</source>
+        <translation>音轨</translation>
+    </message>
+    <message>
+        <source>1 Press Shift(Ctrl) to rise(fall) 8 musical scale when play music。 2 Please press Esc when Voice is out of the way</source>
+        <translation>1 演奏时按住 Shift（Ctrl）可升高（降低）一个八度。 2 声音不对时请按 Esc 键</translation>
+    </message>
+    <message>
+        <source>(c) 2026 Tangrel authors</source>
+        <translation>(c) 2026 Tangrel 作者</translation>
+    </message>
+    <message>
+        <source>Made for players.</source>
+        <translation>为演奏者而作。</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Record</source>
+        <translation>录制</translation>
+    </message>
+    <message>
+        <source>Finish</source>
+        <translation>完成</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>播放</translation>
+    </message>
+    <message>
+        <source>Circle play</source>
+        <translation>循环播放</translation>
+    </message>
+    <message>
+        <source>End Play</source>
+        <translation>停止播放</translation>
+    </message>
+    <message>
+        <source>Force</source>
+        <translation>力度</translation>
+    </message>
+    <message>
+        <source>Freq</source>
+        <translation>音高</translation>
+    </message>
+    <message>
+        <source>Tangrel Help</source>
+        <translation>Tangrel 帮助</translation>
+    </message>
+    <message>
+        <source>不能创建文件%s.</source>
+        <translation>不能创建文件%s.</translation>
+    </message>
+    <message>
+        <source>不能写入文件%s.</source>
+        <translation>不能写入文件%s.</translation>
+    </message>
+    <message>
+        <source>不能找到或打开文件%s.</source>
+        <translation>不能找到或打开文件%s.</translation>
+    </message>
+    <message>
+        <source>文件%s不是标准的Tangrel文件.</source>
+        <translation>文件%s不是标准的Tangrel文件.</translation>
+    </message>
+    <message>
+        <source>文件%s不是被支持的Tangrel文件.</source>
+        <translation>文件%s不是被支持的Tangrel文件.</translation>
+    </message>
+    <message>
+        <source>不能读取文件%s.</source>
+        <translation>不能读取文件%s.</translation>
+    </message>
+</context>
+</TS>
