@@ -1,4 +1,5 @@
-// parec on a private PulseAudio server's monitor, for the audio benchmarks:
+// parec on a private sound server's monitor (PulseAudio, or PipeWire through
+// pipewire-pulse), for the audio benchmarks:
 // what the sink played, and when each sample was heard.
 #pragma once
 
@@ -21,7 +22,8 @@ constexpr double kMonitorRate = testaudio::PrivatePulseServer::kRate;
 // piece arrived, so a sample index can be turned into the time it was heard.
 class MonitorCapture {
  public:
-  bool Start(const testaudio::PrivatePulseServer& server) {
+  template <typename Server>
+  bool Start(const Server& server) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) return false;
     pid_ = server.StartCapture(fds[1], 2);
@@ -57,11 +59,17 @@ class MonitorCapture {
   // judged from the pieces that arrived within two seconds of it (later
   // arrivals only add reading delay; a wider span would let a stalled server
   // skew it).
-  Clock::time_point TimeOf(size_t sample) {
+  //
+  // With `after`, only pieces that arrived after it count: the server's graph
+  // changes its cycle whenever a stream comes or goes, and the capture's time
+  // base jumps with it, so a probe is timed against the pieces of its own
+  // phase.
+  Clock::time_point TimeOf(size_t sample, Clock::time_point after = Clock::time_point::min()) {
     std::lock_guard<std::mutex> lock(mutex_);
     const size_t span = size_t(2 * kMonitorRate);
     Clock::time_point best = Clock::time_point::max();
     for (const Piece& piece : pieces_) {
+      if (piece.arrived < after) continue;
       if (piece.end + span < sample || piece.end > sample + span) continue;
       const double ahead = (double(piece.end) - double(sample)) / kMonitorRate;
       best = std::min(best, piece.arrived - Duration(ahead));

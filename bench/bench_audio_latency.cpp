@@ -1,11 +1,15 @@
-// Measures the built-in synthesizer through a private PulseAudio null sink:
-// dropouts during a stretch of full organ chords (gaps in the sink's monitor
-// and PulseAudio's own underrun reports), and the delay from a note-on to its
-// sound in the monitor. Without a shape the output adapts its buffer as it
-// does for the player; a shape (period size, optionally x periods) sets it.
-// --busy keeps one core busy with another process throughout.
+// Measures the built-in synthesizer through a private PipeWire server (its
+// own PipeWire stream) and a private PulseAudio server side by side, each
+// into a null sink: dropouts during a stretch of full organ chords (gaps in
+// the sink's monitor, the output's own underrun count, and PulseAudio's
+// underrun reports), and the delay from a note-on to its sound in the
+// monitor. Each server is measured with the machine quiet and with one core
+// kept busy by another process (--quiet or --busy: that load only). Without a
+// shape the outputs adapt their buffers as they do for the player; a shape
+// (period size, optionally x periods) sets it.
 //
-//   bench_audio_latency [--seconds N] [--probes N] [--busy] [SIZE[xPERIODS] ...]
+//   bench_audio_latency [--seconds N] [--probes N] [--quiet|--busy]
+//                       [--server pipewire|pulseaudio] [SIZE[xPERIODS] ...]
 #include <poll.h>
 
 #include <cstdio>
@@ -14,6 +18,7 @@
 #include "bench/MonitorCapture.h"
 #include "devices/BuiltInSynthDevice.h"
 #include "model/MidiOut.h"
+#include "session/DeviceMessages.h"
 #include "tests/support/AudioSupport.h"
 
 using namespace tangrel;
@@ -24,6 +29,7 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr double kRate = PrivatePulseServer::kRate;
+static_assert(PrivatePipeWireServer::kRate == PrivatePulseServer::kRate);
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
@@ -121,19 +127,23 @@ class BusyCore {
 
 struct Figures {
   Dropouts dropouts;
-  int underrunReports = 0;  // during the chords
+  int underruns = -1;       // the output's own count, open to close
+  int underrunReports = 0;  // the server's, during the chords (PulseAudio)
   int allReports = 0;       // from open to close
   std::vector<double> latencies;
 };
 
-bool Measure(PrivatePulseServer& server, const std::string& log, const Shape& shape, int seconds,
-             int probes, Figures& figures) {
+// The server's log, where it writes one (PulseAudio); "" for none.
+template <typename Server>
+bool Measure(Server& server, const std::string& log, const Shape& shape, int seconds, int probes,
+             Figures& figures) {
   SetShape(shape);
   MonitorCapture capture;
   if (!capture.Start(server)) return false;
   const char* kUnderrun = "due to end of underrun";
   const int reportsAtOpen = CountLines(log, kUnderrun);
-  BuiltInSynthDevice synth;
+  PrintedDeviceReports printed;
+  BuiltInSynthDevice synth(DefaultSoundFontPath(), &printed);
   if (!synth.Open()) {
     capture.Stop();
     return false;
@@ -169,6 +179,7 @@ bool Measure(PrivatePulseServer& server, const std::string& log, const Shape& sh
     SleepMs(950);
   }
   SleepMs(300);
+  figures.underruns = synth.Underruns();
   synth.Close();
   capture.Stop();
   figures.allReports = CountLines(log, kUnderrun) - reportsAtOpen;
@@ -179,9 +190,9 @@ bool Measure(PrivatePulseServer& server, const std::string& log, const Shape& sh
                                   capture.SampleAt(chordsEnd));
   for (const Clock::time_point t : sent) {
     const auto onset = Onset(sound, kRate, 0.01, capture.SampleAt(t));
-    if (onset && capture.TimeOf(*onset) - t < std::chrono::milliseconds(500)) {
-      figures.latencies.push_back(Ms(capture.TimeOf(*onset) - t));
-    }
+    if (!onset) continue;
+    const Clock::time_point heard = capture.TimeOf(*onset, t);
+    if (heard - t < std::chrono::milliseconds(500)) figures.latencies.push_back(Ms(heard - t));
   }
   return true;
 }
@@ -192,11 +203,52 @@ double Percentile(std::vector<double> v, double p) {
   return v[std::min(v.size() - 1, size_t(p * double(v.size() - 1) + 0.5))];
 }
 
+struct Row {
+  std::string server;
+  bool busy;
+  Shape shape;
+};
+
+template <typename Server>
+int MeasureRow(Server& server, const std::string& log, const Row& row, int seconds, int probes) {
+  Figures f;
+  double load[1] = {};
+  bool measured;
+  {
+    BusyCore core(row.busy);
+    measured = Measure(server, log, row.shape, seconds, probes, f);
+    getloadavg(load, 1);
+  }
+  if (!measured) {
+    std::printf("%-10s %5s %9s: the synthesizer could not play through the server\n",
+                row.server.c_str(), row.busy ? "busy" : "quiet", ShapeText(row.shape).c_str());
+    return 1;
+  }
+  const std::string reports = log.empty() ? "-" : std::to_string(f.underrunReports);
+  std::printf(
+      "%-10s %5s %9s %5.1f | %5d %8.1f %6d %8s | %6.1f %6.1f %6.1f %6.1f  (%zu/%d heard)\n",
+      row.server.c_str(), row.busy ? "busy" : "quiet", ShapeText(row.shape).c_str(), load[0],
+      f.dropouts.gaps, f.dropouts.silentMs, f.underruns, reports.c_str(),
+      Percentile(f.latencies, 0.0), Percentile(f.latencies, 0.5), Percentile(f.latencies, 0.95),
+      Percentile(f.latencies, 1.0), f.latencies.size(), probes);
+  std::fflush(stdout);
+  return 0;
+}
+
+// Each server's environment for this process, set while it is measured.
+void PointAt(const std::vector<std::string>& env) {
+  for (const std::string& entry : env) {
+    const size_t eq = entry.find('=');
+    setenv(entry.substr(0, eq).c_str(), entry.substr(eq + 1).c_str(), 1);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   int seconds = 60, probes = 40;
-  bool busy = false;
+  std::vector<bool> loads = {false, true};
+  std::vector<std::string> servers = {"pipewire", "pulseaudio"};
   std::vector<Shape> shapes;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -204,8 +256,10 @@ int main(int argc, char** argv) {
       seconds = std::atoi(argv[++i]);
     } else if (arg == "--probes" && i + 1 < argc) {
       probes = std::atoi(argv[++i]);
-    } else if (arg == "--busy") {
-      busy = true;
+    } else if (arg == "--busy" || arg == "--quiet") {
+      loads = {arg == "--busy"};
+    } else if (arg == "--server" && i + 1 < argc) {
+      servers = {argv[++i]};
     } else {
       Shape shape;
       shape.periodSize = std::atoi(arg.c_str());
@@ -216,55 +270,66 @@ int main(int argc, char** argv) {
     }
   }
   if (shapes.empty()) shapes.push_back(Shape{});
-  if (!PrivatePulseServer::Available()) {
-    std::fprintf(stderr, "needs pulseaudio and parec (pulseaudio-utils)\n");
-    return 1;
-  }
-  char logPattern[] = "/tmp/tangrel-pulse-log-XXXXXX";
-  const int logFd = mkstemp(logPattern);
-  if (logFd < 0) return 1;
-  close(logFd);
-  const std::string log = logPattern;
-  PrivatePulseServer server;
-  if (!server.Start(log)) {
-    std::fprintf(stderr, "the private PulseAudio server did not start\n");
-    return 1;
-  }
-  setenv("PULSE_SERVER", server.Address().c_str(), 1);
-  setenv("TANGREL_AUDIO_DRIVER", "pulseaudio", 1);
+  setenv("JACK_NO_START_SERVER", "1", 1);
 
-  std::printf("Built-in synthesizer through a PulseAudio null sink at %.0f Hz%s\n", kRate,
-              busy ? ", one core kept busy by another process" : "");
-  std::printf("%d s of 8-key organ chords with bourdon per setting, %d note-on probes\n\n",
-              seconds, probes);
-  std::printf("%9s %9s | %5s %8s %8s %8s | %8s %8s %8s %8s\n", "buffer", "load", "gaps",
-              "silent", "underrun", "all", "latency", "", "", "");
-  std::printf("%9s %9s | %5s %8s %8s %8s | %8s %8s %8s %8s\n", "", "1 min", "", "ms", "reports",
-              "reports", "min ms", "p50 ms", "p95 ms", "max ms");
+  std::printf("Built-in synthesizer into a null sink at %.0f Hz, note-on to the first sound in "
+              "the sink's monitor\n",
+              kRate);
+  std::printf("%d s of 8-key organ chords with bourdon per row, %d note-on probes\n\n", seconds,
+              probes);
+  std::printf("%-10s %5s %9s %5s | %5s %8s %6s %8s | %6s %6s %6s %6s\n", "server", "load",
+              "buffer", "load", "gaps", "silent", "xruns", "server", "min", "p50", "p95", "max");
+  std::printf("%-10s %5s %9s %5s | %5s %8s %6s %8s | %6s %6s %6s %6s\n", "", "", "", "1 min",
+              "", "ms", "output", "reports", "ms", "ms", "ms", "ms");
   int result = 0;
-  for (const Shape& shape : shapes) {
-    Figures f;
-    double load[1] = {};
-    bool measured;
-    {
-      BusyCore core(busy);
-      measured = Measure(server, log, shape, seconds, probes, f);
-      getloadavg(load, 1);
+  for (const std::string& name : servers) {
+    setenv("TANGREL_AUDIO_DRIVER", name.c_str(), 1);
+    if (name == "pipewire") {
+      if (!PrivatePipeWireServer::Available()) {
+        std::printf("pipewire: needs pipewire, wireplumber, pipewire-pulse and pulseaudio-utils\n");
+        result = 1;
+        continue;
+      }
+      PrivatePipeWireServer server;
+      if (!server.Start()) {
+        std::printf("pipewire: the private server did not start\n");
+        result = 1;
+        continue;
+      }
+      PointAt(server.Env());
+      for (bool busy : loads) {
+        for (const Shape& shape : shapes) {
+          result |= MeasureRow(server, "", Row{name, busy, shape}, seconds, probes);
+        }
+      }
+      server.Stop();
+      unsetenv("PIPEWIRE_RUNTIME_DIR");
+    } else {
+      if (!PrivatePulseServer::Available()) {
+        std::printf("pulseaudio: needs pulseaudio and parec (pulseaudio-utils)\n");
+        result = 1;
+        continue;
+      }
+      char logPattern[] = "/tmp/tangrel-pulse-log-XXXXXX";
+      const int logFd = mkstemp(logPattern);
+      if (logFd < 0) return 1;
+      close(logFd);
+      const std::string log = logPattern;
+      PrivatePulseServer server;
+      if (!server.Start(log)) {
+        std::printf("pulseaudio: the private server did not start\n");
+        result = 1;
+        continue;
+      }
+      setenv("PULSE_SERVER", server.Address().c_str(), 1);
+      for (bool busy : loads) {
+        for (const Shape& shape : shapes) {
+          result |= MeasureRow(server, log, Row{name, busy, shape}, seconds, probes);
+        }
+      }
+      server.Stop();
+      std::remove(log.c_str());
     }
-    if (!measured) {
-      std::printf("%9s: the synthesizer could not play through the server\n",
-                  ShapeText(shape).c_str());
-      result = 1;
-      continue;
-    }
-    std::printf("%9s %9.1f | %5d %8.1f %8d %8d | %8.1f %8.1f %8.1f %8.1f  (%zu/%d heard)\n",
-                ShapeText(shape).c_str(), load[0], f.dropouts.gaps, f.dropouts.silentMs,
-                f.underrunReports, f.allReports, Percentile(f.latencies, 0.0),
-                Percentile(f.latencies, 0.5), Percentile(f.latencies, 0.95),
-                Percentile(f.latencies, 1.0), f.latencies.size(), probes);
-    std::fflush(stdout);
   }
-  server.Stop();
-  std::remove(log.c_str());
   return result;
 }

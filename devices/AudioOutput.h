@@ -6,6 +6,8 @@
 #include <string>
 
 #include "devices/SynthEngine.h"
+#include "model/Failure.h"
+#include "model/MidiDevices.h"
 
 namespace tangrel {
 
@@ -13,6 +15,11 @@ namespace tangrel {
 class AudioOutput {
  public:
   virtual ~AudioOutput() = default;
+  // True once the sound server has gone away under the stream (a restart, a
+  // crash): the stream plays nothing any more and is to be started again.
+  virtual bool Lost() const { return false; }
+  // Times the sound ran dry since the start, as the output learnt of them.
+  virtual int Underruns() const { return 0; }
 };
 
 struct OutputRequest {
@@ -20,16 +27,33 @@ struct OutputRequest {
   SynthEngine* engine = nullptr;
   int periodSize = 0;  // frames
   int periods = 0;
-  std::string file;  // where the file driver writes, when set
+  std::string file;               // where the file driver writes, when set
+  DeviceReports* reports = nullptr;  // where a settled buffer is said; may be null
 };
 
-// Null with the sound system's answer in `error` when it did not start.
+// Null with the sound system's answer in `failure` when it did not start.
 using StartOutput = std::unique_ptr<AudioOutput> (*)(const OutputRequest& request,
-                                                     std::string& error);
+                                                     Failure& failure);
 
-std::unique_ptr<AudioOutput> StartPulseOutput(const OutputRequest& request, std::string& error);
-// One of FluidSynth's own audio drivers, limited like our own output where the
-// driver takes a render callback (alsa, jack), as it is otherwise.
-std::unique_ptr<AudioOutput> StartFluidDriver(const OutputRequest& request, std::string& error);
+std::unique_ptr<AudioOutput> StartPipeWireOutput(const OutputRequest& request, Failure& failure);
+std::unique_ptr<AudioOutput> StartPulseOutput(const OutputRequest& request, Failure& failure);
+// Our own WAV writer, paced by the clock.
+std::unique_ptr<AudioOutput> StartFileOutput(const OutputRequest& request, Failure& failure);
+// One of FluidSynth's own audio drivers that takes a render callback (alsa,
+// jack, oss), so that our limiter is its last stage too.
+std::unique_ptr<AudioOutput> StartFluidDriver(const OutputRequest& request, Failure& failure);
+
+// What a server output says when its server took the connection and then
+// said nothing within the time limit.
+constexpr const char* kServerDidNotAnswer = "the server did not answer";
+
+// What a sound system said when it did not start, as a failure.
+inline Failure OutputFailure(const std::string& driver, std::string cause) {
+  return Fail(FailureKind::NoSoundOutput, driver, 0, std::move(cause));
+}
+
+// The buffer plan's news, said through `reports`.
+void ReportSettled(DeviceReports* reports, const std::string& driver, int periods, int periodSize,
+                   double rate, int underruns);
 
 }  // namespace tangrel

@@ -5,42 +5,54 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 namespace tangrel {
 namespace {
 
+// One row per sound output: how it starts, the period size and count it
+// starts with unless the environment says otherwise, whether it is tried when
+// TANGREL_AUDIO_DRIVER is not set, and whether its default device goes through
+// the desktop's sound server (ALSA's does, through its pulse plug-in, with no
+// time limit: it is not tried when that server stalls).
+//
+// The PipeWire output asks the graph for one 128-frame period (2.7 ms) and the
+// PulseAudio one starts at 3 x 128 frames (8 ms); both grow where the machine
+// needs it (bench_audio_latency). ALSA takes both settings as they are, JACK
+// its server's period. Every row renders through the limiter: FluidSynth's
+// drivers without a render callback (sdl2, its own file driver) are not
+// offered, and our own file output stands in for its file driver.
 struct Driver {
   const char* name;
   StartOutput start;
   OutputShape shape;
+  bool byDefault;
+  bool throughServer;
 };
 
-// The sound systems in the order they are tried when TANGREL_AUDIO_DRIVER is
-// not set; the file driver only by name. PipeWire desktops serve the
-// pulseaudio output. On a machine without sound each fails within
-// milliseconds (jack too, as long as it may not start a server).
-//
-// PulseAudio's buffer starts at 3 x 128 frames (8 ms) and grows where the
-// machine needs it (bench_audio_latency). ALSA takes both settings as they
-// are, JACK its server's period; the file driver's period is a whole number of
-// milliseconds.
 constexpr Driver kDrivers[] = {
-    {"pulseaudio", &StartPulseOutput, {128, 3}},
-    {"alsa", &StartFluidDriver, {320, 3}},
-    {"jack", &StartFluidDriver, {320, 3}},
-    {"sdl2", &StartFluidDriver, {320, 3}},
-    {"file", &StartFluidDriver, {480, 3}},
+    {"pipewire", &StartPipeWireOutput, {128, 1}, true, false},
+    {"pulseaudio", &StartPulseOutput, {128, 3}, true, false},
+    {"alsa", &StartFluidDriver, {320, 3}, true, true},
+    {"jack", &StartFluidDriver, {320, 3}, true, false},
+    {"oss", &StartFluidDriver, {320, 3}, false, false},
+    {"file", &StartFileOutput, {480, 3}, false, false},
 };
-constexpr size_t kDefaultOrderCount = 4;
-constexpr Driver kOtherFluidDriver = {"", &StartFluidDriver, {320, 3}};
 
-const Driver& FindDriver(const std::string& name) {
+constexpr size_t CountDefault() {
+  size_t count = 0;
+  for (const Driver& driver : kDrivers) count += driver.byDefault ? 1 : 0;
+  return count;
+}
+static_assert(std::size(kDrivers) == 6, "one row per sound output");
+static_assert(CountDefault() == 4, "pipewire, pulseaudio, alsa and jack are tried in turn");
+
+const Driver* FindDriver(const std::string& name) {
   for (const Driver& driver : kDrivers) {
-    if (name == driver.name) return driver;
+    if (name == driver.name) return &driver;
   }
-  return kOtherFluidDriver;
+  return nullptr;
 }
 
 std::string Environment(const char* name) {
@@ -50,15 +62,15 @@ std::string Environment(const char* name) {
 
 // A whole number within [low, high] from the environment; 0 (the default)
 // when unset, and 0 with a line in `problems` when it is anything else.
-int EnvironmentInt(const char* name, int low, int high, std::vector<std::string>& problems) {
+int EnvironmentInt(const char* name, int low, int high, std::vector<Failure>& problems) {
   const std::string text = Environment(name);
   if (text.empty()) return 0;
   char* end = nullptr;
   errno = 0;
   const long value = std::strtol(text.c_str(), &end, 10);
   if (*end == '\0' && errno == 0 && value >= low && value <= high) return static_cast<int>(value);
-  problems.push_back(std::string(name) + "=" + text + " is not a whole number from " +
-                     std::to_string(low) + " to " + std::to_string(high) + "; the default is used");
+  problems.push_back(Fail(FailureKind::BadAudioSetting, std::string(name) + "=" + text, 0,
+                          std::to_string(low) + " to " + std::to_string(high)));
   return 0;
 }
 
@@ -68,7 +80,9 @@ AudioOutputSettings AudioOutputSettingsFromEnvironment() {
   AudioOutputSettings audio;
   const std::string driver = Environment("TANGREL_AUDIO_DRIVER");
   if (driver.empty()) {
-    for (size_t i = 0; i < kDefaultOrderCount; ++i) audio.drivers.push_back(kDrivers[i].name);
+    for (const Driver& row : kDrivers) {
+      if (row.byDefault) audio.drivers.push_back(row.name);
+    }
   } else {
     audio.drivers = {driver};
   }
@@ -79,8 +93,8 @@ AudioOutputSettings AudioOutputSettingsFromEnvironment() {
   return audio;
 }
 
-BuiltInSynthDevice::BuiltInSynthDevice(std::string soundFontPath)
-    : soundFontPath_(std::move(soundFontPath)) {}
+BuiltInSynthDevice::BuiltInSynthDevice(std::string soundFontPath, DeviceReports* reports)
+    : soundFontPath_(std::move(soundFontPath)), reports_(reports) {}
 
 BuiltInSynthDevice::~BuiltInSynthDevice() {
   Close();
@@ -89,61 +103,152 @@ BuiltInSynthDevice::~BuiltInSynthDevice() {
 
 void BuiltInSynthDevice::Prepare() {
   if (engine_ || loading_.valid()) return;
-  loading_ = std::async(std::launch::async, [path = soundFontPath_] {
-    return SynthEngine::Create(path, kBuiltInSynthSampleRate);
+  loading_ = std::async(std::launch::async, [path = soundFontPath_, reports = reports_] {
+    return SynthEngine::Create(path, kBuiltInSynthSampleRate, reports);
   });
 }
 
 bool BuiltInSynthDevice::Open() {
-  if (output_) return true;
+  if (open_) return true;
   if (!engine_) {
-    engine_ = loading_.valid() ? loading_.get()
-                               : SynthEngine::Create(soundFontPath_, kBuiltInSynthSampleRate);
+    engine_ = loading_.valid()
+                  ? loading_.get()
+                  : SynthEngine::Create(soundFontPath_, kBuiltInSynthSampleRate, reports_);
   }
   if (!engine_) {
-    std::fprintf(stderr, "tangrel: cannot load the SoundFont %s: %s\n", soundFontPath_.c_str(),
-                 SoundFontProblem(soundFontPath_).c_str());
+    if (reports_) reports_->Report(SoundFontFailure(soundFontPath_));
     return false;
   }
-  return StartOutput();
+  std::string name;
+  Failure failure;
+  std::unique_ptr<AudioOutput> output = StartOutput(name, failure);
+  if (!output) {
+    if (reports_) reports_->Report(failure);
+    return false;
+  }
+  {
+    std::lock_guard<std::mutex> lock(outputMutex_);
+    output_ = std::move(output);
+    driverName_ = name;
+  }
+  lost_ = false;
+  open_ = true;
+  stopWatching_ = false;
+  watcher_ = std::thread([this] { Watch(); });
+  return true;
 }
 
 // The loaded synth stays when no output starts, for the next try.
-bool BuiltInSynthDevice::StartOutput() {
+std::unique_ptr<AudioOutput> BuiltInSynthDevice::StartOutput(std::string& driverName,
+                                                             Failure& failure) {
   const AudioOutputSettings audio = AudioOutputSettingsFromEnvironment();
-  for (const std::string& problem : audio.problems) {
-    std::fprintf(stderr, "tangrel: %s\n", problem.c_str());
+  // Said at the open; a restart after a lost server says them no more.
+  for (const Failure& problem : audio.problems) {
+    if (reports_ && !open_) reports_->Report(problem);
   }
   std::string answers;
+  bool serverStalled = false;
   for (const std::string& name : audio.drivers) {
-    const Driver& driver = FindDriver(name);
-    OutputRequest request;
-    request.driver = name;
-    request.engine = engine_.get();
-    request.periodSize = audio.periodSize ? audio.periodSize : driver.shape.periodSize;
-    request.periods = audio.periods ? audio.periods : driver.shape.periods;
-    request.file = audio.file;
-    std::string error;
-    output_ = driver.start(request, error);
-    if (output_) {
-      driverName_ = name;
-      return true;
+    const Driver* driver = FindDriver(name);
+    Failure tried;
+    std::unique_ptr<AudioOutput> output;
+    if (!driver) {
+      tried = OutputFailure(name, "not a sound output of Tangrel");
+    } else if (driver->throughServer && serverStalled) {
+      tried = OutputFailure(name, "not tried: it would go through the stalled server");
+    } else {
+      OutputRequest request;
+      request.driver = name;
+      request.engine = engine_.get();
+      request.periodSize = audio.periodSize ? audio.periodSize : driver->shape.periodSize;
+      request.periods = audio.periods ? audio.periods : driver->shape.periods;
+      request.file = audio.file;
+      request.reports = reports_;
+      output = driver->start(request, tried);
     }
-    answers += (answers.empty() ? "" : "; ") + name + ": " + error;
+    if (output) {
+      driverName = name;
+      return output;
+    }
+    serverStalled = serverStalled || tried.cause == kServerDidNotAnswer;
+    answers += (answers.empty() ? "" : "; ") + name + ": " + tried.cause;
   }
-  std::fprintf(stderr, "tangrel: the built-in synthesizer found no sound output (%s)\n",
-               answers.c_str());
-  return false;
+  failure = Fail(FailureKind::NoSoundOutput, "", 0, answers);
+  return nullptr;
+}
+
+// A server that goes away (a restart, a crash) leaves its stream silent: the
+// output is started again, in the usual order, as soon as one answers. The
+// player hears of it only when that takes longer than a second.
+void BuiltInSynthDevice::Watch() {
+  using Clock = std::chrono::steady_clock;
+  constexpr auto kLook = std::chrono::milliseconds(100);
+  constexpr auto kRetry = std::chrono::milliseconds(200);
+  constexpr auto kSayLostAfter = std::chrono::seconds(1);
+  bool missing = false;
+  Clock::time_point missingSince;
+  std::unique_lock<std::mutex> watch(watchMutex_);
+  while (!watchWake_.wait_for(watch, missing ? kRetry : kLook, [this] { return stopWatching_; })) {
+    {
+      std::lock_guard<std::mutex> lock(outputMutex_);
+      if (output_ && !output_->Lost()) continue;
+      output_.reset();
+      driverName_.clear();
+    }
+    if (!missing) missingSince = Clock::now();
+    missing = true;
+    watch.unlock();  // a start may take its time limit; Close must not wait on the lock meanwhile
+    std::string name;
+    Failure failure;
+    std::unique_ptr<AudioOutput> output = StartOutput(name, failure);
+    watch.lock();
+    if (stopWatching_) return;  // the new output goes with this scope
+    std::lock_guard<std::mutex> lock(outputMutex_);
+    if (output) {
+      output_ = std::move(output);
+      driverName_ = name;
+      missing = false;
+      if (lost_.exchange(false) && reports_) {
+        reports_->Report(Fail(FailureKind::SoundOutputBack, name));
+      }
+    } else if (Clock::now() - missingSince >= kSayLostAfter && !lost_.exchange(true) &&
+               reports_) {
+      reports_->Report(Fail(FailureKind::SoundOutputLost, "", 0, failure.cause));
+    }
+  }
+}
+
+std::string BuiltInSynthDevice::AudioDriver() const {
+  std::lock_guard<std::mutex> lock(outputMutex_);
+  return driverName_;
+}
+
+int BuiltInSynthDevice::Underruns() const {
+  std::lock_guard<std::mutex> lock(outputMutex_);
+  return output_ ? output_->Underruns() : 0;
 }
 
 void BuiltInSynthDevice::Send(uint32_t word) {
-  if (output_) engine_->Send(word);
+  if (open_) engine_->Send(word);
 }
 
 void BuiltInSynthDevice::Close() {
-  // The output renders from the synth: stop it first.
-  output_.reset();
-  driverName_.clear();
+  if (watcher_.joinable()) {
+    {
+      std::lock_guard<std::mutex> watch(watchMutex_);
+      stopWatching_ = true;
+    }
+    watchWake_.notify_all();
+    watcher_.join();
+  }
+  open_ = false;
+  lost_ = false;
+  {
+    // The output renders from the synth: stop it first.
+    std::lock_guard<std::mutex> lock(outputMutex_);
+    output_.reset();
+    driverName_.clear();
+  }
   engine_.reset();
 }
 

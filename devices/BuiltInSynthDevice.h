@@ -2,7 +2,11 @@
 // SoundFont through the first sound output that starts.
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
 #include <future>
+#include <mutex>
+#include <thread>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,7 +26,7 @@ struct AudioOutputSettings {
   std::string file;                   // output of the `file` driver, when set
   int periodSize = 0;                 // frames; 0: each driver's own
   int periods = 0;                    // 0: each driver's own
-  std::vector<std::string> problems;  // a line for each value that was not used
+  std::vector<Failure> problems;      // one for each value that was not used
 };
 AudioOutputSettings AudioOutputSettingsFromEnvironment();
 
@@ -37,29 +41,48 @@ struct OutputShape {
 
 class BuiltInSynthDevice : public MidiOutputDevice {
  public:
-  explicit BuiltInSynthDevice(std::string soundFontPath = DefaultSoundFontPath());
+  // `reports` hears why an open failed and what became of the output while
+  // it played; it must outlive the device, and may be null.
+  explicit BuiltInSynthDevice(std::string soundFontPath = DefaultSoundFontPath(),
+                              DeviceReports* reports = nullptr);
   ~BuiltInSynthDevice() override;
 
   std::string Name() const override { return kBuiltInSynthName; }
   // Starts loading the SoundFont on a thread of its own; Open waits for it.
   void Prepare() override;
   // Loads the SoundFont and starts a sound output; false when either fails,
-  // with one line on standard error that says why.
+  // with a report that says why.
   bool Open() override;
   void Send(uint32_t word) override;
   void Close() override;
 
-  // The sound output that started at the last Open; empty while closed.
-  const std::string& AudioDriver() const { return driverName_; }
+  // The sound output playing now; empty while closed or lost.
+  std::string AudioDriver() const;
+  // True while the output's server is gone and no other output has started.
+  bool OutputLost() const { return lost_.load(std::memory_order_acquire); }
+  // Underruns the playing output has seen.
+  int Underruns() const;
 
  private:
-  bool StartOutput();
+  std::unique_ptr<AudioOutput> StartOutput(std::string& driverName, Failure& failure);
+  void Watch();
 
   std::string soundFontPath_;
+  DeviceReports* reports_;
   std::future<std::unique_ptr<SynthEngine>> loading_;
   std::unique_ptr<SynthEngine> engine_;
+  std::atomic<bool> open_{false};
+  std::atomic<bool> lost_{false};
+
+  // The output is swapped by the watcher when its server goes away.
+  mutable std::mutex outputMutex_;
   std::unique_ptr<AudioOutput> output_;
   std::string driverName_;
+
+  std::mutex watchMutex_;
+  std::condition_variable watchWake_;
+  bool stopWatching_ = false;
+  std::thread watcher_;
 };
 
 }  // namespace tangrel

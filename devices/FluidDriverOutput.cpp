@@ -1,51 +1,36 @@
-// FluidSynth's own audio drivers as outputs of the built-in synthesizer: ALSA
-// and JACK honour the period settings (JACK takes its server's), the file
-// driver writes a WAV.
+// FluidSynth's own audio drivers that take a render callback (alsa, jack,
+// oss), and our own WAV writer in place of FluidSynth's file driver: every
+// output renders through the limiter.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <array>
-#include <cmath>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <thread>
+#include <vector>
 
 #include "devices/AudioOutput.h"
+#include "devices/LibraryMessages.h"
 #include "devices/SoftLimiter.h"
 #include "devices/SynthEngine.h"
 
 namespace tangrel {
 namespace {
 
-// These drivers take a render callback, so our limiter is their last stage
-// too. FluidSynth offers the others (file, sdl2) no callback: they play the
-// synth as it is, at the same gain, and a pile-up of loud notes can clip there.
-constexpr std::array<const char*, 3> kCallbackDrivers = {"alsa", "jack", "oss"};
-
-bool TakesCallback(const std::string& driver) {
-  return std::find(kCallbackDrivers.begin(), kCallbackDrivers.end(), driver) !=
-         kCallbackDrivers.end();
-}
-
-// The file driver is paced by a timer of whole milliseconds per period: any
-// other period would make the file run slow against the clock.
-int WholeMillisecondPeriod(int periodSize, double sampleRate) {
-  const long ms = std::max(2L, std::lround(1000.0 * periodSize / sampleRate));
-  return static_cast<int>(std::lround(ms * sampleRate / 1000.0));
-}
-
 // Settings that only one driver reads.
 void PrepareDriver(const OutputRequest& request) {
   fluid_settings_t* settings = request.engine->Settings();
-  int periodSize = request.periodSize;
   if (request.driver == "jack") {
     // Without this libjack tries to start a server and stalls for seconds.
     setenv("JACK_NO_START_SERVER", "1", 0);
     fluid_settings_setint(settings, "audio.jack.autoconnect", 1);
     fluid_settings_setstr(settings, "audio.jack.id", "Tangrel");
-  } else if (request.driver == "file") {
-    if (!request.file.empty()) {
-      fluid_settings_setstr(settings, "audio.file.name", request.file.c_str());
-    }
-    periodSize = WholeMillisecondPeriod(periodSize, request.engine->SampleRate());
   }
-  fluid_settings_setint(settings, "audio.period-size", periodSize);
+  fluid_settings_setint(settings, "audio.period-size", request.periodSize);
   fluid_settings_setint(settings, "audio.periods", request.periods);
 }
 
@@ -57,10 +42,7 @@ class FluidDriverOutput : public AudioOutput {
   }
 
   bool Start(const OutputRequest& request) {
-    fluid_settings_t* settings = request.engine->Settings();
-    driver_ = TakesCallback(request.driver)
-                  ? new_fluid_audio_driver2(settings, &FluidDriverOutput::Render, this)
-                  : new_fluid_audio_driver(settings, request.engine->Synth());
+    driver_ = new_fluid_audio_driver2(request.engine->Settings(), &FluidDriverOutput::Render, this);
     return driver_ != nullptr;
   }
 
@@ -77,20 +59,109 @@ class FluidDriverOutput : public AudioOutput {
   fluid_audio_driver_t* driver_ = nullptr;
 };
 
+// A 16-bit stereo WAV written period by period on a thread of its own, paced
+// by the steady clock so that the file keeps time with the playing. The
+// header's sizes are brought up to date after every period, so the file is
+// whole whenever it is read.
+class FileOutput : public AudioOutput {
+ public:
+  explicit FileOutput(const OutputRequest& request)
+      : synth_(*request.engine),
+        rate_(static_cast<int>(request.engine->SampleRate())),
+        periodSize_(request.periodSize) {}
+  ~FileOutput() override {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    if (fd_ >= 0) close(fd_);
+  }
+
+  bool Start(const std::string& path, Failure& failure) {
+    fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd_ < 0 || !WriteHeader(0)) {
+      failure = Fail(FailureKind::NoSoundOutput, "file", errno, path);
+      return false;
+    }
+    thread_ = std::thread([this] { Run(); });
+    return true;
+  }
+
+ private:
+  static void Put(uint8_t* at, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
+  }
+
+  bool WriteHeader(uint32_t dataBytes) {
+    uint8_t h[44] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
+    Put(h + 4, 36 + dataBytes, 4);
+    Put(h + 16, 16, 4);
+    Put(h + 20, 1, 2);  // integer samples
+    Put(h + 22, 2, 2);
+    Put(h + 24, static_cast<uint32_t>(rate_), 4);
+    Put(h + 28, static_cast<uint32_t>(rate_) * 4, 4);
+    Put(h + 32, 4, 2);
+    Put(h + 34, 16, 2);
+    std::memcpy(h + 36, "data", 4);
+    Put(h + 40, dataBytes, 4);
+    return pwrite(fd_, h, sizeof h, 0) == static_cast<ssize_t>(sizeof h);
+  }
+
+  void Run() {
+    std::vector<float> frames(2 * static_cast<size_t>(periodSize_));
+    std::vector<int16_t> samples(frames.size());
+    const auto period = std::chrono::duration<double>(double(periodSize_) / rate_);
+    auto next = std::chrono::steady_clock::now();
+    uint32_t written = 0;
+    while (!stop_) {
+      synth_.RenderInterleaved(frames.data(), periodSize_);
+      for (size_t i = 0; i < frames.size(); ++i) {
+        samples[i] = static_cast<int16_t>(std::clamp(frames[i], -1.0f, 1.0f) * 32767.0f);
+      }
+      const size_t bytes = samples.size() * sizeof(int16_t);
+      if (pwrite(fd_, samples.data(), bytes, 44 + written) != static_cast<ssize_t>(bytes)) return;
+      written += static_cast<uint32_t>(bytes);
+      WriteHeader(written);
+      next += std::chrono::duration_cast<std::chrono::steady_clock::duration>(period);
+      std::this_thread::sleep_until(next);
+    }
+  }
+
+  LimitedSynth synth_;
+  int rate_;
+  int periodSize_;
+  int fd_ = -1;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
 }  // namespace
 
-std::unique_ptr<AudioOutput> StartFluidDriver(const OutputRequest& request, std::string& error) {
+std::unique_ptr<AudioOutput> StartFluidDriver(const OutputRequest& request, Failure& failure) {
+  // alsa-lib and libjack say why they failed in messages of their own, kept
+  // for the failure instead of printed.
+  KeepLibraryMessages();
+  TakeLibraryMessages();
   TakeFluidError();
   if (fluid_settings_setstr(request.engine->Settings(), "audio.driver", request.driver.c_str()) ==
       FLUID_FAILED) {
-    error = "not an audio driver of this FluidSynth";
+    failure = OutputFailure(request.driver, "not an audio driver of this FluidSynth");
     return nullptr;
   }
   PrepareDriver(request);
   auto output = std::make_unique<FluidDriverOutput>(request);
   if (!output->Start(request)) {
-    error = TakeFluidError();
-    if (error.empty()) error = "did not start";
+    const std::string said = TakeFluidError();
+    const std::string libraries = TakeLibraryMessages();
+    std::string cause = said.empty() ? "did not start" : said;
+    if (!libraries.empty()) cause += " (" + libraries + ")";
+    failure = OutputFailure(request.driver, cause);
+    return nullptr;
+  }
+  return output;
+}
+
+std::unique_ptr<AudioOutput> StartFileOutput(const OutputRequest& request, Failure& failure) {
+  auto output = std::make_unique<FileOutput>(request);
+  if (!output->Start(request.file.empty() ? "fluidsynth.wav" : request.file, failure)) {
     return nullptr;
   }
   return output;

@@ -1,49 +1,21 @@
 // The built-in synthesizer's own PulseAudio output (PipeWire desktops serve it
-// through pipewire-pulse): a playback stream on libpulse's threaded main loop
+// through pipewire-pulse too, at a longer delay than the PipeWire output): a playback stream on libpulse's threaded main loop
 // whose buffer holds several periods and asks for one period at a time,
 // filled from the synth whenever the server wants more.
-#include "devices/PulseOutput.h"
+#include "devices/BufferPlan.h"
 
 #include <pulse/pulseaudio.h>
 #include <sched.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
-#include <cstdio>
 
 #include "devices/AudioOutput.h"
 #include "devices/SoftLimiter.h"
 #include "model/RealTime.h"
 
 namespace tangrel {
-
-BufferPlan::BufferPlan(int periods, int mostPeriods)
-    : periods_(periods), least_(periods), most_(std::max(periods, mostPeriods)), said_(periods) {}
-
-bool BufferPlan::Underflow(double now) {
-  if (now - lastGrowth_ < kSameStallSeconds) return false;
-  if (shrunkLast_) quietNeeded_ *= 2.0;
-  shrunkLast_ = false;
-  lastChange_ = now;
-  if (periods_ >= most_) return false;
-  ++periods_;
-  lastGrowth_ = now;
-  return true;
-}
-
-bool BufferPlan::Tick(double now) {
-  if (periods_ <= least_ || now - lastChange_ < quietNeeded_) return false;
-  --periods_;
-  lastChange_ = now;
-  shrunkLast_ = true;
-  return true;
-}
-
-bool BufferPlan::Settled(double now) {
-  if (periods_ <= said_ || now - lastChange_ < kSettleSeconds) return false;
-  said_ = periods_;
-  return true;
-}
 
 namespace {
 
@@ -54,9 +26,9 @@ constexpr double kMostBufferSeconds = 0.040;
 
 constexpr size_t kFrameBytes = 2 * sizeof(float);
 
-// A server that takes a connection but never answers must not hold up the
-// window for ever.
-constexpr pa_usec_t kAnswerMicroseconds = 3 * PA_USEC_PER_SEC;
+// A server that takes a connection but never answers holds up the window no
+// longer than this; a live one answers within milliseconds.
+constexpr pa_usec_t kAnswerMicroseconds = PA_USEC_PER_SEC;
 
 double Now() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -82,11 +54,14 @@ class PulseOutput : public AudioOutput {
       : synth_(*request.engine),
         rate_(request.engine->SampleRate()),
         periodSize_(request.periodSize),
-        plan_(request.periods, static_cast<int>(kMostBufferSeconds * rate_ / periodSize_ + 0.5)) {}
+        plan_(request.periods, static_cast<int>(kMostBufferSeconds * rate_ / periodSize_ + 0.5)),
+        reports_(request.reports) {}
   ~PulseOutput() override;
 
-  // False with the server's answer in `error`.
-  bool Start(std::string& error);
+  // False with the server's answer in `failure`.
+  bool Start(Failure& failure);
+  bool Lost() const override { return lost_.load(std::memory_order_acquire); }
+  int Underruns() const override { return underflows_.load(std::memory_order_relaxed); }
 
  private:
   bool Connect();
@@ -106,7 +81,10 @@ class PulseOutput : public AudioOutput {
   double rate_;
   int periodSize_;
   BufferPlan plan_;  // read and changed on the main loop's thread only
-  int underflows_ = 0;
+  DeviceReports* reports_;
+  std::atomic<int> underflows_{0};
+  std::atomic<bool> lost_{false};
+  bool ready_ = false;
   bool realTimeAsked_ = false;
   bool timedOut_ = false;
 
@@ -130,20 +108,20 @@ PulseOutput::~PulseOutput() {
   if (loop_) pa_threaded_mainloop_free(loop_);
 }
 
-bool PulseOutput::Start(std::string& error) {
+bool PulseOutput::Start(Failure& failure) {
   loop_ = pa_threaded_mainloop_new();
   if (!loop_) {
-    error = "no main loop";
+    failure = OutputFailure("pulseaudio", "no main loop");
     return false;
   }
   context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Tangrel");
   if (!context_) {
-    error = "no context";
+    failure = OutputFailure("pulseaudio", "no context");
     return false;
   }
   pa_context_set_state_callback(context_, &PulseOutput::OnContextState, this);
   if (pa_threaded_mainloop_start(loop_) < 0) {
-    error = "the main loop did not start";
+    failure = OutputFailure("pulseaudio", "the main loop did not start");
     return false;
   }
   MainLoopLock lock(loop_);
@@ -152,8 +130,10 @@ bool PulseOutput::Start(std::string& error) {
   const bool started = Connect() && OpenStream();
   if (deadline) pa_threaded_mainloop_get_api(loop_)->time_free(deadline);
   if (!started) {
-    error = timedOut_ ? "the server did not answer" : pa_strerror(pa_context_errno(context_));
+    failure = OutputFailure("pulseaudio", timedOut_ ? kServerDidNotAnswer
+                                                    : pa_strerror(pa_context_errno(context_)));
   }
+  ready_ = started;
   return started;
 }
 
@@ -233,21 +213,22 @@ void PulseOutput::Fill(size_t bytes) {
   const double now = Now();
   if (plan_.Tick(now)) ApplyPlan();
   if (plan_.Settled(now)) {
-    std::fprintf(stderr,
-                 "tangrel: the built-in synthesizer's buffer settled at %d x %d frames "
-                 "(%.1f ms) after %d underruns\n",
-                 plan_.Periods(), periodSize_, 1000.0 * plan_.Periods() * periodSize_ / rate_,
-                 underflows_);
+    ReportSettled(reports_, "pulseaudio", plan_.Periods(), periodSize_, rate_, underflows_);
   }
 }
 
 void PulseOutput::Underflow() {
-  ++underflows_;
+  underflows_.fetch_add(1, std::memory_order_relaxed);
   if (plan_.Underflow(Now())) ApplyPlan();
 }
 
-void PulseOutput::OnContextState(pa_context*, void* self) {
-  pa_threaded_mainloop_signal(static_cast<PulseOutput*>(self)->loop_, 0);
+// A context that fails after it was ready has lost its server.
+void PulseOutput::OnContextState(pa_context* context, void* self) {
+  auto* output = static_cast<PulseOutput*>(self);
+  if (output->ready_ && !PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) {
+    output->lost_.store(true, std::memory_order_release);
+  }
+  pa_threaded_mainloop_signal(output->loop_, 0);
 }
 
 void PulseOutput::OnDeadline(pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
@@ -256,8 +237,12 @@ void PulseOutput::OnDeadline(pa_mainloop_api*, pa_time_event*, const timeval*, v
   pa_threaded_mainloop_signal(output->loop_, 0);
 }
 
-void PulseOutput::OnStreamState(pa_stream*, void* self) {
-  pa_threaded_mainloop_signal(static_cast<PulseOutput*>(self)->loop_, 0);
+void PulseOutput::OnStreamState(pa_stream* stream, void* self) {
+  auto* output = static_cast<PulseOutput*>(self);
+  if (output->ready_ && !PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) {
+    output->lost_.store(true, std::memory_order_release);
+  }
+  pa_threaded_mainloop_signal(output->loop_, 0);
 }
 
 void PulseOutput::OnWrite(pa_stream*, size_t bytes, void* self) {
@@ -270,9 +255,9 @@ void PulseOutput::OnUnderflow(pa_stream*, void* self) {
 
 }  // namespace
 
-std::unique_ptr<AudioOutput> StartPulseOutput(const OutputRequest& request, std::string& error) {
+std::unique_ptr<AudioOutput> StartPulseOutput(const OutputRequest& request, Failure& failure) {
   auto output = std::make_unique<PulseOutput>(request);
-  if (!output->Start(error)) return nullptr;
+  if (!output->Start(failure)) return nullptr;
   return output;
 }
 

@@ -9,7 +9,6 @@
 
 #include <array>
 #include <atomic>
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <mutex>
@@ -41,11 +40,20 @@ bool OffersVirtualPorts(RtMidi::Api api) {
 // libjack frees its client as soon as this process opens another one, which
 // RtMidi would close again later. A client of our own, without ports, hears
 // the shutdown instead.
+//
+// It also counts the server's cycles. RtMidi's JACK send waits, spinning, for
+// room in a 16 KB buffer that its client drains once a cycle; a server that
+// stalls runs no cycles, and the send would spin until it resumes. Messages
+// beyond half that buffer within one cycle are dropped instead.
 class JackShutdownWatch {
  public:
+  static constexpr size_t kBytesPerCycle = 16 * 1024 / 2;
+
   JackShutdownWatch() : client_(jack_client_open("Tangrel-watch", JackNoStartServer, nullptr)) {
     if (client_) {
       jack_on_shutdown(client_, &JackShutdownWatch::OnShutdown, this);
+      jack_set_process_callback(client_, &JackShutdownWatch::OnCycle, this);
+      jack_activate(client_);
     } else {
       gone_ = true;
     }
@@ -59,11 +67,30 @@ class JackShutdownWatch {
 
   bool ServerGone() const { return gone_; }
 
+  // True when a message of `bytes` fits in what this cycle may carry.
+  bool Room(size_t bytes) {
+    const uint64_t cycles = cycles_.load(std::memory_order_acquire);
+    if (cycles != cycleSeen_) {
+      cycleSeen_ = cycles;
+      pending_ = 0;
+    }
+    if (pending_ + bytes > kBytesPerCycle) return false;
+    pending_ += bytes;
+    return true;
+  }
+
  private:
   static void OnShutdown(void* self) { static_cast<JackShutdownWatch*>(self)->gone_ = true; }
+  static int OnCycle(jack_nframes_t, void* self) {
+    static_cast<JackShutdownWatch*>(self)->cycles_.fetch_add(1, std::memory_order_release);
+    return 0;
+  }
 
   jack_client_t* client_;
   std::atomic<bool> gone_{false};
+  std::atomic<uint64_t> cycles_{0};
+  uint64_t cycleSeen_ = 0;  // the sending thread's
+  size_t pending_ = 0;
 };
 
 // Outputs whose JACK server has gone are kept here, never destroyed: RtMidi's
@@ -137,6 +164,8 @@ class RtMidiConnection {
     if (out_->getCurrentApi() == RtMidi::UNIX_JACK) watch_ = std::make_unique<JackShutdownWatch>();
   }
   bool ServerGone() const { return watch_ && watch_->ServerGone(); }
+  // False when the MIDI system has no room for the message now.
+  bool Room(size_t bytes) { return !watch_ || watch_->Room(bytes + sizeof(int)); }
 
   // Runs one call on the output; false when RtMidi reported an error or a
   // warning during it (JACK warns when no server runs).
@@ -182,11 +211,12 @@ int MessageLength(uint32_t status) {
 // An RtMidi device opens its own connection on Open and drops it on Close.
 class RtMidiDevice : public MidiOutputDevice {
  public:
-  RtMidiDevice(RtMidi::Api api, std::string name) : api_(api), name_(std::move(name)) {}
+  RtMidiDevice(RtMidi::Api api, std::string name, DeviceReports* reports)
+      : api_(api), name_(std::move(name)), reports_(reports) {}
 
   std::string Name() const override { return name_; }
 
-  // A port that cannot be opened says why on standard error, once per try;
+  // A port that cannot be opened says why through the reports, once per try;
   // the window only says that it could not.
   bool Open() override {
     std::string why;
@@ -196,8 +226,7 @@ class RtMidiDevice : public MidiOutputDevice {
       connection_.reset();
     }
     if (!connection_) {
-      std::fprintf(stderr, "tangrel: cannot open the MIDI port \"%s\": %s\n", name_.c_str(),
-                   why.c_str());
+      if (reports_) reports_->Report(Fail(FailureKind::DeviceUnavailable, name_, 0, why));
       return false;
     }
     connection_->WatchServer();
@@ -211,14 +240,28 @@ class RtMidiDevice : public MidiOutputDevice {
                                     static_cast<unsigned char>((word >> 16) & 0xFF)};
     const int length = MessageLength(bytes[0]);
     if (length == 0) return;
+    if (!connection_->Room(static_cast<size_t>(length))) {
+      ++dropped_;
+      return;
+    }
+    SayDropped();
     connection_->Run([&](RtMidiOut& out) { out.sendMessage(bytes, static_cast<size_t>(length)); });
   }
 
   void Close() override {
+    SayDropped();
     if (connection_ && !connection_->ServerGone()) {
       connection_->Run([](RtMidiOut& out) { out.closePort(); });
     }
     connection_.reset();
+  }
+
+  // Messages dropped while the port was stalled, said once it takes them
+  // again or closes.
+  void SayDropped() {
+    if (dropped_ == 0) return;
+    if (reports_) reports_->Report(Fail(FailureKind::MessagesDropped, name_, dropped_));
+    dropped_ = 0;
   }
 
  protected:
@@ -228,12 +271,15 @@ class RtMidiDevice : public MidiOutputDevice {
  private:
   RtMidi::Api api_;
   std::string name_;
+  DeviceReports* reports_;
   std::unique_ptr<RtMidiConnection> connection_;
+  int dropped_ = 0;
 };
 
 class VirtualPortDevice : public RtMidiDevice {
  public:
-  explicit VirtualPortDevice(RtMidi::Api api) : RtMidiDevice(api, kVirtualPortName) {}
+  VirtualPortDevice(RtMidi::Api api, DeviceReports* reports)
+      : RtMidiDevice(api, kVirtualPortName, reports) {}
 
  protected:
   bool Connect(RtMidiConnection& connection) override {
@@ -243,7 +289,8 @@ class VirtualPortDevice : public RtMidiDevice {
 
 class OutputPortDevice : public RtMidiDevice {
  public:
-  OutputPortDevice(RtMidi::Api api, std::string portName) : RtMidiDevice(api, std::move(portName)) {}
+  OutputPortDevice(RtMidi::Api api, std::string portName, DeviceReports* reports)
+      : RtMidiDevice(api, std::move(portName), reports) {}
 
  protected:
   // Ports come and go between listing and opening: the port is found again by
@@ -288,7 +335,7 @@ std::optional<MidiSystem> FindMidiSystem() {
 
 }  // namespace
 
-std::vector<std::unique_ptr<MidiOutputDevice>> MakeRtMidiDevices() {
+std::vector<std::unique_ptr<MidiOutputDevice>> MakeRtMidiDevices(DeviceReports* reports) {
   KeepLibraryMessages();
   // A JACK client must never start a server of its own while listing.
   setenv("JACK_NO_START_SERVER", "1", 0);
@@ -296,10 +343,10 @@ std::vector<std::unique_ptr<MidiOutputDevice>> MakeRtMidiDevices() {
   const std::optional<MidiSystem> system = FindMidiSystem();
   if (!system) return devices;
   if (OffersVirtualPorts(system->api)) {
-    devices.push_back(std::make_unique<VirtualPortDevice>(system->api));
+    devices.push_back(std::make_unique<VirtualPortDevice>(system->api, reports));
   }
   for (const std::string& name : system->portNames) {
-    devices.push_back(std::make_unique<OutputPortDevice>(system->api, name));
+    devices.push_back(std::make_unique<OutputPortDevice>(system->api, name, reports));
   }
   return devices;
 }

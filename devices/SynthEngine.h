@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "model/Failure.h"
 #include "model/MidiDevices.h"
 
 namespace tangrel {
@@ -23,29 +24,36 @@ constexpr const char* kBuiltInSynthName = "Built-in synthesizer";
 // (/usr/share/sounds/sf3/default-GM.sf3).
 std::string DefaultSoundFontPath();
 
-// Why a SoundFont path cannot be loaded, for a message: "No such file or
-// directory", "a folder, not a file", or "not a SoundFont FluidSynth can read".
-std::string SoundFontProblem(const std::string& path);
+// Why a SoundFont path cannot be loaded: the system's errno when it cannot be
+// found, else "a folder, not a file" or "not a SoundFont FluidSynth can read".
+Failure SoundFontFailure(const std::string& path);
 
 // FluidSynth's own messages are kept, not printed: the built-in synthesizer
 // says in one line of its own why it failed. The last error message since the
 // previous call, or "" when there was none.
 std::string TakeFluidError();
 
-// The synth's output gain, measured with TimGM6mb: one piano note at full
-// velocity peaks at 0.08 (clearly audible), eight keys with their bourdon at
-// 0.35 (the default gain of 0.2 is too quiet for a single note). Ten keys with
-// the bourdon go past full scale on 54 of the 128 programs (FluidR3: 103, and
-// a few single notes): the outputs' soft limiter keeps those below it.
-constexpr double kSynthGain = 0.4;
+// The synth's output gain: one piano note at full velocity with the system
+// SoundFont (TimGM6mb) peaks near 0.28 (-11 dBFS), as loud as other
+// FluidSynth-based instruments play it. Chords and the bourdon go past full
+// scale at this gain: the outputs' soft limiter keeps them below it. Every
+// output and the render tool play at this gain.
+constexpr double kSynthGain = 1.4;
+
+// General MIDI's channel 10, which plays the drum kit.
+constexpr int kPercussionChannel = 9;
 
 class SynthEngine {
  public:
   // Null when the settings, the synth or the SoundFont cannot be made/loaded.
   // Only the samples of the presets in use are read, when they are chosen: a
-  // large SoundFont loads in a fraction of the time and memory.
+  // large SoundFont loads in a fraction of the time and memory. They are read
+  // from the file as it was loaded: one that is removed or replaced later
+  // keeps playing, one changed in place plays what was loaded and no new
+  // instrument; `reports` hears of the change, once.
   static std::unique_ptr<SynthEngine> Create(const std::string& soundFontPath,
-                                             double sampleRate = 44100.0);
+                                             double sampleRate = 44100.0,
+                                             DeviceReports* reports = nullptr);
   ~SynthEngine();
   SynthEngine(const SynthEngine&) = delete;
   SynthEngine& operator=(const SynthEngine&) = delete;
@@ -71,6 +79,8 @@ class SynthEngine {
   fluid_settings_t* settings_;
   fluid_synth_t* synth_;
   double sampleRate_;
+  std::string soundFontPath_;  // kept open while the engine lives
+  std::atomic<bool> drumsChosen_{false};  // the drum kit is read when first played
   std::atomic<uint32_t> messagesSent_{0};
 };
 

@@ -6,13 +6,13 @@
 
 namespace tangrel {
 
-std::unique_ptr<DeviceSet> MakeSystemDevices() {
+std::unique_ptr<DeviceSet> MakeSystemDevices(DeviceReports* reports) {
   // Before any library is asked anything: the audio drivers tried when the
   // built-in synthesizer opens speak through alsa-lib and libjack too.
   KeepLibraryMessages();
   auto set = std::make_unique<DeviceSet>();
-  set->Add(std::make_unique<BuiltInSynthDevice>());
-  for (auto& device : MakeRtMidiDevices()) set->Add(std::move(device));
+  set->Add(std::make_unique<BuiltInSynthDevice>(DefaultSoundFontPath(), reports));
+  for (auto& device : MakeRtMidiDevices(reports)) set->Add(std::move(device));
   return set;
 }
 

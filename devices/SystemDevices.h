@@ -11,6 +11,7 @@ namespace tangrel {
 // when its SoundFont cannot be loaded: its open then fails and says why), the
 // "Tangrel" virtual port (where the MIDI system
 // offers one), then every output port RtMidi lists.
-std::unique_ptr<DeviceSet> MakeSystemDevices();
+// `reports` hears what the devices have to say; it must outlive them.
+std::unique_ptr<DeviceSet> MakeSystemDevices(DeviceReports* reports = nullptr);
 
 }  // namespace tangrel

@@ -22,6 +22,12 @@ enum class FailureKind {
   DeviceUnavailable,
   SoundFontUnreadable,
   NoSoundOutput,
+  SoundOutputLost,    // the server went away and has not come back; detail: the driver
+  SoundOutputBack,    // the output plays again after it was lost
+  BufferSettled,      // not a failure: the buffer grew and held; detail says to what
+  SoundFontChanged,   // the file changed under the program; what is loaded plays on
+  MessagesDropped,    // a stalled port took nothing; error: how many were dropped
+  BadAudioSetting,    // detail: NAME=value; cause: the range it must lie in
 };
 
 struct Failure {

@@ -9,7 +9,18 @@
 #include <string>
 #include <vector>
 
+#include "model/Failure.h"
+
 namespace tangrel {
+
+// Where devices say what the player should learn while they open and play:
+// why an open failed, an output lost or back, a buffer that settled. Called
+// from any thread; the program's edge turns each into a line the player reads.
+class DeviceReports {
+ public:
+  virtual ~DeviceReports() = default;
+  virtual void Report(const Failure& failure) = 0;
+};
 
 // One output device. Open and Close are paired by the caller; Send is only
 // called between them.

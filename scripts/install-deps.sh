@@ -9,11 +9,11 @@ set -euo pipefail
 PACKAGES=(
   cmake ninja-build g++ clang pkg-config
   qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n libxcb1-dev libxcb-xkb-dev libxkbcommon-x11-dev
-  libfluidsynth-dev librtmidi-dev libjack-jackd2-dev libasound2-dev libpulse-dev
+  libfluidsynth-dev librtmidi-dev libjack-jackd2-dev libasound2-dev libpulse-dev libpipewire-0.3-dev
   libgtest-dev timgm6mb-soundfont
   fonts-liberation2 fonts-wqy-microhei
   xvfb xdotool openbox midicsv python3 python3-pyatspi at-spi2-core dbus
-  pulseaudio pulseaudio-utils jackd2
+  pulseaudio pulseaudio-utils jackd2 pipewire pipewire-bin wireplumber pipewire-pulse
   libclang-rt-dev
   dpkg-dev file desktop-file-utils shared-mime-info libglib2.0-bin man-db groff-base
 )

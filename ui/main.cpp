@@ -7,6 +7,7 @@
 #include <string>
 
 #include "devices/SystemDevices.h"
+#include "session/DeviceMessages.h"
 #include "ui/AutoRepeat.h"
 #include "ui/DisplayCheck.h"
 #include "ui/Messages.h"
@@ -78,10 +79,11 @@ int main(int argc, char** argv) {
   tangrel::InstallTranslation(app);
   // The devices are listed while the splash shows, and the SoundFont loads in
   // the background from then on, so the window opens its output at once.
+  tangrel::PrintedDeviceReports deviceReports;  // outlives the devices
   std::unique_ptr<tangrel::DeviceSet> devices;
-  const auto systemDevices = [&devices]() -> tangrel::MidiDevices& {
+  const auto systemDevices = [&devices, &deviceReports]() -> tangrel::MidiDevices& {
     if (!devices) {
-      devices = tangrel::MakeSystemDevices();
+      devices = tangrel::MakeSystemDevices(&deviceReports);
       devices->Prepare();
     }
     return *devices;

@@ -5,7 +5,7 @@
 
 #include "devices/BuiltInSynthDevice.h"
 #include "model/MidiOut.h"
-#include "devices/PulseOutput.h"
+#include "devices/BufferPlan.h"
 #include "tests/support/AudioSupport.h"
 #include "tests/support/LoudChord.h"
 
@@ -67,6 +67,44 @@ TEST(AudioPath, BuiltInSynthesizerSoundsMiddleCThroughPulseAudioAndNeverClips) {
   const size_t clipped = size_t(std::count_if(channels.begin() + long(2 * *chord), channels.end(),
                                               [](float v) { return std::fabs(v) > 0.999f; }));
   EXPECT_EQ(clipped, 0u) << "samples at full scale";
+}
+
+// A restarted server is played to again within a second of answering; a
+// frozen one holds the close no longer than the time limit.
+TEST(AudioPath, APulseAudioServerThatRestartsIsPlayedToAgainAndAFrozenOneHoldsNothing) {
+  if (!PrivatePulseServer::Available()) GTEST_SKIP() << "pulseaudio is not installed";
+  PrivatePulseServer server;
+  ASSERT_TRUE(server.Start()) << "the private PulseAudio server did not answer";
+  ScopedEnv pulseServer("PULSE_SERVER", server.Address());
+  ScopedEnv driver("TANGREL_AUDIO_DRIVER", "pulseaudio");
+  BuiltInSynthDevice synth(kTestSoundFont);
+  ASSERT_TRUE(synth.Open());
+  ASSERT_TRUE(server.Restart());
+  const auto back = std::chrono::steady_clock::now();
+  while (synth.AudioDriver() != "pulseaudio") {
+    ASSERT_LT(SecondsSince(back), 1.0) << "not played to again";
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  const std::string path = server.Dir() + "/capture.raw";
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  const pid_t parec = server.StartCapture(fd, 20, 2);
+  close(fd);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // the monitor's first samples
+  synth.Send(ShortMessageWord(midi::kNoteOn, 0, 60, 127));
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  StopProcess(parec);
+  EXPECT_TRUE(Onset(FromS16(ReadAll(path), 2), PrivatePulseServer::kRate, 0.01))
+      << "nothing heard after the restart";
+  kill(server.Pid(), SIGSTOP);
+  const auto closing = std::chrono::steady_clock::now();
+  synth.Close();
+  const double closeSeconds = SecondsSince(closing);
+  const auto opening = std::chrono::steady_clock::now();
+  EXPECT_FALSE(synth.Open());
+  const double openSeconds = SecondsSince(opening);
+  kill(server.Pid(), SIGCONT);
+  EXPECT_LT(closeSeconds, 1.5);
+  EXPECT_LT(openSeconds, 1.5);
 }
 
 TEST(PulseBuffer, GrowsAfterAnUnderflowUpToItsBoundAndShrinksAfterAQuietMinute) {

@@ -58,6 +58,11 @@ std::string ReadText(const std::string& path) {
   return std::string(bytes.begin(), bytes.end());
 }
 
+struct KeptDeviceReports : DeviceReports {
+  void Report(const Failure& failure) override { failures.push_back(failure); }
+  std::vector<Failure> failures;
+};
+
 class JackPorts : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -94,6 +99,26 @@ class JackPorts : public ::testing::Test {
   ScopedEnv soundFont_{"TANGREL_SOUNDFONT", std::nullopt};
   PrivateJackServer server_;  // stopped first, while the environment still names it
 };
+
+// Sends to a frozen server are dropped and counted, never waited on; they
+// are said, with their count, when the port closes.
+TEST_F(JackPorts, AFrozenServerHasItsMessagesDroppedAndCountedNotWaitedOn) {
+  KeptDeviceReports reports;
+  auto devices = MakeSystemDevices(&reports);
+  const auto port = FindDevice(*devices, kVirtualPortName);
+  ASSERT_TRUE(port);
+  ASSERT_TRUE(devices->Open(*port));
+  kill(server_.Pid(), SIGSTOP);
+  const auto start = Clock::now();
+  for (int i = 0; i < 3000; ++i) SendAll(*devices);  // 105 KB
+  const double sending = SecondsSince(start);
+  kill(server_.Pid(), SIGCONT);
+  EXPECT_LT(sending, 1.0);
+  devices->Close();
+  ASSERT_EQ(reports.failures.size(), 1u);
+  EXPECT_EQ(reports.failures[0].kind, FailureKind::MessagesDropped);
+  EXPECT_GT(reports.failures[0].error, 10000);
+}
 
 // Far more than RtMidi's 16 KB JACK buffer holds, which nothing drains once
 // the server has gone. A send that waited for room there would hang the test

@@ -406,6 +406,12 @@ inline ProgramOutput RunProgram(const std::vector<std::string>& argv,
   return result;
 }
 
+// A mkdtemp pattern for a server's folder, under TMPDIR when it is set.
+inline std::string TempFolderPattern(const std::string& name) {
+  const char* tmp = std::getenv("TMPDIR");
+  return std::string(tmp && *tmp ? tmp : "/tmp") + "/tangrel-" + name + "-XXXXXX";
+}
+
 // ---- A private PulseAudio server ---------------------------------------------
 
 // PulseAudio with a null sink "testsink" (48 kHz stereo) in its own runtime
@@ -421,8 +427,8 @@ class PrivatePulseServer {
   // False when the server did not answer on its socket within 10 s. With a
   // log path, the server logs at debug level there (underruns included).
   bool Start(const std::string& logPath = "") {
-    char pattern[] = "/tmp/tangrel-pulse-XXXXXX";
-    if (!mkdtemp(pattern)) return false;
+    std::string pattern = TempFolderPattern("pulse");
+    if (!mkdtemp(pattern.data())) return false;
     dir_ = pattern;
     const std::string runtime = dir_ + "/pulse";
     mkdir(runtime.c_str(), 0700);
@@ -433,21 +439,19 @@ class PrivatePulseServer {
         << "load-module module-native-protocol-unix socket=" << socket_
         << " auth-anonymous=1\n"
         << "set-default-sink " << kSink << "\n";
-    std::vector<std::string> argv = {"pulseaudio", "-n", "-F", dir_ + "/test.pa",
-                                     "--daemonize=no", "--system=false", "--exit-idle-time=-1",
-                                     "--use-pid-file=no", "--disallow-exit=yes"};
-    if (!logPath.empty()) {
-      argv.push_back("--log-level=debug");
-      argv.push_back("--log-target=file:" + logPath);
-    }
-    pid_ = Spawn(argv, {"HOME=" + dir_, "PULSE_RUNTIME_PATH=" + runtime});
-    if (pid_ <= 0) return false;
-    for (int i = 0; i < 200; ++i) {
-      if (Answers()) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
+    logPath_ = logPath;
+    return Launch();
   }
+
+  // Stops the server and starts it again on the same socket, as a desktop's
+  // session restarts its sound.
+  bool Restart() {
+    StopProcess(pid_);
+    pid_ = -1;
+    return Launch();
+  }
+
+  pid_t Pid() const { return pid_; }
 
   void Stop() {
     StopProcess(pid_);
@@ -486,9 +490,147 @@ class PrivatePulseServer {
     return ok;
   }
 
+  bool Launch() {
+    std::vector<std::string> argv = {"pulseaudio", "-n", "-F", dir_ + "/test.pa",
+                                     "--daemonize=no", "--system=false", "--exit-idle-time=-1",
+                                     "--use-pid-file=no", "--disallow-exit=yes"};
+    if (!logPath_.empty()) {
+      argv.push_back("--log-level=debug");
+      argv.push_back("--log-target=file:" + logPath_);
+    }
+    pid_ = Spawn(argv, {"HOME=" + dir_, "PULSE_RUNTIME_PATH=" + dir_ + "/pulse"});
+    if (pid_ <= 0) return false;
+    for (int i = 0; i < 200; ++i) {
+      if (Answers()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+
   pid_t pid_ = -1;
   std::string dir_;
   std::string socket_;
+  std::string logPath_;
+};
+
+// ---- A private PipeWire server ------------------------------------------------
+
+// pipewire, wireplumber and pipewire-pulse, headless, with a runtime and a
+// config folder of their own and a null sink made through pipewire-pulse.
+// Clients in this process find the PipeWire server through
+// PIPEWIRE_RUNTIME_DIR and the pulse layer through PULSE_SERVER (Env()).
+class PrivatePipeWireServer {
+ public:
+  static constexpr const char* kSink = "testsink";
+  static constexpr int kRate = 48000;
+
+  static bool Available() {
+    for (const char* tool : {"pipewire", "wireplumber", "pipewire-pulse", "pactl", "parec"}) {
+      if (!OnPath(tool)) return false;
+    }
+    return true;
+  }
+
+  // False when the servers or the sink did not come up within 10 s.
+  bool Start() {
+    std::string pattern = TempFolderPattern("pipewire");
+    if (!mkdtemp(pattern.data())) return false;
+    dir_ = pattern;
+    const std::string config = dir_ + "/config/wireplumber";
+    std::filesystem::create_directories(config + "/main.lua.d");
+    std::filesystem::create_directories(config + "/bluetooth.lua.d");
+    // Without D-Bus wireplumber exits at once unless it leaves the Flatpak
+    // portal alone; no hardware is to be looked for.
+    std::ofstream(config + "/main.lua.d/51-private.lua")
+        << "default_access.properties[\"enable-flatpak-portal\"] = false\n"
+        << "alsa_monitor.enabled = false\nv4l2_monitor.enabled = false\n"
+        << "libcamera_monitor.enabled = false\n";
+    std::ofstream(config + "/bluetooth.lua.d/51-private.lua") << "bluez_monitor.enabled = false\n";
+    mkdir((dir_ + "/run").c_str(), 0700);
+    mkdir((dir_ + "/state").c_str(), 0700);
+    return Launch();
+  }
+
+  // Stops the three servers and starts them again in the same folders, as a
+  // desktop's session restarts its sound.
+  bool Restart() {
+    Halt();
+    return Launch();
+  }
+
+  void Stop() {
+    Halt();
+    if (!dir_.empty()) {
+      std::error_code ignored;
+      std::filesystem::remove_all(dir_, ignored);
+      dir_.clear();
+    }
+  }
+  ~PrivatePipeWireServer() { Stop(); }
+
+  pid_t ServerPid() const { return pids_.empty() ? -1 : pids_.front(); }
+  std::string Address() const { return "unix:" + dir_ + "/run/pulse/native"; }
+  const std::string& Dir() const { return dir_; }
+  std::vector<std::string> Env() const {
+    return {"PIPEWIRE_RUNTIME_DIR=" + dir_ + "/run", "PULSE_SERVER=" + Address()};
+  }
+
+  pid_t StartCapture(int fd, int latencyMs = 0, int channels = 1) const {
+    std::vector<std::string> argv = {"parec", "-d", std::string(kSink) + ".monitor",
+                                     "--format=s16le", "--rate=" + std::to_string(kRate),
+                                     "--channels=" + std::to_string(channels)};
+    if (latencyMs > 0) argv.push_back("--latency-msec=" + std::to_string(latencyMs));
+    return Spawn(argv, {"PULSE_SERVER=" + Address()}, fd);
+  }
+
+ private:
+  std::vector<std::string> ServerEnv() const {
+    return {"XDG_RUNTIME_DIR=" + dir_ + "/run", "XDG_CONFIG_HOME=" + dir_ + "/config",
+            "XDG_STATE_HOME=" + dir_ + "/state", "HOME=" + dir_,
+            "DBUS_SESSION_BUS_ADDRESS=disabled:", "PIPEWIRE_RUNTIME_DIR=" + dir_ + "/run",
+            "PULSE_RUNTIME_PATH=" + dir_ + "/run/pulse", "PULSE_SERVER="};
+  }
+
+  bool Launch() {
+    for (const char* program : {"pipewire", "wireplumber", "pipewire-pulse"}) {
+      pids_.push_back(Spawn({program}, ServerEnv()));
+      if (program == std::string("pipewire") && !WaitFor(dir_ + "/run/pipewire-0")) return false;
+    }
+    if (!WaitFor(dir_ + "/run/pulse/native")) return false;
+    for (int i = 0; i < 100; ++i) {
+      const ProgramOutput made = RunProgram(
+          {"pactl", "load-module", "module-null-sink", std::string("sink_name=") + kSink,
+           "rate=" + std::to_string(kRate), "channels=2"},
+          {"PULSE_SERVER=" + Address()});
+      if (made.exitCode == 0) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+  }
+
+  static bool WaitFor(const std::string& path) {
+    for (int i = 0; i < 100; ++i) {
+      if (std::filesystem::exists(path)) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+
+  // The last started first, each by its pid; a frozen one is thawed first.
+  void Halt() {
+    for (auto pid = pids_.rbegin(); pid != pids_.rend(); ++pid) {
+      if (*pid > 0) kill(*pid, SIGCONT);
+      StopProcess(*pid);
+    }
+    pids_.clear();
+    std::error_code ignored;
+    std::filesystem::remove(dir_ + "/run/pipewire-0", ignored);
+    std::filesystem::remove(dir_ + "/run/pipewire-0.lock", ignored);
+    std::filesystem::remove_all(dir_ + "/run/pulse", ignored);
+  }
+
+  std::vector<pid_t> pids_;
+  std::string dir_;
 };
 
 // ---- A private JACK server ---------------------------------------------------

@@ -1,5 +1,5 @@
-// How the built-in synthesizer's PulseAudio stream sizes its buffer. The
-// stream itself is started through StartPulseOutput (AudioOutput.h).
+// How the built-in synthesizer's PulseAudio and PipeWire streams size their
+// buffers. The streams themselves start through AudioOutput.h.
 #pragma once
 
 namespace tangrel {

@@ -1,0 +1,48 @@
+// The buffer plan both server outputs share, and how its news is said.
+#include "devices/BufferPlan.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "devices/AudioOutput.h"
+
+namespace tangrel {
+
+BufferPlan::BufferPlan(int periods, int mostPeriods)
+    : periods_(periods), least_(periods), most_(std::max(periods, mostPeriods)), said_(periods) {}
+
+bool BufferPlan::Underflow(double now) {
+  if (now - lastGrowth_ < kSameStallSeconds) return false;
+  if (shrunkLast_) quietNeeded_ *= 2.0;
+  shrunkLast_ = false;
+  lastChange_ = now;
+  if (periods_ >= most_) return false;
+  ++periods_;
+  lastGrowth_ = now;
+  return true;
+}
+
+bool BufferPlan::Tick(double now) {
+  if (periods_ <= least_ || now - lastChange_ < quietNeeded_) return false;
+  --periods_;
+  lastChange_ = now;
+  shrunkLast_ = true;
+  return true;
+}
+
+bool BufferPlan::Settled(double now) {
+  if (periods_ <= said_ || now - lastChange_ < kSettleSeconds) return false;
+  said_ = periods_;
+  return true;
+}
+
+void ReportSettled(DeviceReports* reports, const std::string& driver, int periods, int periodSize,
+                   double rate, int underruns) {
+  if (!reports) return;
+  char text[160];
+  std::snprintf(text, sizeof text, "%d x %d frames (%.1f ms) after %d underruns", periods,
+                periodSize, 1000.0 * periods * periodSize / rate, underruns);
+  reports->Report(Fail(FailureKind::BufferSettled, driver, 0, text));
+}
+
+}  // namespace tangrel

@@ -1,0 +1,20 @@
+// What the devices report, in the words the player reads on the terminal.
+#pragma once
+
+#include <string>
+
+#include "model/Failure.h"
+#include "model/MidiDevices.h"
+
+namespace tangrel {
+
+// One line, without the "tangrel: " that starts it.
+std::string DeviceMessage(const Failure& failure);
+
+// Says each report on standard error as one "tangrel: ..." line.
+class PrintedDeviceReports : public DeviceReports {
+ public:
+  void Report(const Failure& failure) override;
+};
+
+}  // namespace tangrel
