@@ -71,6 +71,8 @@ add_test(NAME install COMMAND bash ${PROJECT_SOURCE_DIR}/tests/install/test_inst
 set_tests_properties(install PROPERTIES TIMEOUT 300)
 add_test(NAME licence COMMAND bash ${PROJECT_SOURCE_DIR}/tests/install/test_licence.sh
   ${PROJECT_SOURCE_DIR})
+add_test(NAME trixie_sources COMMAND bash ${PROJECT_SOURCE_DIR}/tests/install/test_trixie_sources.sh
+  ${PROJECT_SOURCE_DIR})
 
 # The Debian package: dependencies from the shared libraries, plus the General
 # MIDI SoundFont and the fonts of the window's texts (Latin and Chinese).
