@@ -17,7 +17,7 @@ fi
 # Sources by name, and scripts by their shebang; build folders are not sources.
 sources() {
   find . \( -path './.git' -o -path './build*' -o -name 'fuzz-corpus-work' \) -prune -o -type f \
-    \( -name '*.cpp' -o -name '*.h' -o -name '*.py' -o -name '*.sh' -o -name '*.cmake' \
+    \( -name '*.c' -o -name '*.cpp' -o -name '*.h' -o -name '*.py' -o -name '*.sh' -o -name '*.cmake' \
     -o -name CMakeLists.txt -o -path './.ci/*' -o -path './scripts/*' \) -print | sort
 }
 checked=0
