@@ -104,6 +104,10 @@ class PlayUnderWayland : public ::testing::Test {
       asUser_ = {"setpriv", "--reuid=" + std::to_string(kNobody),
                  "--regid=" + std::to_string(kNobody), "--clear-groups", "--"};
       ASSERT_EQ(chown(dir_.Path().c_str(), kNobody, kNobody), 0);
+      // XWayland listens in the X socket folder, which only root may make
+      // (a fresh /tmp has none).
+      mkdir("/tmp/.X11-unix", 01777);
+      chmod("/tmp/.X11-unix", 01777);
     }
     namespace fs = std::filesystem;
     fs::copy_file(TANGREL_APP_PATH, app_);
@@ -347,6 +351,8 @@ TEST_F(PlayUnderWayland, TheSplashFloatsCentredAndTheWindowIsMaximised) {
 // Without Qt's Wayland plugin Qt runs on X11, through XWayland (as
 // QT_QPA_PLATFORM=xcb makes it here): the keys still sound by place.
 TEST_F(PlayUnderWayland, ThroughXWaylandKeysSoundByPlace) {
+  ASSERT_FALSE(xDisplay_.empty()) << "sway started without XWayland:\n"
+                                 << ReadFile(dir_.File("sway.log"));
   ASSERT_NO_FATAL_FAILURE(Launch({"QT_QPA_PLATFORM=xcb"}));
   EXPECT_EQ(Find(IsMainWindow)->shell, "xwayland");
   const std::vector<Stroke> strokes = {{{kA}, 60}, {{kZ}, 61}, {{kShift, kA}, 72}};
