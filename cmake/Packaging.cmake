@@ -6,8 +6,33 @@ if(TARGET tangrel)
   install(TARGETS tangrel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
+# Who makes the package, and the application id that names the desktop entry,
+# the AppStream metadata and the Wayland window (reverse DNS of the project's
+# domain).
+set(TANGREL_PACKAGE_MAINTAINER "Tangrel developers <tangrel@example.org>"
+  CACHE STRING "The Maintainer field of the Debian package")
+set(TANGREL_APP_ID org.example.Tangrel)
+if(TARGET tangrel_ui)
+  target_compile_definitions(tangrel_ui PUBLIC TANGREL_APP_ID="${TANGREL_APP_ID}")
+endif()
+
 set(TANGREL_RESOURCES ${PROJECT_SOURCE_DIR}/resources)
-install(FILES ${TANGREL_RESOURCES}/tangrel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${TANGREL_RESOURCES}/tangrel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
+  RENAME ${TANGREL_APP_ID}.desktop)
+configure_file(${TANGREL_RESOURCES}/tangrel.metainfo.xml.in
+  ${PROJECT_BINARY_DIR}/${TANGREL_APP_ID}.metainfo.xml @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/${TANGREL_APP_ID}.metainfo.xml
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The licence and the release history, where Debian keeps them: the
+# machine-readable copyright file and the changelog of a native package.
+install(FILES ${TANGREL_RESOURCES}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tangrel)
+configure_file(${TANGREL_RESOURCES}/changelog.in ${PROJECT_BINARY_DIR}/doc/changelog @ONLY)
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/doc/changelog.gz
+  COMMAND sh -c "gzip -9nc \"$1\" > \"$2\"" - ${PROJECT_BINARY_DIR}/doc/changelog
+    ${PROJECT_BINARY_DIR}/doc/changelog.gz
+  DEPENDS ${PROJECT_BINARY_DIR}/doc/changelog VERBATIM)
+add_custom_target(tangrel_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/doc/changelog.gz)
+install(FILES ${PROJECT_BINARY_DIR}/doc/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tangrel)
 install(FILES ${TANGREL_RESOURCES}/tangrel-mime.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME tangrel.xml)
 
@@ -42,13 +67,15 @@ install(DIRECTORY ${TANGREL_QM_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tangre
   FILES_MATCHING PATTERN "*.qm")
 
 add_test(NAME install COMMAND bash ${PROJECT_SOURCE_DIR}/tests/install/test_install.sh
-  ${PROJECT_BINARY_DIR} ${PROJECT_SOURCE_DIR})
+  ${PROJECT_BINARY_DIR} ${PROJECT_SOURCE_DIR} ${TANGREL_APP_ID})
 set_tests_properties(install PROPERTIES TIMEOUT 300)
+add_test(NAME licence COMMAND bash ${PROJECT_SOURCE_DIR}/tests/install/test_licence.sh
+  ${PROJECT_SOURCE_DIR})
+add_test(NAME trixie_sources COMMAND bash ${PROJECT_SOURCE_DIR}/tests/install/test_trixie_sources.sh
+  ${PROJECT_SOURCE_DIR})
 
 # The Debian package: dependencies from the shared libraries, plus the General
 # MIDI SoundFont and the fonts of the window's texts (Latin and Chinese).
-set(TANGREL_PACKAGE_MAINTAINER "Tangrel developers <tangrel@example.org>"
-  CACHE STRING "The Maintainer field of the Debian package")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tangrel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -70,12 +97,14 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "timgm6mb-soundfont | sf3-soundfont-gm, fonts-liberation2, fonts-wqy-microhei")
-# Qt's own dialog texts (file dialogs, message box buttons) in the user's language.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+# Qt's own dialog texts (file dialogs, message box buttons) in the user's
+# language, and Qt's Wayland platform: without it a Wayland desktop runs the
+# window through XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, qt6-wayland")
 include(CPack)
 
 if(TARGET tangrel)
   add_test(NAME deb COMMAND bash ${PROJECT_SOURCE_DIR}/tests/install/test_deb.sh
-    ${PROJECT_BINARY_DIR} ${PROJECT_SOURCE_DIR})
+    ${PROJECT_BINARY_DIR} ${PROJECT_SOURCE_DIR} ${TANGREL_APP_ID})
   set_tests_properties(deb PROPERTIES TIMEOUT 600)
 endif()

@@ -3,7 +3,9 @@
 # libjack-jackd2-dev goes in the same apt-get command as libfluidsynth-dev and
 # librtmidi-dev: alone, apt would satisfy their JACK dependency with JACK1.
 # Only names that every Debian release from 12 on knows: libclang-rt-dev follows
-# the default clang, whatever its version.
+# the default clang, whatever its version. Qt's Wayland platform runs the window
+# natively on a Wayland desktop; sway, XWayland and the Wayland and xkbcommon
+# headers (for the tests' virtual keyboard) are for the Wayland tests only.
 set -euo pipefail
 
 PACKAGES=(
@@ -16,6 +18,9 @@ PACKAGES=(
   pulseaudio pulseaudio-utils jackd2 pipewire pipewire-bin wireplumber pipewire-pulse
   libclang-rt-dev
   dpkg-dev file desktop-file-utils shared-mime-info libglib2.0-bin man-db groff-base
+  appstream lintian
+  qt6-wayland
+  sway xwayland libwayland-dev libxkbcommon-dev
 )
 
 # Packages that only some releases have, installed where apt knows them: Debian

@@ -31,6 +31,7 @@ constexpr AboutItem kItems[] = {
     {Kind::Centred, {44, 13, 78, 8}, "Tangrel " TANGREL_VERSION},
     {Kind::Centred, {33, 30, 101, 8}, QT_TRANSLATE_NOOP("Tangrel", "(c) 2026 Tangrel authors")},
     {Kind::Left, {51, 40, 77, 8}, QT_TRANSLATE_NOOP("Tangrel", "Made for players.")},
+    {Kind::Centred, {4, 50, 159, 8}, QT_TRANSLATE_NOOP("Tangrel", "Licence: GNU GPL, version 3 or later")},
     {Kind::Centred, {32, 60, 101, 8}, "tangrel@example.org"},
     {Kind::Left, {61, 71, 61, 8}, "tg@example.org"},
     {Kind::Left, {44, 81, 117, 8}, "https://tangrel.example.org"},

@@ -28,8 +28,13 @@ std::string CommandLineOf(int argc, char** argv) {
   return line;
 }
 
+bool IsWayland() { return QGuiApplication::platformName().startsWith(QStringLiteral("wayland")); }
+
 void ShowSplash(int milliseconds, const std::function<void()>& whileShown) {
   QSplashScreen splash(QPixmap(QStringLiteral(":/splash.png")));
+  // A window of fixed size is one a tiling compositor floats, centred,
+  // rather than tiling it under a title bar.
+  splash.setFixedSize(splash.size());
   splash.setCursor(Qt::WaitCursor);
   splash.show();
   splash.repaint();
@@ -55,8 +60,9 @@ int RunTangrel(QApplication& app, const std::function<MidiDevices&()>& devices,
   std::unique_ptr<MainWindow> window =
       CreateMainWindow(devices(), messages, pictures, options.commandLine);
   if (!window) return 0;
-  // Without a window manager nothing else would size the window.
-  window->setGeometry(QGuiApplication::primaryScreen()->geometry());
+  // Without a window manager nothing else would size the window. A Wayland
+  // client does not place its windows: the compositor maximises it.
+  if (!IsWayland()) window->setGeometry(QGuiApplication::primaryScreen()->geometry());
   window->showMaximized();
   // The desktop session is ending: an unsaved take is asked about first; a
   // session manager that allows no question gets the take left in its journal.

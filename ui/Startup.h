@@ -26,6 +26,9 @@ std::string CommandLineOf(int argc, char** argv);
 
 // Shows the splash picture, centred, for `milliseconds`; `whileShown` runs
 // once the picture is up (sounds can load meanwhile).
+// Whether Qt runs on Wayland, where the compositor places every window.
+bool IsWayland();
+
 void ShowSplash(int milliseconds, const std::function<void()>& whileShown = {});
 
 // The main window made and its output opened, or nothing when there is no

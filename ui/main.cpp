@@ -70,6 +70,8 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   display.reset();  // Qt's own connection holds the X server now
+  // Names the desktop entry, which is how a Wayland compositor finds the icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral(TANGREL_APP_ID));
   // A held key then repeats as presses alone, which the key handling takes for
   // repeats; without it each repeat is a release and a press that Qt does not
   // always mark as one.

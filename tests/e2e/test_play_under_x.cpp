@@ -14,50 +14,14 @@
 
 #include "files/PerformanceFile.h"
 #include "recording/RecordingJournal.h"
+#include "tests/e2e/PlayerSupport.h"
 #include "tests/support/AudioSupport.h"
 #include "tests/support/TempDir.h"
 
 using namespace tangrel::testaudio;
+using namespace tangrel::e2e;
 
 namespace {
-
-double NoteFrequency(int note) { return 440.0 * std::pow(2.0, (note - 69) / 12.0); }
-
-std::string Capture(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[256];
-    while (fgets(buffer, sizeof buffer, pipe)) out += buffer;
-    pclose(pipe);
-  }
-  return out;
-}
-
-// Whether the program still runs; once it has ended, `status` tells how.
-bool Alive(pid_t pid, int& status) { return pid > 0 && waitpid(pid, &status, WNOHANG) == 0; }
-
-std::string Describe(int status) {
-  if (WIFSIGNALED(status)) return "killed by signal " + std::to_string(WTERMSIG(status));
-  return "exit code " + std::to_string(WEXITSTATUS(status));
-}
-
-bool WaitFor(const std::function<bool()>& ready, std::chrono::seconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (ready()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return false;
-}
-
-// The first line a descriptor delivers within the timeout.
-std::string ReadLine(int fd, std::chrono::milliseconds timeout) {
-  std::string line;
-  char c = 0;
-  pollfd p{fd, POLLIN, 0};
-  while (poll(&p, 1, int(timeout.count())) > 0 && read(fd, &c, 1) == 1 && c != '\n') line += c;
-  return line;
-}
 
 // "Shift_L+a" -> " keydown Shift_L keydown a" and " keyup a keyup Shift_L".
 std::pair<std::string, std::string> KeyChord(const std::string& chord) {
@@ -164,37 +128,6 @@ class PlayUnderX : public ::testing::Test {
   pid_t app_ = -1;
 };
 
-// Notes differ in loudness by a factor of two or so: a note begins where the
-// level rises above a fifth of the loudest 10 ms after 300 ms of quiet.
-std::vector<size_t> NoteStarts(const WavSound& sound) {
-  double loudest = 0;
-  const size_t frame = static_cast<size_t>(sound.rate / 100);
-  for (size_t at = 0; at + frame <= sound.samples.size(); at += frame) {
-    loudest = std::max(loudest, Rms(sound.samples, at, at + frame));
-  }
-  if (loudest < 0.005) return {};
-  return Onsets(sound.samples, sound.rate, loudest / 5, 30);
-}
-
-// A struck note only dies away: a new strike lifts the level well above the
-// lowest it had come down to. The largest such rise between `from` and `to`.
-double LevelRise(const WavSound& sound, size_t from, size_t to) {
-  const size_t frame = static_cast<size_t>(sound.rate / 50);
-  double lowest = 1.0, rise = 1.0;
-  for (size_t at = from + frame * 5; at < to; at += frame) {
-    const double level = Rms(sound.samples, at, at + frame);
-    lowest = std::min(lowest, level);
-    rise = std::max(rise, level / lowest);
-  }
-  return rise;
-}
-
-std::string Times(const std::vector<size_t>& starts, int rate) {
-  std::string text;
-  for (size_t at : starts) text += " " + std::to_string(at * 1000 / size_t(rate)) + " ms";
-  return text;
-}
-
 }  // namespace
 
 TEST_F(PlayUnderX, TypedKeysSoundTheirNotesThroughTheBuiltInSynthesizer) {
@@ -265,8 +198,7 @@ TEST_F(PlayUnderX, AHeldKeyStrikesOnceAndKeepsItsShiftEvenWithACoreBusy) {
   // inside a 3 s hold.
   const size_t frame = static_cast<size_t>(sound.rate / 50);
   for (size_t i = 0; i < onsets.size(); ++i) {
-    const size_t end = onsets[i] + static_cast<size_t>(sound.rate * 2.4);
-    EXPECT_LT(LevelRise(sound, onsets[i], end), 1.5) << "hold " << i << " was struck again";
+    EXPECT_LT(RiseWithin(sound, onsets[i], 2.4), 1.5) << "hold " << i << " was struck again";
     for (size_t at = onsets[i] + frame * 5; at + 8192 < end; at += sound.rate / 2) {
       const PitchEstimate pitch = EstimatePitch(sound.samples, sound.rate, at);
       EXPECT_NEAR(Cents(pitch.frequency, NoteFrequency(notes[i])), 0.0, 10.0)
@@ -408,8 +340,7 @@ TEST_F(PlayUnderOpenbox, KeysPlayRightAfterAMenuClosesAndAHeldKeyOutlivesAMenuCh
     const PitchEstimate pitch = EstimatePitch(sound.samples, sound.rate, from);
     EXPECT_NEAR(Cents(pitch.frequency, NoteFrequency(notes[i])), 0.0, 10.0) << i;
   }
-  const size_t heldEnd = onsets[2] + static_cast<size_t>(sound.rate * 2.0);
-  EXPECT_LT(LevelRise(sound, onsets[2], std::min(heldEnd, sound.samples.size())), 1.5)
+  EXPECT_LT(RiseWithin(sound, onsets[2], 2.0), 1.5)
       << "the held key was struck again";
 }
 

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # An installed tree, as `cmake --install` lays it out under a fresh prefix: the
 # programs run from it, the desktop entry validates, the performance-file type
-# is known by name and by content, and the manual pages render without warnings.
-#   test_install.sh BUILD_DIR SOURCE_DIR
+# is known by name and by content, the AppStream metadata validates, and the
+# manual pages render without warnings and name the licence.
+#   test_install.sh BUILD_DIR SOURCE_DIR APP_ID
 set -euo pipefail
-build="$1" source="$2"
+build="$1" source="$2" app_id="$3"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 prefix="$work/prefix"
@@ -16,8 +17,10 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work
 share="$prefix/share"
 
 echo "== files"
-expected=(bin/tangrel-tool share/applications/tangrel.desktop share/mime/packages/tangrel.xml
-  share/man/man1/tangrel.1.gz share/man/man1/tangrel-tool.1.gz)
+desktop="share/applications/$app_id.desktop"
+metainfo="share/metainfo/$app_id.metainfo.xml"
+expected=(bin/tangrel-tool "$desktop" "$metainfo" share/mime/packages/tangrel.xml
+  share/man/man1/tangrel.1.gz share/man/man1/tangrel-tool.1.gz share/doc/tangrel/copyright)
 [ -e "$build/tangrel" ] && expected+=(bin/tangrel)
 for size in 16 22 24 32 48 64 128 256; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/tangrel.png")
@@ -34,10 +37,20 @@ check "tangrel-tool info from the prefix" \
   "$source/fuzz/corpus/valid-6-bourdon.tgi"
 
 echo "== desktop entry"
-check "desktop-file-validate" desktop-file-validate "$share/applications/tangrel.desktop"
+check "desktop-file-validate" desktop-file-validate "$prefix/$desktop"
 mime_type="$(sed -n 's/.*mime-type type="\([^"]*\)".*/\1/p' "$share/mime/packages/tangrel.xml")"
-grep -qx "MimeType=$mime_type;" "$share/applications/tangrel.desktop" ||
+grep -qx "MimeType=$mime_type;" "$prefix/$desktop" ||
   fail "the desktop entry does not name $mime_type"
+
+echo "== AppStream metadata"
+check "appstreamcli validate" appstreamcli validate --no-net "$prefix/$metainfo"
+grep -qF "<mediatype>$mime_type</mediatype>" "$prefix/$metainfo" ||
+  fail "the metadata does not name $mime_type"
+grep -qF "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$prefix/$metainfo" ||
+  fail "the metadata does not launch $app_id.desktop"
+for shot in $(sed -n 's|.*<image>.*/\(screenshots/[^<]*\)</image>.*|\1|p' "$prefix/$metainfo"); do
+  [ -f "$source/docs/$shot" ] || fail "no docs/$shot for the metadata's screenshot"
+done
 
 echo "== file type, by name and by content"
 XDG_DATA_DIRS="$share:/usr/share" update-mime-database "$share/mime"
@@ -64,6 +77,9 @@ for page in "$share"/man/man1/tangrel*.1.gz; do
   warnings="$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >"$work/page.txt")"
   [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
   grep -q "^NAME" "$work/page.txt" || fail "$(basename "$page") renders no NAME section"
+  zcat "$page" | sed -n '/^\.SH COPYRIGHT/,/^\.SH [^C]/p' | tr '\n' ' ' |
+    grep -q "GNU General Public License, version 3 or later" ||
+    fail "$(basename "$page") names no licence"
 done
 
 [ "$failures" -eq 0 ] || { echo "$failures failed" >&2; exit 1; }

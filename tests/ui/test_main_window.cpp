@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -152,6 +153,19 @@ TEST(WindowHelp, HelpOpensTheManualInOneWindowAndAboutIsModal) {
   });
   h.window->OnCommand(IDM_ABOUT);
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// The licence is named in full: the line is not cut at the box's edge.
+TEST(WindowHelp, TheAboutBoxNamesTheLicence) {
+  WindowHarness h;
+  AboutBox about(h.window.get());
+  const QLabel* line = nullptr;
+  for (const QLabel* label : about.findChildren<QLabel*>()) {
+    if (label->text().contains(QStringLiteral("GNU GPL, version 3 or later"))) line = label;
+  }
+  ASSERT_NE(line, nullptr);
+  EXPECT_LE(line->fontMetrics().horizontalAdvance(line->text()), line->width());
+  EXPECT_LE(line->geometry().right(), about.width());
 }
 
 TEST(WindowPlayback, ATakePlaysBackThroughTheEventQueueWithItsTiming) {
