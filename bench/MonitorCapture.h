@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // parec on a private sound server's monitor (PulseAudio, or PipeWire through
 // pipewire-pulse), for the audio benchmarks:
 // what the sink played, and when each sample was heard.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measures the built-in synthesizer through a private PipeWire server (its
 // own PipeWire stream) and a private PulseAudio server side by side, each
 // into a null sink: dropouts during a stretch of full organ chords (gaps in

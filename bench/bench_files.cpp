@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Save, load and export of a 1,000,000-event take, each against a plain write
 // or read of the same number of bytes in the same folder; and the loader's
 // time and memory on files that are not what they seem.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Playback timing: a 2,000-event take through the real scheduler into a queue
 // that a second thread (standing in for the UI thread) pops and timestamps.
 // Prints the lateness of each replay against its ideal deadline.

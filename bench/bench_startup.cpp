@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up of the built-in synthesizer with the SoundFont TANGREL_SOUNDFONT
 // names (else the system default), through a private PulseAudio null sink:
 // the device list, the open (the SoundFont loads in the background from the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Key press to MIDI word: 100,000 presses and releases sent through the real
 // main window's key handler to a capture device. Prints p50, p99 and max of
 // the time from the event entering the handler to the word reaching the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installation (cmake --install, any prefix) and the Debian package (cpack).
 include(GNUInstallDirs)
 

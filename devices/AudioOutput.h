@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A running sound output of the built-in synthesizer, whichever sound system
 // carries it, and what starting one needs.
 #pragma once

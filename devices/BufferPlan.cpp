@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The buffer plan both server outputs share, and how its news is said.
 #include "devices/BufferPlan.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the built-in synthesizer's PulseAudio and PipeWire streams size their
 // buffers. The streams themselves start through AudioOutput.h.
 #pragma once

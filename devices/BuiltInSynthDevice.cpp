@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built-in synthesizer: a SynthEngine with a sound output, chosen from the
 // environment or by trying the usual Linux sound systems in turn.
 #include "devices/BuiltInSynthDevice.h"

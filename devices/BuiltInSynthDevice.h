@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Built-in synthesizer" output device: FluidSynth playing a General MIDI
 // SoundFont through the first sound output that starts.
 #pragma once

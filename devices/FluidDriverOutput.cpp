@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FluidSynth's own audio drivers that take a render callback (alsa, jack,
 // oss), and our own WAV writer in place of FluidSynth's file driver: every
 // output renders through the limiter.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message hooks of alsa-lib and libjack, and the few latest messages.
 #include "devices/LibraryMessages.h"
 

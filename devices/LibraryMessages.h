@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What alsa-lib and libjack have to say. Left alone they print on standard
 // error, even while merely finding out that there is no ALSA sequencer or no
 // JACK server; here their messages are kept instead, for a failure to tell why.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built-in synthesizer's own PipeWire output: a playback stream whose
 // process callback renders the synth on PipeWire's real-time data thread, one
 // graph cycle at a time, at the graph's rate. It asks for its latency as a

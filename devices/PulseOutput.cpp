@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built-in synthesizer's own PulseAudio output (PipeWire desktops serve it
 // through pipewire-pulse too, at a longer delay than the PipeWire output): a playback stream on libpulse's threaded main loop
 // whose buffer holds several periods and asks for one period at a time,

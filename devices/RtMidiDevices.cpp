@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RtMidi reports failures by throwing RtMidiError, from its constructors too.
 // Everything RtMidi is reached through RtMidiConnection, which turns errors and
 // warnings into results, so that nothing escapes into the core, and keeps what

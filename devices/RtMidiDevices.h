@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Output devices over RtMidi: the "Tangrel" virtual port that other programs
 // connect to, and one device per MIDI output port the MIDI system lists.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The soft limiter and the limited synthesizer.
 #include "devices/SoftLimiter.h"
 

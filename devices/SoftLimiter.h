@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The last stage of the built-in synthesizer's sound: a soft limiter that
 // leaves ordinary playing untouched and keeps any pile-up of loud notes below
 // full scale.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SynthEngine: FluidSynth set up for Tangrel, and short message words decoded
 // into the synth's channel calls.
 #include "devices/SynthEngine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SynthEngine: one FluidSynth synthesizer with its settings and a General MIDI
 // SoundFont, fed with short message words. It has no audio driver of its own:
 // the built-in synthesizer device adds one, tests and the render tool pull the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The devices of this machine, in the order the Device menu shows them.
 #include "devices/BuiltInSynthDevice.h"
 #include "devices/LibraryMessages.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The devices of this machine, as the Device menu lists them.
 #pragma once
 

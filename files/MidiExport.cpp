@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Building the Standard MIDI File of a take and writing it out.
 #include "files/MidiExport.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Standard MIDI File export: one track of the played notes on channel 0, and a
 // second on channel 15 for the bourdon voice.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving and loading the performance file, and the rule that accepts a load.
 #include "files/PerformanceFile.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The performance file: a RIFF form "TG  " holding the EventList, the mode and
 // the bourdon setting.
 #pragma once

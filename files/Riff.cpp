@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The RIFF chunk writer and the bounds-checked chunk reader.
 #include "files/Riff.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small RIFF toolkit: little-endian helpers, a chunk writer into a byte
 // buffer, and a bounds-checked chunk reader over bytes in memory or a file.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file writer: temporary files, links and in-place streams, with POSIX
 // and Linux calls.
 #include "files/SafeWrite.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one way files are written: a regular file is replaced whole or not at
 // all, and whatever else stands at the name (a link, a FIFO, a device,
 // standard output) is written as what it is, never replaced.

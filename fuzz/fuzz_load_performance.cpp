@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the performance-file loader: any bytes give a message
 // or a performance, never a read outside the input.
 #include <cstddef>

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the seed corpus for fuzz_load_performance: a few valid performance
 files and a few that each trip one check of the loader."""
 import os

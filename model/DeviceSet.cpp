@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DeviceSet: the MidiDevices operations over an ordered list of devices.
 #include "model/MidiDevices.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tables the compiler counts: a std::array written as a braced list quietly
 // fills the rows it is short of with zeros, which for a key map is a note key
 // without a label and for an enable set "leave everything as it is".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What went wrong, as a value: every room below the session returns one, and
 // only the session turns it into words the user reads.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The key message and its keyData word, laid out as the PC keyboard driver
 // lays it out: recorded takes store it, live playing and the window read it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Look-ups over the KeyMap and the ModeTable.
 #include "model/KeyMap.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two fixed tables all playing rests on: the KeyMap (scan code -> note and
 // on-screen place) and the ModeTable (the 24 major and minor keys).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Live playing and replay of key events.
 #include "model/LivePlaying.h"
 

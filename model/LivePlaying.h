@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Live playing: key messages become notes, with the chord's octave shift from
 // Shift or Ctrl, the bourdon voice, recording and the on-screen key colours;
 // and the replay of recorded events.

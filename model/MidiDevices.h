@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The five operations Tangrel needs of a MIDI output system, and the single
 // output devices that make one up. Each platform backend (built-in synthesizer,
 // virtual port, RtMidi ports, the test capture device) is one MidiOutputDevice.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MidiOut: message building and the Switch (open, close, device choice).
 #include "model/MidiOut.h"
 

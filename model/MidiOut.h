@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MidiOut: the only part of Tangrel that talks to the MIDI output. Every
 // message is a short message sent at once, and only while the output (the
 // Switch) is open. Menus, message boxes and repaints are the window's: these

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One recorded key message as the performance file stores it, and the seam
 // through which live playing hands such messages to a recording.
 #pragma once

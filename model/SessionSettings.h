@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The process-wide playing settings, owned by the main window, read by the engine.
 #pragma once
 

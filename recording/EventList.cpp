@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recording into the EventList and making the playback copy.
 #include "recording/EventList.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recorded performance: timed key events as live playing accepted them,
 // and the separate copy that playback reads.
 #pragma once

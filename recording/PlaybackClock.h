@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The clock the playback thread waits on: the steady clock in the program, a
 // clock moved by hand in tests, so that timing is exact there and instant.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playback thread: absolute deadlines from a fixed start, every wait a
 // condition-variable wait so that a stop is prompt.
 #include "recording/PlaybackScheduler.h"

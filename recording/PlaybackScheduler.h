@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playback scheduler: a thread that waits for each event's deadline on a
 // playback clock (the steady clock unless given another) and hands the event
 // to the UI thread, which replays it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playback times of a take.
 #include "recording/PlaybackTiming.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The timing rule of playback, shared by the scheduler and offline rendering:
 // each interval is the recorded delay raised to the playback period.
 #pragma once

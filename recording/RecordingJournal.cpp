@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recording journal: writing a take's events as they come, syncing them
 // off the user-interface thread, and reading back the journals left behind.
 #include "recording/RecordingJournal.h"

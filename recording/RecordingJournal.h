@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recording journal: every event of a take goes to a file in the user's
 // state folder the moment it is recorded, so a crash, a kill or a lost display
 // loses nothing already played; and the reading of journals that a program

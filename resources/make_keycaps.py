@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws keycaps.png: four 38 x 39 key caps side by side (white, light blue,
 light red, light green), each a lightly tinted face in a dark border.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Configures and builds Tangrel in the given folder (default: build), installing
 # the Debian packages first when some are missing. Extra arguments go to cmake.
 set -euo pipefail

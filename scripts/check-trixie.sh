@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds and tests Tangrel inside a Debian 13 (trixie) root made with debootstrap
 # from the package archive this machine's apt sources name, and no other. CI
 # runs it; the first run makes the root and installs every package into it, so

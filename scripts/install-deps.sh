@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages that building, running and testing Tangrel need.
 # libjack-jackd2-dev goes in the same apt-get command as libfluidsynth-dev and
 # librtmidi-dev: alone, apt would satisfy their JACK dependency with JACK1.

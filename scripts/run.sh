@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Tangrel and starts it, playing through the built-in synthesizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."

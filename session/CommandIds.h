@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every action of the program is a command with one of these numbers: menu
 // items, accelerators, toolbar and push buttons, and the program itself all
 // go through the session's one dispatcher, Session::OnCommand.

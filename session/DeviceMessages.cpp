@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The devices' reports as lines on standard error.
 #include "session/DeviceMessages.h"
 

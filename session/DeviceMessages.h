@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the devices report, in the words the player reads on the terminal.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which Record-menu items and push buttons each performance state enables:
 // one table, so recording while playing, playing while recording and saving
 // an empty take stay impossible in every path.

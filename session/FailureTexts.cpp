@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The failure texts: the file messages stand in Chinese as the program has
 // always shown them, the causes in English; each is a key of the translations.
 #include "session/FailureTexts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one catalogue of what the user reads when something fails: the window
 // and the tool word every Failure from here, and the translations use the same
 // texts as their keys.

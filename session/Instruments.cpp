@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The instrument table as data.
 #include "session/Instruments.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 128 General MIDI instruments in their 16 families, the 14 toolbar
 // buttons that pick a favourite of each kind, and the picture each shows.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Naming keys and notes for the on-screen keyboard.
 #include "session/KeyCaps.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the on-screen keyboard tells about each key besides its degree: the
 // computer key that plays it, as the user's own layout names it, and the note
 // it sounds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keyboard origin, key cells and the mouse hit-test.
 #include "session/KeyboardGeometry.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the on-screen keyboard sits and which key a point falls on: plain
 // numbers, so the formulas and their edge cases are tested without a window.
 #pragma once

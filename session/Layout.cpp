@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The layout formulas of the main window.
 #include "session/Layout.h"
 

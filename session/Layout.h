@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's layout: every control placed by a formula of the client
 // size and the character cell, products formed before dividing.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The messages locale from the environment.
 #include "session/Locale.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which language the program's texts are shown in. The texts are the
 // program's own, English and Chinese; under a Chinese locale they stand as
 // they are, under any other the Chinese ones are shown in English.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The menu bar's popups, built from the instrument, mode and device tables.
 #include "session/MenuBar.h"
 

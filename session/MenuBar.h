@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The menu bar as data: every popup and item with its text, command id, check
 // mark and grey state as the program starts. The window turns it into menus.
 #pragma once

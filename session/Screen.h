@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the session needs of the screen: menu check marks and grey states,
 // buttons, the caption, repaints, message boxes, file dialogs, the alert
 // sound, timers, help and About, and a way back onto the UI thread. The window

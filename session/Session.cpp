@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The session: creation, the commands and their enable sets, the save prompt,
 // keys and mouse, the scroll bars and the playback hand-overs.
 #include "session/Session.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's state and commands, without Qt: the playing settings, the
 // current file, the recorded take and its playback, the one command
 // dispatcher with its enable sets, the save prompt, the start-up load, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lookup of marked texts, set by the window.
 #include "session/Texts.h"
 

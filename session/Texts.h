@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The texts the user reads, marked where they are written. QT_TRANSLATE_NOOP
 // ("Tangrel", ...) marks each one for Qt's translation tools, which list every
 // marked text in translations/*.ts; the window looks each up in the user's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The US keyboard names of the scan codes the key map covers, for listings.
 #pragma once
 

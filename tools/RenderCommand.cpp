@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The render command: the take played offline through the built-in
 // synthesizer, with playback's timing and the window's replay path, into a WAV.
 #include <algorithm>

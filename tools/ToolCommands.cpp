@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The info and export-midi commands, and loading a take as the window would.
 #include "tools/ToolCommands.h"
 

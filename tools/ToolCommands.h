@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands of tangrel-tool, each run on a parsed command line and
 // returning the exit code.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tangrel-tool's command lines, read by Qt's command-line parser against the
 // command's table.
 #include "tools/ToolOptions.h"

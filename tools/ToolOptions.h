@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command-line parsing for tangrel-tool: each command declares its arguments
 // and options as a table; Qt's command-line parser reads the words, and each
 // option's reader turns its text into the value the command uses.

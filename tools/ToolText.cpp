@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's translation, read by the tool without an application object.
 #include "tools/ToolText.h"
 

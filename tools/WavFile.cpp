@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The WAV writer of the render command.
 #include "tools/WavFile.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A 16-bit stereo WAV written as it is rendered, into a FileWriter that puts
 // it in place only when complete.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tangrel-tool: reads, converts and renders performance files from the
 // command line. The commands and their options are one table.
 #include <cerrno>

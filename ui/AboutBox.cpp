@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The About box, laid out in dialog units of its font: a unit is a quarter of
 // the average character width across and an eighth of the line height down.
 #include "ui/AboutBox.h"

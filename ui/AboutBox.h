@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The About box: the icon, the product name and version, two notice lines,
 // two contact lines, a web address and OK.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Accessible interfaces for the parts of the client area that are painted
 // rather than made of widgets, and for the two bars.
 #include "ui/Accessibility.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader finds in the main window besides Qt's own controls:
 // each key of the on-screen keyboard with its computer key, degree, note and
 // whether it is held; the Force and Freq bars as sliders with their values;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Detectable auto-repeat through XKB on Qt's own X connection: the flag belongs
 // to the connection, and Qt's is the one the key events arrive on.
 #include "ui/AutoRepeat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A held key on X11: the server is asked to repeat it as presses alone, with no
 // release before each, so that a repeat can never pass for a new stroke.
 #pragma once

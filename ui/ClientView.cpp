@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The client area's controls, events and painting.
 #include "ui/ClientView.h"
 

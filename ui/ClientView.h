@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's client area: the on-screen keyboard, the five buttons,
 // the two scroll bars, the toolbar, and the painted status lines, picture and
 // labels. Its key, mouse, focus, size and scroll events become calls of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The display check: the platforms Qt will try, each plugin's file, and an X
 // server or Wayland compositor that takes a connection.
 #include "ui/DisplayCheck.h"

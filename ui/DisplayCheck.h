@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whether there is a display to show the window on, asked before Qt is, since
 // Qt ends the process with an abort when it finds none.
 #pragma once

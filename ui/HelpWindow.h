@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The help window: the program's manual, compiled in as HTML pages, in a
 // browser window of its own.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Native scan codes to set-1 scan codes and keyData.
 #include "ui/KeyTranslation.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Key events to keyData: the 32-bit word a key message carries, built from the
 // platform's native scan code exactly as the PC keyboard driver builds it, so a
 // recorded take is the same whatever system recorded it.

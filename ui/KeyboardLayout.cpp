@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading key names from the X server's keymap with xkbcommon.
 #include "ui/KeyboardLayout.h"
 

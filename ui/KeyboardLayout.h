@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user's keyboard layout as the key caps show it: what each physical key
 // types in the current layout and group. On X11 it is read from the server's
 // keymap through xkbcommon on Qt's own connection, and read again when the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Painting of the on-screen keyboard.
 #include "ui/KeyboardView.h"
 

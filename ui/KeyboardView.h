@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The on-screen keyboard: 45 key caps with their degree labels and octave
 // dots, drawn on the main window at the keyboard origin. It remembers how each
 // key is shown, so a repaint keeps held keys coloured.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: menus, accelerators and the Screen the session draws on.
 #include "ui/MainWindow.h"
 

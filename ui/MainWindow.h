@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: the menu bar, the client area and the Qt side of the
 // session's Screen (check marks, grey states, caption, boxes, dialogs, timers,
 // help and About). Every menu item, toolbar button, push button and

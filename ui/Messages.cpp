@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message boxes and file dialogs the program shows.
 #include "ui/Messages.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message boxes and file dialogs behind a small interface: the window asks,
 // the program shows a QMessageBox or a QFileDialog, tests answer from a script.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading the pictures from the program's resources.
 #include "ui/Pictures.h"
 

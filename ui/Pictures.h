@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pictures the window is drawn from, loaded once at start: the instrument
 // pictures, the toolbar images and the background colour read off the strip.
 #pragma once

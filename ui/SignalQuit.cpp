@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Termination signals turned into an end of every event loop through a pipe:
 // the handler only writes one byte, the loop does the rest.
 #include "ui/SignalQuit.h"

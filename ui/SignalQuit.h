@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ends the program at once, without a box, on SIGTERM, SIGINT and SIGHUP: an
 // unsaved take stays in its journal for the next start, and the window's
 // destruction still silences the output and closes the device (an audio file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, the splash and the main loop.
 #include "ui/Startup.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: what main does between creating the application and running it,
 // kept apart so tests can drive each path.
 #pragma once

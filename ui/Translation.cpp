@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading the translations compiled into the program, and Qt's own.
 #include "ui/Translation.h"
 

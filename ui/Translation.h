@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's texts in the user's language, through Qt's translations.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tangrel: the computer keyboard as a musical instrument.
 #include <QApplication>
 #include <QIcon>

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Remakes every PNG picture under resources/ from its SVG source here. A developer step, not
 # part of the build: the PNGs are committed. Needs only rsvg-convert (Debian: librsvg2-bin).
 # Each runtime picture is also made at twice its size, named with "@2x" before ".png", for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A MIDI output over one capture device, with the settings and event list that
 // live playing reads, for the core tests.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A session on a capture device with a scripted screen: the menu bar and the
 // buttons as the session left them, every box and dialog answered from a
 // script, timers and hand-overs run when the test says so.

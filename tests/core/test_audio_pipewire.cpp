@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built-in synthesizer through a private PipeWire server: its own stream
 // plays into a null sink, read back through pipewire-pulse from the sink's
 // monitor; and how the outputs live through servers that restart or stall.

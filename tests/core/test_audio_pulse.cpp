@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real audio path: the built-in synthesizer plays through its own
 // PulseAudio stream into a private server's null sink, and the sound is read
 // back from the sink's monitor; and how that stream's buffer adapts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The devices of this machine: which ones count, in which order, and how the
 // built-in synthesizer opens, plays and fails.
 #include <gtest/gtest.h>

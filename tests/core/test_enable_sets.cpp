@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules the enable sets keep.
 #include <gtest/gtest.h>
 

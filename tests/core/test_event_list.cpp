@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recording into the event list and the playback copy.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The RtMidi devices against a private JACK server on the dummy driver: the
 // "Tangrel" virtual port other programs see, another program's port, and a
 // server that goes away under open devices.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Naming a key's cap after what it types, and the notes the keys sound.
 #include <gtest/gtest.h>
 

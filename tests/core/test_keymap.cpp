@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rules the key map and the mode table follow.
 #include <gtest/gtest.h>
 

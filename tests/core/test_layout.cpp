@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keyboard origin, key cells, the mouse hit-test and the button row.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Live playing: chords, the bourdon voice, recording, replay and the stuck-note mends.
 #include <gtest/gtest.h>
 

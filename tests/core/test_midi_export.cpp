@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Standard MIDI File export: reference bytes, and exported files read
 // back by an independent parser (midicsv).
 #include <gtest/gtest.h>

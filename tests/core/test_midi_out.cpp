@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MIDI output: the words sent and the Switch.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The performance file on disk: its layout, the load checks and their
 // messages, the acceptance rule, and saves that fail without harm.
 #include <gtest/gtest.h>

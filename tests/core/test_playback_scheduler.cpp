@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playback scheduler: order, spacing against absolute deadlines, the 5 ms
 // stretch, circle play, stops (also from inside a hand-over) and generations,
 // on a clock the test moves: every time below is exact.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recording journal on disk: its bytes, the takes left behind (newest
 // first, a held one never), a cut at any byte of the last record, and the
 // session around it: what keeps a journal, what throws it away, recovery at

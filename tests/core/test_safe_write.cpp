@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The writer's edges: a failed write says why, and the hidden names a killed
 // writer left behind are swept by the next write into their folder.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The session's commands against a scripted screen and the capture device:
 // creation and the menu bar, the enable sets, the save prompt, files, the
 // start-up load, devices, instruments and the scroll bars.

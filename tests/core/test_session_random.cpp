@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Thousands of random steps of a player: commands from what is enabled,
 // keys, clicks, scroll moves and playback hand-overs. After every step the
 // menus and buttons must agree with each other and with the session's state;

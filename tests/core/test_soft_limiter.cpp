@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built-in synthesizer's last stage, rendered offline with TimGM6mb: one
 // note passes untouched, a pile-up of loud notes stays below full scale, and a
 // synth at rest wakes with the next message.

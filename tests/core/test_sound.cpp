@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the built-in synthesizer really sounds: keys played through live playing
 // and MidiOut into FluidSynth with the test SoundFont, rendered offline.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A SoundFont that changes under the playing synthesizer: a package upgrade
 // removes or renames over it, something else truncates or rewrites it. The
 // synthesizer never crashes and never plays the new bytes as sound.

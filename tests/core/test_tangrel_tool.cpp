@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tangrel-tool, run as a program on performance files made here: its listing,
 // exit codes, MIDI export and the WAV it renders through the synthesizer.
 #include <dirent.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the end-to-end tests of a player at a display share: waiting on the
 // program, and finding the notes it played in the WAV the built-in
 // synthesizer wrote.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The window as a screen reader reads it: Tangrel under Xvfb, its accessibility
 tree read with pyatspi on a private D-Bus session (run under dbus-run-session),
 keys typed with xdotool and the layout changed with setxkbmap.

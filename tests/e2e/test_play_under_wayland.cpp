@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A player at a Wayland desktop: Tangrel under a headless sway, natively and
 // through XWayland, typed on by a virtual keyboard that uploads the
 // evdev/pc105 keymap of a layout and sends raw evdev codes, as a real keyboard

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A player at a real X display: Tangrel started under Xvfb, keys typed and held
 // with xdotool, and the notes heard in the WAV the built-in synthesizer writes;
 // a recorded take that outlives kill -9, SIGTERM and the X server's end; and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The manuals as the help window shows them, English and Chinese: every page
 // compiled in, every link, picture and style sheet of a page found among the
 // compiled-in files, every page reachable from default.htm, and a Chinese

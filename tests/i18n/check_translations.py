@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The translation files against the sources: lupdate run over the sources
 finds no text that translations/*.ts miss, every text has its Chinese
 translation, every Chinese text its English one, and a translation keeps the

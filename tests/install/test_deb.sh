@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package that cpack builds: its files, its control fields, and
 # what lintian says of it (no error).
 #   test_deb.sh BUILD_DIR SOURCE_DIR APP_ID

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # An installed tree, as `cmake --install` lays it out under a fresh prefix: the
 # programs run from it, the desktop entry validates, the performance-file type
 # is known by name and by content, the AppStream metadata validates, and the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The licence: LICENSE holds the full GNU GPL version 3, and every source file
 # names it in an SPDX line among its first three (a shebang comes first).
 #   test_licence.sh SOURCE_DIR

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian 13 check takes its archive from the machine's apt sources, in
 # either form, never from their security updates, and fails with a message when
 # they name none; the repository itself names no archive host.

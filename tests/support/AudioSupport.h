@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers for the sound tests and the audio benchmark: pitch and band-energy
 // estimates of rendered or captured sound, environment variables set for one
 // scope, child processes, and private PulseAudio (null sink) and JACK (dummy

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A MIDI output device that records every word sent to it with its time, for
 // tests and benchmarks: the stand-in for MIDI hardware.
 #pragma once

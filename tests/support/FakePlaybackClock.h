@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A playback clock that moves only when a test moves it: every hand-over then
 // comes at its exact deadline, however busy the machine.
 #pragma once

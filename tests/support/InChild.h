@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs part of a test in a forked child, for what must not touch the test
 // process itself: a memory cap, a signal, a mount namespace, a load that might wait.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The loudest pile-up the sound tests play: ten keys with their bourdon, at
 // full force, on strings (TimGM6mb's loudest program; unlimited, it peaks over
 // 4 times full scale).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A real main window on a capture device, with message boxes recorded instead
 // of shown, and key events that carry native scan codes as X11 delivers them.
 #pragma once

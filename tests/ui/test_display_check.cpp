@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The display check before Qt starts: the platforms in Qt's order, each one's
 // plugin file, and a display that answers, against a made-up environment,
 // plugin folders and listening sockets.

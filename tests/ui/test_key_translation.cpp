@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // keyData from native scan codes, as the PC keyboard driver builds lParam.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Qt side of the main window: menu items, toolbar buttons, push buttons,
 // accelerators and scroll bars reach the session by their command ids, the
 // session's marks show in the menus, and playback hands over through Qt's

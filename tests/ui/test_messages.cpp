@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message box's answer when nobody clicked: a box whose loop is ended from
 // outside (a signal, the end of the desktop session) keeps everything.
 #include <gtest/gtest.h>

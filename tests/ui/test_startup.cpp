@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up paths: no device, a device that will not open, a device that does.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's texts in English and Chinese: every Chinese text in the
 // sources has an English translation, and a window under the English
 // translation speaks English where the program's own text is Chinese.

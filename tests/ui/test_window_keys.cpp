@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window played from the keyboard and the mouse: the words that reach
 // the device and the keys drawn.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window tells about itself, read as a screen reader reads it: the
 // Force and Freq bars with their values, the painted status lines, and the
 // computer key named in each cap's corner.

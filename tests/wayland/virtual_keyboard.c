@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* A keyboard for tests under a Wayland compositor: it uploads the evdev/pc105
  * keymap of one layout, as a real keyboard's driver would, and sends raw evdev
  * key codes, so the program under test sees the events of a physical keyboard.

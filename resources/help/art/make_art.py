@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the manual's pictures as SVG from the program's own tables in
 model/KeyMap.h, and renders each to PNG with rsvg-convert (librsvg2-bin).
 
