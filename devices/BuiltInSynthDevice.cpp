@@ -188,11 +188,13 @@ void BuiltInSynthDevice::Watch() {
   constexpr auto kSayLostAfter = std::chrono::seconds(1);
   bool missing = false;
   Clock::time_point missingSince;
+  std::string lostDriver;  // the driver that went silent, for the player to read
   std::unique_lock<std::mutex> watch(watchMutex_);
   while (!watchWake_.wait_for(watch, missing ? kRetry : kLook, [this] { return stopWatching_; })) {
     {
       std::lock_guard<std::mutex> lock(outputMutex_);
       if (output_ && !output_->Lost()) continue;
+      if (output_) lostDriver = driverName_;
       output_.reset();
       driverName_.clear();
     }
@@ -214,7 +216,7 @@ void BuiltInSynthDevice::Watch() {
       }
     } else if (Clock::now() - missingSince >= kSayLostAfter && !lost_.exchange(true) &&
                reports_) {
-      reports_->Report(Fail(FailureKind::SoundOutputLost, "", 0, failure.cause));
+      reports_->Report(Fail(FailureKind::SoundOutputLost, lostDriver, 0, failure.cause));
     }
   }
 }

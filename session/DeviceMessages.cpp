@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "session/Session.h"
+
 namespace tangrel {
 namespace {
 
@@ -47,6 +49,17 @@ std::string DeviceMessage(const Failure& f) {
 
 void PrintedDeviceReports::Report(const Failure& failure) {
   std::fprintf(stderr, "tangrel: %s\n", DeviceMessage(failure).c_str());
+}
+
+void ShownDeviceReports::Report(const Failure& failure) {
+  PrintedDeviceReports::Report(failure);
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (session_) session_->HandOverReport(failure);
+}
+
+void ShownDeviceReports::Listen(Session* session) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  session_ = session;
 }
 
 }  // namespace tangrel

@@ -11,6 +11,7 @@
 
 #include "files/MidiExport.h"
 #include "session/CommandIds.h"
+#include "session/DeviceMessages.h"
 #include "session/FailureTexts.h"
 #include "session/Instruments.h"
 #include "session/Texts.h"
@@ -25,6 +26,11 @@ constexpr const char* kMidiFilter = QT_TRANSLATE_NOOP("Tangrel", "Midi Files(*.M
 constexpr int32_t kLastInstrumentCommand = IDM_INSTRUMENT_BASE + 127;
 constexpr const char* kRecoverQuestion =
     QT_TRANSLATE_NOOP("Tangrel", "Recover the take recorded at %s, %s min %s s, %s notes?");
+
+constexpr const char* kSoundFontChanged = QT_TRANSLATE_NOOP(
+    "Tangrel",
+    "The SoundFont %s changed on disk. The instruments already loaded play on; others stay "
+    "silent until you close and open the Switch again.");
 
 // Keys that play no note step the Force bar: the arrows and Page Up / Page
 // Down of the cursor block (extended keys, so the keypad's digits stay out).
@@ -204,6 +210,10 @@ bool Session::QueryClose() {
 }
 
 void Session::Destroy() {
+  // No report may reach the session once it goes; one being handed over on a
+  // device's thread is finished first.
+  if (reports_) reports_->Listen(nullptr);
+  reports_ = nullptr;
   // Nothing may hand over an event or read the copy once the session goes.
   scheduler_.Stop();
   playbackCurrent_ = false;
@@ -443,13 +453,17 @@ void Session::ToggleBourdon() {
 void Session::OpenSwitch() {
   const OpenResult result = OpenMidiOut(out_);
   if (result == OpenResult::Failed) ShowOpenFailure();
-  if (result == OpenResult::Opened) MoveCheck(IDM_SWITCH_CLOSE, IDM_SWITCH_OPEN);
+  if (result == OpenResult::Opened) {
+    MoveCheck(IDM_SWITCH_CLOSE, IDM_SWITCH_OPEN);
+    lostOutput_.reset();  // a fresh output; the device says again if it is lost
+  }
   screen_.Repaint();
 }
 
 void Session::CloseSwitch() {
   if (CloseMidiOut(out_)) {
     MoveCheck(IDM_SWITCH_OPEN, IDM_SWITCH_CLOSE);
+    lostOutput_.reset();
     // All notes are off: nothing is sounding, so nothing is shown held.
     ForgetSoundingNotes(live_);
     if (keys_) keys_->ShowAllReleased();
@@ -583,6 +597,11 @@ std::string Session::SignatureText() const {
 }
 
 ShownText Session::ActivityText() const {
+  // Silence the player cannot explain matters more than the take's progress.
+  if (lostOutput_) {
+    if (lostOutput_->empty()) return {QT_TRANSLATE_NOOP("Tangrel", "Sound output lost"), {}};
+    return {QT_TRANSLATE_NOOP("Tangrel", "Sound output lost: %1"), {*lostOutput_}};
+  }
   if (events_.recording) {
     const uint32_t seconds = (events_.clock() - recordStart_) / 1000;
     const auto notes =
@@ -622,6 +641,35 @@ std::string Session::BendText() const {
 
 int Session::PictureIndex() const {
   return InstrumentPictureIndex(settings_.track, settings_.program);
+}
+
+// ---- Device reports
+// ----------------------------------------------------------
+
+void Session::ListenTo(ShownDeviceReports& reports) {
+  reports_ = &reports;
+  reports.Listen(this);
+}
+
+void Session::HandOverReport(const Failure& failure) {
+  screen_.Post([this, alive = std::weak_ptr<bool>(alive_), failure] {
+    if (alive.lock()) DeviceReported(failure);
+  });
+}
+
+void Session::DeviceReported(const Failure& failure) {
+  if (failure.kind == FailureKind::SoundOutputLost) {
+    // A report still queued when the output was closed belongs to that output.
+    if (!settings_.switchOpen) return;
+    lostOutput_ = failure.detail;
+    screen_.Repaint();
+  } else if (failure.kind == FailureKind::SoundOutputBack) {
+    lostOutput_.reset();
+    screen_.Repaint();
+  } else if (failure.kind == FailureKind::SoundFontChanged) {
+    screen_.ShowMessage(MessageIcon::Warning, kCaption, {kSoundFontChanged, failure.detail},
+                        MessageButtons::Ok);
+  }
 }
 
 // ---- Playback hand-overs

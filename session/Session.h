@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +48,8 @@ struct ShownText {
   const char* format = "";
   std::vector<std::string> arguments;
 };
+
+class ShownDeviceReports;
 
 constexpr uint32_t kAutoPlayDelayMs = 500;
 constexpr const char* kHelpTopic = "default.htm";
@@ -98,6 +102,16 @@ class Session {
   // Where takes are journaled while unsaved, and looked for at Create.
   void SetJournalFolder(std::string folder) { journal_.SetFolder(std::move(folder)); }
   const RecordingJournal& Journal() const { return journal_; }
+
+  // What the devices report reaches the session from now until it is
+  // destroyed; `reports` outlives the session.
+  void ListenTo(ShownDeviceReports& reports);
+  // From any thread: the report is queued for the UI thread, and dropped if
+  // the session has gone by the time it would run.
+  void HandOverReport(const Failure& failure);
+  // On the UI thread: a lost sound output is shown until it is back or the
+  // output is closed or opened; a SoundFont changed on disk is said in a box.
+  void DeviceReported(const Failure& failure);
 
   void Resize(int clientWidth, int clientHeight);
   // The Force bar: the velocity of the next note-ons, kept within 1..127.
@@ -211,6 +225,10 @@ class Session {
   int32_t bend_ = kBendCentre;
   bool circlePlaying_ = false;
   uint32_t recordStart_ = 0;  // the recording clock when Record began
+  ShownDeviceReports* reports_ = nullptr;
+  // Hand-overs still queued when the session goes find this gone.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  std::optional<std::string> lostOutput_;  // the driver that went silent
 };
 
 }  // namespace tangrel

@@ -859,5 +859,17 @@
         <source>Recover the take recorded at %s, %s min %s s, %s notes?</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The SoundFont %s changed on disk. The instruments already loaded play on; others stay silent until you close and open the Switch again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sound output lost</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sound output lost: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

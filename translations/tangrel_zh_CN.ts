@@ -859,5 +859,17 @@
         <source>Recover the take recorded at %s, %s min %s s, %s notes?</source>
         <translation>恢复 %s 录制的演奏（%s 分 %s 秒，%s 个音）吗？</translation>
     </message>
+    <message>
+        <source>The SoundFont %s changed on disk. The instruments already loaded play on; others stay silent until you close and open the Switch again.</source>
+        <translation>音色库文件 %s 已在磁盘上被改动。已载入的乐器照常发声；其他乐器在关闭并重新打开开关之前不发声。</translation>
+    </message>
+    <message>
+        <source>Sound output lost</source>
+        <translation>声音输出已丢失</translation>
+    </message>
+    <message>
+        <source>Sound output lost: %1</source>
+        <translation>声音输出已丢失：%1</translation>
+    </message>
 </context>
 </TS>

@@ -48,8 +48,10 @@ void ShowSplash(int milliseconds, const std::function<void()>& whileShown) {
 
 std::unique_ptr<MainWindow> CreateMainWindow(MidiDevices& devices, Messages& messages,
                                              const Pictures& pictures,
-                                             const std::string& commandLine) {
+                                             const std::string& commandLine,
+                                             ShownDeviceReports* reports) {
   auto window = std::make_unique<MainWindow>(devices, messages, pictures);
+  if (reports) window->GetSession().ListenTo(*reports);
   if (!window->Create(commandLine)) return nullptr;
   return window;
 }
@@ -59,7 +61,7 @@ int RunTangrel(QApplication& app, const std::function<MidiDevices&()>& devices,
   ShowSplash(options.splashMilliseconds, [&] { devices(); });
   const Pictures pictures = LoadPictures();
   std::unique_ptr<MainWindow> window =
-      CreateMainWindow(devices(), messages, pictures, options.commandLine);
+      CreateMainWindow(devices(), messages, pictures, options.commandLine, options.reports);
   if (!window) return 0;
   // Without a window manager nothing else would size the window. A Wayland
   // client does not place its windows: the compositor maximises it.

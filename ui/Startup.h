@@ -7,6 +7,7 @@
 #include <string>
 
 #include "model/MidiDevices.h"
+#include "session/DeviceMessages.h"
 #include "ui/MainWindow.h"
 #include "ui/Messages.h"
 #include "ui/Pictures.h"
@@ -33,14 +34,17 @@ bool IsWayland();
 void ShowSplash(int milliseconds, const std::function<void()>& whileShown = {});
 
 // The main window made and its output opened, or nothing when there is no
-// MIDI output device at all (the error box has then been shown).
+// MIDI output device at all (the error box has then been shown). The
+// session hears `reports`, when given, from before the output opens.
 std::unique_ptr<MainWindow> CreateMainWindow(MidiDevices& devices, Messages& messages,
                                              const Pictures& pictures,
-                                             const std::string& commandLine = {});
+                                             const std::string& commandLine = {},
+                                             ShownDeviceReports* reports = nullptr);
 
 struct StartOptions {
   std::string commandLine;
   int splashMilliseconds = kSplashMilliseconds;
+  ShownDeviceReports* reports = nullptr;  // what the devices say, shown in the window too
 };
 
 // The splash, then the main window filling the screen, then the event loop;

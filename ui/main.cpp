@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
   tangrel::InstallTranslation(app);
   // The devices are listed while the splash shows, and the SoundFont loads in
   // the background from then on, so the window opens its output at once.
-  tangrel::PrintedDeviceReports deviceReports;  // outlives the devices
+  tangrel::ShownDeviceReports deviceReports;  // outlives the devices and the window
   std::unique_ptr<tangrel::DeviceSet> devices;
   const auto systemDevices = [&devices, &deviceReports]() -> tangrel::MidiDevices& {
     if (!devices) {
@@ -92,6 +92,7 @@ int main(int argc, char** argv) {
     return *devices;
   };
   tangrel::BoxMessages messages;
-  const tangrel::StartOptions options{tangrel::CommandLineOf(argc, argv), SplashMilliseconds()};
+  const tangrel::StartOptions options{tangrel::CommandLineOf(argc, argv), SplashMilliseconds(),
+                                      &deviceReports};
   return tangrel::RunTangrel(app, systemDevices, messages, options);
 }

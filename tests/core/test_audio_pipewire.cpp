@@ -23,15 +23,23 @@ class KeptReports : public DeviceReports {
   void Report(const Failure& failure) override {
     std::lock_guard<std::mutex> lock(mutex_);
     kinds_.push_back(failure.kind);
+    details_.push_back(failure.detail);
   }
   int Count(FailureKind kind) {
     std::lock_guard<std::mutex> lock(mutex_);
     return int(std::count(kinds_.begin(), kinds_.end(), kind));
   }
+  // What the first report of `kind` named; empty when none came.
+  std::string Detail(FailureKind kind) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto at = std::find(kinds_.begin(), kinds_.end(), kind);
+    return at == kinds_.end() ? "" : details_[at - kinds_.begin()];
+  }
 
  private:
   std::mutex mutex_;
   std::vector<FailureKind> kinds_;
+  std::vector<std::string> details_;
 };
 
 // A private server with this process pointed at it, or a skip that says why.
@@ -139,6 +147,7 @@ TEST_F(PipeWireTest, AServerThatStaysAwayIsReportedLostOnce) {
   }
   SleepMs(500);
   EXPECT_EQ(reports.Count(FailureKind::SoundOutputLost), 1);
+  EXPECT_EQ(reports.Detail(FailureKind::SoundOutputLost), "pipewire");  // the player reads it
   const auto closing = Clock::now();
   synth.Close();
   EXPECT_LT(SecondsSince(closing), 1.5);

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "CaptureRig.h"
 #include "SessionRig.h"
 #include "files/PerformanceFile.h"
+#include "session/DeviceMessages.h"
 #include "session/FailureTexts.h"
 #include "session/Instruments.h"
 #include "tests/support/TempDir.h"
@@ -362,6 +364,58 @@ TEST(SessionActivity, RecordingCountsTimeAndNotesPlayingSaysHowAndAnUnsavedTakeI
   rig.Command(IDM_PLAY);
   EXPECT_EQ(std::string(rig.session.ActivityText().format), "Playing once");
   rig.Command(IDM_END_PLAY);
+}
+
+TEST(SessionDeviceReports, ALostOutputShowsUntilBackOrClosedAndAChangedSoundFontIsSaidOnce) {
+  SessionRig rig;
+  ShownDeviceReports reports;
+  rig.session.ListenTo(reports);
+  const auto activity = [&rig] {
+    const ShownText shown = rig.session.ActivityText();
+    return std::string(shown.format) + (shown.arguments.empty() ? "" : "|" + shown.arguments[0]);
+  };
+  // Reports come from the output's own thread and wait for the UI thread.
+  std::thread([&reports] { reports.Report(Fail(FailureKind::SoundOutputLost, "pulse")); }).join();
+  EXPECT_EQ(activity(), "");
+  rig.screen.RunPosted();
+  EXPECT_EQ(activity(), "Sound output lost: %1|pulse");
+  rig.RecordTake();  // the silence matters more than the take's progress
+  EXPECT_EQ(activity(), "Sound output lost: %1|pulse");
+  reports.Report(Fail(FailureKind::SoundOutputBack, "pipewire"));
+  rig.screen.RunPosted();
+  EXPECT_EQ(activity(), "Take not saved");
+
+  reports.Report(Fail(FailureKind::SoundOutputLost, ""));
+  rig.screen.RunPosted();
+  EXPECT_EQ(activity(), "Sound output lost");
+  rig.Command(IDM_SWITCH_CLOSE);
+  EXPECT_EQ(activity(), "Take not saved");
+  reports.Report(Fail(FailureKind::SoundOutputLost, "pulse"));  // queued from the closed output
+  rig.screen.RunPosted();
+  EXPECT_EQ(activity(), "Take not saved");
+
+  ASSERT_TRUE(rig.screen.boxes.empty());
+  reports.Report(Fail(FailureKind::SoundFontChanged, "/sf/TimGM6mb.sf2"));
+  rig.screen.RunPosted();
+  ASSERT_EQ(rig.screen.boxes.size(), 1u);
+  EXPECT_EQ(rig.screen.boxes[0].icon, MessageIcon::Warning);
+  EXPECT_NE(rig.screen.boxes[0].text.find("The SoundFont /sf/TimGM6mb.sf2 changed on disk"),
+            std::string::npos);
+}
+
+TEST(SessionDeviceReports, ReportsAfterTheSessionWentReachNothing) {
+  ScriptedScreen screen;
+  DeviceSet devices;
+  devices.Add(std::make_unique<CaptureDevice>("Capture", true));
+  ShownDeviceReports reports;
+  {
+    Session session(devices, screen, nullptr, 8, 16);
+    session.ListenTo(reports);
+    reports.Report(Fail(FailureKind::SoundFontChanged, "/sf/a.sf2"));  // queued, not yet run
+  }
+  reports.Report(Fail(FailureKind::SoundFontChanged, "/sf/b.sf2"));  // only said
+  screen.RunPosted();
+  EXPECT_TRUE(screen.boxes.empty());
 }
 
 TEST(SessionKeys, TheMouseAndEscapeGoThroughTheSameRoadAsKeys) {
