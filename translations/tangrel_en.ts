@@ -871,5 +871,9 @@
         <source>Sound output lost: %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Licence: GNU GPL, version 3 or later</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

@@ -871,5 +871,9 @@
         <source>Sound output lost: %1</source>
         <translation>声音输出已丢失：%1</translation>
     </message>
+    <message>
+        <source>Licence: GNU GPL, version 3 or later</source>
+        <translation>许可证：GNU GPL 第 3 版或更新版本</translation>
+    </message>
 </context>
 </TS>
