@@ -5,20 +5,13 @@
 
 #include <QGuiApplication>
 
-// xkb.h names a field "explicit", which C++ reserves.
-#define explicit xkb_explicit
-#include <xcb/xkb.h>
-#undef explicit
 
 #include <cstdlib>
 
+#include "ui/XkbConnection.h"
+
 namespace tangrel {
 namespace {
-
-xcb_connection_t* QtConnection() {
-  auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  return x11 ? x11->connection() : nullptr;
-}
 
 // The server takes XKB requests only from a client that announced its XKB
 // version; Qt has done so, but announcing again costs nothing and does not

@@ -7,21 +7,13 @@
 #include <QTimer>
 #include <memory>
 
-// xkb.h names a field "explicit", which C++ reserves.
-#define explicit xkb_explicit
-#include <xcb/xkb.h>
-#undef explicit
 #include <xkbcommon/xkbcommon-x11.h>
 
 #include "session/KeyCaps.h"
+#include "ui/XkbConnection.h"
 
 namespace tangrel {
 namespace {
-
-xcb_connection_t* QtConnection() {
-  auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  return x11 ? x11->connection() : nullptr;
-}
 
 template <typename T, void (*Free)(T*)>
 struct Freed {

@@ -45,9 +45,15 @@ class RandomPlayer {
     for (int i = 0; i < 5; ++i) ASSERT_EQ(on[i], on[9 + i]) << "menu and button " << i;
     const bool recording = rig_.session.Events().recording;
     ASSERT_EQ(recording, on == kRecordingSet);
-    if (on[4]) ASSERT_EQ(on, kPlayingSet);
-    if (s.Enabled(IDM_SAVE)) ASSERT_TRUE(rig_.session.State().modified);
-    if (on[2]) ASSERT_GT(rig_.session.Events().count(), 0u);
+    if (on[4]) {
+      ASSERT_EQ(on, kPlayingSet);
+    }
+    if (s.Enabled(IDM_SAVE)) {
+      ASSERT_TRUE(rig_.session.State().modified);
+    }
+    if (on[2]) {
+      ASSERT_GT(rig_.session.Events().count(), 0u);
+    }
     const SessionSettings& st = rig_.session.Settings();
     ASSERT_EQ(s.Checked(IDM_SWITCH_OPEN), st.switchOpen == 1);
     ASSERT_EQ(s.Checked(IDM_SWITCH_CLOSE), st.switchOpen == 0);
