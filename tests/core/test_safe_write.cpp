@@ -2,6 +2,7 @@
 // The writer's edges: a failed write says why, and the hidden names a killed
 // writer left behind are swept by the next write into their folder.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
