@@ -367,8 +367,8 @@ TEST(SessionActivity, RecordingCountsTimeAndNotesPlayingSaysHowAndAnUnsavedTakeI
 }
 
 TEST(SessionDeviceReports, ALostOutputShowsUntilBackOrClosedAndAChangedSoundFontIsSaidOnce) {
+  ShownDeviceReports reports;  // outlives the session, as in the program
   SessionRig rig;
-  ShownDeviceReports reports;
   rig.session.ListenTo(reports);
   const auto activity = [&rig] {
     const ShownText shown = rig.session.ActivityText();
