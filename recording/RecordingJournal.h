@@ -127,7 +127,7 @@ class JournaledRecorder : public Recorder {
   bool Recording() const override { return list_.recording; }
   uint32_t count() const override { return list_.count(); }
   void Record(uint32_t message, uint32_t keyData, int32_t octaveShift) override {
-    AppendEvent(list_, message, keyData, octaveShift);
+    list_.Record(message, keyData, octaveShift);
   }
   // A new take starts with nothing journaled.
   void NewTake() { journaled_ = 0; }

@@ -39,10 +39,10 @@ struct VelocityKey {
   int32_t change;
 };
 constexpr std::array<VelocityKey, 4> kVelocityKeys = {{
-    {72, 1},   // Up
-    {80, -1},  // Down
-    {73, 8},   // Page Up
-    {81, -8},  // Page Down
+    {72, kVelocityLineStep},   // Up
+    {80, -kVelocityLineStep},  // Down
+    {73, kVelocityPageStep},   // Page Up
+    {81, -kVelocityPageStep},  // Page Down
 }};
 
 // A General MIDI synthesizer bends two semitones either way by default.

@@ -39,6 +39,10 @@ struct MainWindowState {
 // The Force bar's velocities and the Freq bar's pitch-bend values.
 constexpr int32_t kVelocityMin = 1;
 constexpr int32_t kVelocityMax = 127;
+// One step of the Force bar, by a line (arrow) or a page, the same from the
+// keyboard and from the bar's own buttons.
+constexpr int32_t kVelocityLineStep = 1;
+constexpr int32_t kVelocityPageStep = 8;
 constexpr int32_t kBendTop = 16383;
 constexpr int32_t kBendCentre = 8191;  // where a released bend returns
 

@@ -53,10 +53,10 @@ struct VelocityStep {
   int32_t change;
 };
 constexpr std::array<VelocityStep, 4> kVelocitySteps = {{
-    {QAbstractSlider::SliderSingleStepSub, 1},
-    {QAbstractSlider::SliderSingleStepAdd, -1},
-    {QAbstractSlider::SliderPageStepSub, 8},
-    {QAbstractSlider::SliderPageStepAdd, -8},
+    {QAbstractSlider::SliderSingleStepSub, kVelocityLineStep},
+    {QAbstractSlider::SliderSingleStepAdd, -kVelocityLineStep},
+    {QAbstractSlider::SliderPageStepSub, kVelocityPageStep},
+    {QAbstractSlider::SliderPageStepAdd, -kVelocityPageStep},
 }};
 
 Modifiers ModifiersOf(Qt::KeyboardModifiers m) {

@@ -4,9 +4,9 @@
 // back from the sink's monitor; and how that stream's buffer adapts.
 #include <gtest/gtest.h>
 
+#include "devices/BufferPlan.h"
 #include "devices/BuiltInSynthDevice.h"
 #include "model/MidiOut.h"
-#include "devices/BufferPlan.h"
 #include "tests/support/AudioSupport.h"
 #include "tests/support/LoudChord.h"
 
@@ -33,7 +33,8 @@ TEST(AudioPath, BuiltInSynthesizerSoundsMiddleCThroughPulseAudioAndNeverClips) {
   // The monitor takes a moment (over a second here) before its first samples
   // arrive; sound played before then is never heard.
   struct stat captured {};
-  for (int i = 0; i < 200 && (stat(capturePath.c_str(), &captured) != 0 || captured.st_size == 0); ++i) {
+  for (int i = 0; i < 200 && (stat(capturePath.c_str(), &captured) != 0 || captured.st_size == 0);
+       ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   ASSERT_GT(captured.st_size, 0) << "the monitor delivered nothing";
@@ -53,21 +54,14 @@ TEST(AudioPath, BuiltInSynthesizerSoundsMiddleCThroughPulseAudioAndNeverClips) {
   StopProcess(parec);
   ASSERT_TRUE(opened) << "the pulseaudio output did not start";
 
-  const std::vector<char> bytes = ReadAll(capturePath);
-  const std::vector<float> sound = FromS16(bytes, 2);
-  const double rate = PrivatePulseServer::kRate;
-  const auto onset = Onset(sound, rate, 0.01);
-  ASSERT_TRUE(onset) << "no sound reached the sink (" << sound.size() << " samples captured)";
-  const auto pitch = EstimatePitch(sound, rate, *onset + size_t(0.15 * rate));
-  EXPECT_NEAR(Cents(pitch.frequency, 261.63), 0.0, 20.0)
-      << pitch.frequency << " Hz; sound from sample " << *onset << " of " << sound.size();
-  const auto chord = Onset(sound, rate, 0.1, *onset + size_t(1.6 * rate));
-  ASSERT_TRUE(chord) << "the chord was not heard";
-  // Left and right samples one by one.
-  const std::vector<float> channels = FromS16(bytes, 1);
-  const size_t clipped = size_t(std::count_if(channels.begin() + long(2 * *chord), channels.end(),
-                                              [](float v) { return std::fabs(v) > 0.999f; }));
-  EXPECT_EQ(clipped, 0u) << "samples at full scale";
+  const MiddleCThenChord heard =
+      ReadMiddleCThenChord(ReadAll(capturePath), PrivatePulseServer::kRate);
+  ASSERT_TRUE(heard.onset) << "no sound reached the sink (" << heard.samples
+                           << " samples captured)";
+  EXPECT_NEAR(Cents(heard.frequency, 261.63), 0.0, 20.0)
+      << heard.frequency << " Hz; sound from sample " << *heard.onset << " of " << heard.samples;
+  ASSERT_TRUE(heard.chord) << "the chord was not heard";
+  EXPECT_EQ(heard.clipped, 0u) << "samples at full scale";
 }
 
 // A restarted server is played to again within a second of answering; a

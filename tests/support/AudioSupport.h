@@ -221,6 +221,30 @@ inline std::vector<char> ReadAll(const std::string& path) {
   return std::vector<char>(std::istreambuf_iterator<char>(in), {});
 }
 
+// A stereo capture of middle C held 1.5 s, then the loud chord: where each
+// begins, the note's pitch, and how many chord samples stand at full scale.
+struct MiddleCThenChord {
+  std::optional<size_t> onset;
+  double frequency = 0;
+  std::optional<size_t> chord;
+  size_t samples = 0;  // mono samples read, for the messages
+  size_t clipped = 0;  // left and right samples one by one
+};
+inline MiddleCThenChord ReadMiddleCThenChord(const std::vector<char>& stereo, double rate) {
+  MiddleCThenChord heard;
+  const std::vector<float> sound = FromS16(stereo, 2);
+  heard.samples = sound.size();
+  heard.onset = Onset(sound, rate, 0.01);
+  if (!heard.onset) return heard;
+  heard.frequency = EstimatePitch(sound, rate, *heard.onset + size_t(0.15 * rate)).frequency;
+  heard.chord = Onset(sound, rate, 0.1, *heard.onset + size_t(1.6 * rate));
+  if (!heard.chord) return heard;
+  const std::vector<float> channels = FromS16(stereo, 1);
+  heard.clipped = size_t(std::count_if(channels.begin() + long(2 * *heard.chord), channels.end(),
+                                       [](float v) { return std::fabs(v) > 0.999f; }));
+  return heard;
+}
+
 struct WavSound {
   int rate = 0;
   std::vector<float> samples;  // mono mix
@@ -415,6 +439,17 @@ inline std::string TempFolderPattern(const std::string& name) {
 
 // ---- A private PulseAudio server ---------------------------------------------
 
+// parec on a sink's monitor through the PulseAudio protocol, s16le at `rate`
+// (mono unless told), into fd.
+inline pid_t StartMonitorCapture(const std::string& address, const char* sink, int rate, int fd,
+                                 int latencyMs, int channels) {
+  std::vector<std::string> argv = {"parec", "-d", std::string(sink) + ".monitor",
+                                   "--format=s16le", "--rate=" + std::to_string(rate),
+                                   "--channels=" + std::to_string(channels)};
+  if (latencyMs > 0) argv.push_back("--latency-msec=" + std::to_string(latencyMs));
+  return Spawn(argv, {"PULSE_SERVER=" + address}, fd);
+}
+
 // PulseAudio with a null sink "testsink" (48 kHz stereo) in its own runtime
 // folder and socket, so a test never touches a desktop's server. `-n` loads
 // no default script, so nothing probes for hardware.
@@ -472,11 +507,7 @@ class PrivatePulseServer {
   // parec on the sink's monitor, s16le at the sink's rate (mono unless
   // told), into fd.
   pid_t StartCapture(int fd, int latencyMs = 0, int channels = 1) const {
-    std::vector<std::string> argv = {"parec", "-d", std::string(kSink) + ".monitor",
-                                     "--format=s16le", "--rate=" + std::to_string(kRate),
-                                     "--channels=" + std::to_string(channels)};
-    if (latencyMs > 0) argv.push_back("--latency-msec=" + std::to_string(latencyMs));
-    return Spawn(argv, {"PULSE_SERVER=" + Address()}, fd);
+    return StartMonitorCapture(Address(), kSink, kRate, fd, latencyMs, channels);
   }
 
  private:
@@ -577,11 +608,7 @@ class PrivatePipeWireServer {
   }
 
   pid_t StartCapture(int fd, int latencyMs = 0, int channels = 1) const {
-    std::vector<std::string> argv = {"parec", "-d", std::string(kSink) + ".monitor",
-                                     "--format=s16le", "--rate=" + std::to_string(kRate),
-                                     "--channels=" + std::to_string(channels)};
-    if (latencyMs > 0) argv.push_back("--latency-msec=" + std::to_string(latencyMs));
-    return Spawn(argv, {"PULSE_SERVER=" + Address()}, fd);
+    return StartMonitorCapture(Address(), kSink, kRate, fd, latencyMs, channels);
   }
 
  private:
