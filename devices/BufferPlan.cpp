@@ -9,23 +9,28 @@
 
 namespace tangrel {
 
-BufferPlan::BufferPlan(int periods, int mostPeriods)
-    : periods_(periods), least_(periods), most_(std::max(periods, mostPeriods)), said_(periods) {}
+BufferPlan::BufferPlan(int periods, int mostPeriods, Step step)
+    : periods_(periods),
+      least_(periods),
+      most_(std::max(periods, mostPeriods)),
+      step_(step),
+      said_(periods) {}
 
 bool BufferPlan::Underflow(double now) {
   if (now - lastGrowth_ < kSameStallSeconds) return false;
   if (shrunkLast_) quietNeeded_ *= 2.0;
   shrunkLast_ = false;
   lastChange_ = now;
-  if (periods_ >= most_) return false;
-  ++periods_;
+  const int grown = step_ == Step::kDouble ? 2 * periods_ : periods_ + 1;
+  if (grown > most_) return false;
+  periods_ = grown;
   lastGrowth_ = now;
   return true;
 }
 
 bool BufferPlan::Tick(double now) {
   if (periods_ <= least_ || now - lastChange_ < quietNeeded_) return false;
-  --periods_;
+  periods_ = std::max(least_, step_ == Step::kDouble ? periods_ / 2 : periods_ - 1);
   lastChange_ = now;
   shrunkLast_ = true;
   return true;

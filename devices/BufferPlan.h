@@ -5,9 +5,10 @@
 
 namespace tangrel {
 
-// The stream's buffer in periods, fitted to the machine: one period more after
-// each underflow, up to a bound, so a slow machine settles without a crackle
-// and a fast one keeps the shortest delay; one fewer after a quiet minute.
+// The stream's buffer in periods, fitted to the machine: one period more (or
+// twice as many) after each underflow, up to a bound, so a slow machine
+// settles without a crackle and a fast one keeps the shortest delay; one
+// fewer (or half as many) after a quiet minute.
 // Each shrink that ends in an underflow doubles the quiet time the next one
 // waits for, so a machine that cannot keep the shorter buffer is rarely
 // asked to. Times are in seconds on a steady clock.
@@ -20,7 +21,11 @@ class BufferPlan {
   // A grown count that holds this long is said on standard error.
   static constexpr double kSettleSeconds = 10.0;
 
-  BufferPlan(int periods, int mostPeriods);
+  // A PipeWire graph rounds a node's latency down to a power of two, so its
+  // plan doubles and halves: every step it takes is one the graph makes.
+  enum class Step { kOne, kDouble };
+
+  BufferPlan(int periods, int mostPeriods, Step step = Step::kOne);
 
   int Periods() const { return periods_; }
   // True when the count changed.
@@ -33,6 +38,7 @@ class BufferPlan {
   int periods_;
   int least_;  // the count it started with
   int most_;
+  Step step_;
   double quietNeeded_ = kQuietSeconds;
   int said_;
   double lastChange_ = 0.0;

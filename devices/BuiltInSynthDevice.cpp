@@ -18,9 +18,10 @@ namespace {
 // the desktop's sound server (ALSA's does, through its pulse plug-in, with no
 // time limit: it is not tried when that server stalls).
 //
-// The PipeWire output asks the graph for one 128-frame period (2.7 ms) and the
-// PulseAudio one starts at 3 x 128 frames (8 ms); both grow where the machine
-// needs it (bench_audio_latency). ALSA takes both settings as they are, JACK
+// The PipeWire output asks the graph for one 128-frame period (2.7 ms) and
+// doubles it at most once; the PulseAudio one starts at 3 x 128 frames (8 ms)
+// and grows up to 40 ms. Both grow only where the machine needs it
+// (bench_audio_latency). ALSA takes both settings as they are, JACK
 // its server's period. Every row renders through the limiter: FluidSynth's
 // drivers without a render callback (sdl2, its own file driver) are not
 // offered, and our own file output stands in for its file driver.

@@ -123,5 +123,14 @@ TEST(PulseBuffer, GrowsAfterAnUnderflowUpToItsBoundAndShrinksAfterAQuietMinute) 
   EXPECT_EQ(plan.Periods(), 4);
 }
 
+TEST(PipeWireBuffer, DoublesAndHalvesAsTheGraphsQuantumDoes) {
+  BufferPlan plan(1, 15, BufferPlan::Step::kDouble);
+  for (double now : {1.0, 2.0, 3.0}) EXPECT_TRUE(plan.Underflow(now));
+  EXPECT_EQ(plan.Periods(), 8);
+  EXPECT_FALSE(plan.Underflow(4.0)) << "16 periods pass the bound";
+  EXPECT_TRUE(plan.Tick(64.5));
+  EXPECT_EQ(plan.Periods(), 4);
+}
+
 }  // namespace
 }  // namespace tangrel
