@@ -4,21 +4,28 @@
 // into a null sink: dropouts during a stretch of full organ chords (gaps in
 // the sink's monitor, the output's own underrun count, and PulseAudio's
 // underrun reports), and the delay from a note-on to its sound in the
-// monitor. Each server is measured with the machine quiet and with one core
-// kept busy by another process (--quiet or --busy: that load only). Without a
+// monitor. Beside each row a real-time thread of its own notes how often the
+// machine held it past one 128-frame cycle: what no output that short can
+// play through. Each server is measured with the machine quiet and with one
+// core kept busy by another process (--quiet or --busy: that load only). Without a
 // shape the outputs adapt their buffers as they do for the player; a shape
 // (period size, optionally x periods) sets it.
 //
 //   bench_audio_latency [--seconds N] [--probes N] [--quiet|--busy]
 //                       [--server pipewire|pulseaudio] [SIZE[xPERIODS] ...]
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 
+#include <atomic>
 #include <cstdio>
 #include <mutex>
+#include <thread>
 
 #include "bench/MonitorCapture.h"
 #include "devices/BuiltInSynthDevice.h"
 #include "model/MidiOut.h"
+#include "model/RealTime.h"
 #include "session/DeviceMessages.h"
 #include "tests/support/AudioSupport.h"
 
@@ -126,7 +133,46 @@ class BusyCore {
   pid_t pid_ = -1;
 };
 
+// A real-time thread that sleeps one 128-frame cycle at a time and counts the
+// wakes that came more than a cycle late. On a virtual machine the host can
+// hold a CPU for several milliseconds with nothing else running: an output's
+// thread held that long misses its cycle however little work it has.
+class StallProbe {
+ public:
+  StallProbe() : thread_([this] { Run(); }) {}
+  ~StallProbe() {
+    stop_ = true;
+    thread_.join();
+  }
+  int Stalls() const { return stalls_; }
+  double WorstMs() const { return worstMs_; }
+
+ private:
+  void Run() {
+    sched_param param{};
+    param.sched_priority = kRealTimePriority;
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+    const auto cycle = std::chrono::nanoseconds(int64_t(1e9 * 128 / kRate));
+    for (auto next = Clock::now() + cycle; !stop_; next += cycle) {
+      std::this_thread::sleep_until(next);
+      const Clock::time_point woke = Clock::now();
+      worstMs_ = std::max(worstMs_.load(), Ms(woke - next));
+      if (woke - next > cycle) {
+        ++stalls_;
+        next = woke;
+      }
+    }
+  }
+
+  std::atomic<bool> stop_{false};
+  std::atomic<int> stalls_{0};
+  std::atomic<double> worstMs_{0.0};
+  std::thread thread_;
+};
+
 struct Figures {
+  int stalls = 0;  // the probe's, open to close
+  double worstStallMs = 0.0;
   Dropouts dropouts;
   int underruns = -1;       // the output's own count, open to close
   int underrunReports = 0;  // the server's, during the chords (PulseAudio)
@@ -144,6 +190,7 @@ bool Measure(Server& server, const std::string& log, const Shape& shape, int sec
   const char* kUnderrun = "due to end of underrun";
   const int reportsAtOpen = CountLines(log, kUnderrun);
   PrintedDeviceReports printed;
+  StallProbe probe;
   BuiltInSynthDevice synth(DefaultSoundFontPath(), &printed);
   if (!synth.Open()) {
     capture.Stop();
@@ -182,6 +229,8 @@ bool Measure(Server& server, const std::string& log, const Shape& shape, int sec
   SleepMs(300);
   figures.underruns = synth.Underruns();
   synth.Close();
+  figures.stalls = probe.Stalls();
+  figures.worstStallMs = probe.WorstMs();
   capture.Stop();
   figures.allReports = CountLines(log, kUnderrun) - reportsAtOpen;
 
@@ -227,9 +276,10 @@ int MeasureRow(Server& server, const std::string& log, const Row& row, int secon
   }
   const std::string reports = log.empty() ? "-" : std::to_string(f.underrunReports);
   std::printf(
-      "%-10s %5s %9s %5.1f | %5d %8.1f %6d %8s | %6.1f %6.1f %6.1f %6.1f  (%zu/%d heard)\n",
+      "%-10s %5s %9s %5.1f | %6d %6.1f | %5d %8.1f %6d %8s | %6.1f %6.1f %6.1f %6.1f  (%zu/%d "
+      "heard)\n",
       row.server.c_str(), row.busy ? "busy" : "quiet", ShapeText(row.shape).c_str(), load[0],
-      f.dropouts.gaps, f.dropouts.silentMs, f.underruns, reports.c_str(),
+      f.stalls, f.worstStallMs, f.dropouts.gaps, f.dropouts.silentMs, f.underruns, reports.c_str(),
       Percentile(f.latencies, 0.0), Percentile(f.latencies, 0.5), Percentile(f.latencies, 0.95),
       Percentile(f.latencies, 1.0), f.latencies.size(), probes);
   std::fflush(stdout);
@@ -273,15 +323,17 @@ int main(int argc, char** argv) {
   if (shapes.empty()) shapes.push_back(Shape{});
   setenv("JACK_NO_START_SERVER", "1", 1);
 
-  std::printf("Built-in synthesizer into a null sink at %.0f Hz, note-on to the first sound in "
-              "the sink's monitor\n",
-              kRate);
+  std::printf(
+      "Built-in synthesizer into a null sink at %.0f Hz, note-on to the first sound in "
+      "the sink's monitor\n",
+      kRate);
   std::printf("%d s of 8-key organ chords with bourdon per row, %d note-on probes\n\n", seconds,
               probes);
-  std::printf("%-10s %5s %9s %5s | %5s %8s %6s %8s | %6s %6s %6s %6s\n", "server", "load",
-              "buffer", "load", "gaps", "silent", "xruns", "server", "min", "p50", "p95", "max");
-  std::printf("%-10s %5s %9s %5s | %5s %8s %6s %8s | %6s %6s %6s %6s\n", "", "", "", "1 min",
-              "", "ms", "output", "reports", "ms", "ms", "ms", "ms");
+  std::printf("%-10s %5s %9s %5s | %6s %6s | %5s %8s %6s %8s | %6s %6s %6s %6s\n", "server", "load",
+              "buffer", "load", "stalls", "worst", "gaps", "silent", "xruns", "server", "min",
+              "p50", "p95", "max");
+  std::printf("%-10s %5s %9s %5s | %6s %6s | %5s %8s %6s %8s | %6s %6s %6s %6s\n", "", "", "",
+              "1 min", "> 2.7", "ms", "", "ms", "output", "reports", "ms", "ms", "ms", "ms");
   int result = 0;
   for (const std::string& name : servers) {
     setenv("TANGREL_AUDIO_DRIVER", name.c_str(), 1);
