@@ -14,32 +14,25 @@
 //   bench_audio_latency [--seconds N] [--probes N] [--quiet|--busy]
 //                       [--server pipewire|pulseaudio] [SIZE[xPERIODS] ...]
 #include <poll.h>
-#include <pthread.h>
-#include <sched.h>
 
-#include <atomic>
 #include <cstdio>
 #include <mutex>
-#include <thread>
 
+#include "bench/MachineLoad.h"
 #include "bench/MonitorCapture.h"
 #include "devices/BuiltInSynthDevice.h"
 #include "model/MidiOut.h"
-#include "model/RealTime.h"
 #include "session/DeviceMessages.h"
 #include "tests/support/AudioSupport.h"
 
 using namespace tangrel;
 using namespace tangrel::testaudio;
-using tangrel::bench::MonitorCapture;
-using Clock = std::chrono::steady_clock;
+using namespace tangrel::bench;
 
 namespace {
 
 constexpr double kRate = PrivatePulseServer::kRate;
 static_assert(PrivatePipeWireServer::kRate == PrivatePulseServer::kRate);
-
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
@@ -116,60 +109,6 @@ void SetShape(const Shape& shape) {
   }
 }
 
-// Another process spinning on one core, stopped by its pid.
-class BusyCore {
- public:
-  explicit BusyCore(bool on) {
-    if (!on) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      for (volatile unsigned long spin = 0;; spin = spin + 1) {
-      }
-    }
-  }
-  ~BusyCore() { StopProcess(pid_, SIGKILL); }
-
- private:
-  pid_t pid_ = -1;
-};
-
-// A real-time thread that sleeps one 128-frame cycle at a time and counts the
-// wakes that came more than a cycle late. On a virtual machine the host can
-// hold a CPU for several milliseconds with nothing else running: an output's
-// thread held that long misses its cycle however little work it has.
-class StallProbe {
- public:
-  StallProbe() : thread_([this] { Run(); }) {}
-  ~StallProbe() {
-    stop_ = true;
-    thread_.join();
-  }
-  int Stalls() const { return stalls_; }
-  double WorstMs() const { return worstMs_; }
-
- private:
-  void Run() {
-    sched_param param{};
-    param.sched_priority = kRealTimePriority;
-    pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
-    const auto cycle = std::chrono::nanoseconds(int64_t(1e9 * 128 / kRate));
-    for (auto next = Clock::now() + cycle; !stop_; next += cycle) {
-      std::this_thread::sleep_until(next);
-      const Clock::time_point woke = Clock::now();
-      worstMs_ = std::max(worstMs_.load(), Ms(woke - next));
-      if (woke - next > cycle) {
-        ++stalls_;
-        next = woke;
-      }
-    }
-  }
-
-  std::atomic<bool> stop_{false};
-  std::atomic<int> stalls_{0};
-  std::atomic<double> worstMs_{0.0};
-  std::thread thread_;
-};
-
 struct Figures {
   int stalls = 0;  // the probe's, open to close
   double worstStallMs = 0.0;
@@ -245,12 +184,6 @@ bool Measure(Server& server, const std::string& log, const Shape& shape, int sec
     if (heard - t < std::chrono::milliseconds(500)) figures.latencies.push_back(Ms(heard - t));
   }
   return true;
-}
-
-double Percentile(std::vector<double> v, double p) {
-  if (v.empty()) return 0.0;
-  std::sort(v.begin(), v.end());
-  return v[std::min(v.size() - 1, size_t(p * double(v.size() - 1) + 0.5))];
 }
 
 struct Row {

@@ -11,7 +11,7 @@ set -euo pipefail
 
 PACKAGES=(
   cmake ninja-build g++ clang pkg-config
-  qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n libxcb1-dev libxcb-xkb-dev libxkbcommon-x11-dev
+  qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n libxcb1-dev libxcb-xkb-dev libxkbcommon-x11-dev libxcb-xtest0-dev
   libfluidsynth-dev librtmidi-dev libjack-jackd2-dev libasound2-dev libpulse-dev libpipewire-0.3-dev
   libgtest-dev timgm6mb-soundfont
   fonts-liberation2 fonts-wqy-microhei
