@@ -78,6 +78,23 @@ class MonitorCapture {
     return best;
   }
 
+  // For each time, the milliseconds to the first sound heard after it (a
+  // hundredth of full scale); times with none within half a second are left
+  // out.
+  std::vector<double> DelaysToSound(const std::vector<Clock::time_point>& times) {
+    const std::vector<float> sound = Sound();
+    std::vector<double> delays;
+    for (const Clock::time_point t : times) {
+      const auto onset = testaudio::Onset(sound, kMonitorRate, 0.01, SampleAt(t));
+      if (!onset) continue;
+      const Clock::duration delay = TimeOf(*onset, t) - t;
+      if (delay < std::chrono::milliseconds(500)) {
+        delays.push_back(std::chrono::duration<double, std::milli>(delay).count());
+      }
+    }
+    return delays;
+  }
+
   // The sample heard at a time, by the pieces that arrived around it.
   size_t SampleAt(Clock::time_point t) {
     std::lock_guard<std::mutex> lock(mutex_);

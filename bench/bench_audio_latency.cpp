@@ -177,12 +177,7 @@ bool Measure(Server& server, const std::string& log, const Shape& shape, int sec
   // The first 200 ms of the chords are left out: the organ's attack.
   figures.dropouts = FindDropouts(sound, capture.SampleAt(chordsStart) + size_t(0.2 * kRate),
                                   capture.SampleAt(chordsEnd));
-  for (const Clock::time_point t : sent) {
-    const auto onset = Onset(sound, kRate, 0.01, capture.SampleAt(t));
-    if (!onset) continue;
-    const Clock::time_point heard = capture.TimeOf(*onset, t);
-    if (heard - t < std::chrono::milliseconds(500)) figures.latencies.push_back(Ms(heard - t));
-  }
+  figures.latencies = capture.DelaysToSound(sent);
   return true;
 }
 

@@ -127,16 +127,9 @@ bool Measure(Server& server, const Player& player, const std::vector<std::string
   }
   StopProcess(app);
   capture.Stop();
+  figures.latencies = capture.DelaysToSound(pressed);
   figures.stalls = probe.Stalls();
   figures.worstStallMs = probe.WorstMs();
-
-  const std::vector<float> sound = capture.Sound();
-  for (const Clock::time_point t : pressed) {
-    const auto onset = Onset(sound, kMonitorRate, 0.01, capture.SampleAt(t));
-    if (!onset) continue;
-    const Clock::time_point heard = capture.TimeOf(*onset, t);
-    if (heard - t < std::chrono::milliseconds(500)) figures.latencies.push_back(Ms(heard - t));
-  }
   return true;
 }
 
@@ -165,38 +158,20 @@ int MeasureRow(Server& server, const std::string& name, Player player,
   return 0;
 }
 
-int MeasurePipeWire(const Player& player, const std::vector<bool>& loads, int probes) {
-  if (!PrivatePipeWireServer::Available()) {
-    std::printf("pipewire: needs pipewire, wireplumber, pipewire-pulse and pulseaudio-utils\n");
+template <typename Server>
+int MeasureServer(const std::string& name, const char* needs, const Player& player,
+                  const std::vector<bool>& loads, int probes) {
+  if (!Server::Available()) {
+    std::printf("%s: needs %s\n", name.c_str(), needs);
     return 1;
   }
-  PrivatePipeWireServer server;
+  Server server;
   if (!server.Start()) {
-    std::printf("pipewire: the private server did not start\n");
+    std::printf("%s: the private server did not start\n", name.c_str());
     return 1;
   }
   int result = 0;
-  for (bool busy : loads) {
-    result |= MeasureRow(server, "pipewire", player, server.Env(), busy, probes);
-  }
-  return result;
-}
-
-int MeasurePulseAudio(const Player& player, const std::vector<bool>& loads, int probes) {
-  if (!PrivatePulseServer::Available()) {
-    std::printf("pulseaudio: needs pulseaudio and parec (pulseaudio-utils)\n");
-    return 1;
-  }
-  PrivatePulseServer server;
-  if (!server.Start()) {
-    std::printf("pulseaudio: the private server did not start\n");
-    return 1;
-  }
-  int result = 0;
-  for (bool busy : loads) {
-    result |= MeasureRow(server, "pulseaudio", player, {"PULSE_SERVER=" + server.Address()}, busy,
-                         probes);
-  }
+  for (bool busy : loads) result |= MeasureRow(server, name, player, server.Env(), busy, probes);
   return result;
 }
 
@@ -239,8 +214,12 @@ int main(int argc, char** argv) {
               "ms");
   int result = 0;
   for (const std::string& name : servers) {
-    result |= name == "pipewire" ? MeasurePipeWire(player, loads, probes)
-                                 : MeasurePulseAudio(player, loads, probes);
+    result |= name == "pipewire"
+                  ? MeasureServer<PrivatePipeWireServer>(
+                        name, "pipewire, wireplumber, pipewire-pulse and pulseaudio-utils", player,
+                        loads, probes)
+                  : MeasureServer<PrivatePulseServer>(
+                        name, "pulseaudio and parec (pulseaudio-utils)", player, loads, probes);
   }
   return result;
 }

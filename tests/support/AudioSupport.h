@@ -504,6 +504,9 @@ class PrivatePulseServer {
   std::string Address() const { return "unix:" + socket_; }
   const std::string& Dir() const { return dir_; }
 
+  // What a client of this server is started with.
+  std::vector<std::string> Env() const { return {"PULSE_SERVER=" + Address()}; }
+
   // parec on the sink's monitor, s16le at the sink's rate (mono unless
   // told), into fd.
   pid_t StartCapture(int fd, int latencyMs = 0, int channels = 1) const {
