@@ -6,7 +6,8 @@
 # Only names that every Debian release from 12 on knows: libclang-rt-dev follows
 # the default clang, whatever its version. Qt's Wayland platform runs the window
 # natively on a Wayland desktop; sway, XWayland and the Wayland and xkbcommon
-# headers (for the tests' virtual keyboard) are for the Wayland tests only.
+# headers (for the tests' virtual keyboard) are for the Wayland tests only. XTEST's
+# headers let the key-to-sound benchmark press keys at an X server.
 set -euo pipefail
 
 PACKAGES=(
