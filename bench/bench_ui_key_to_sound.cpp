@@ -38,8 +38,9 @@ class Display {
   bool Start() {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) return false;
-    pid_ = Spawn({"Xvfb", "-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"}, {},
-                 fds[1]);
+    pid_ = Spawn(
+        {"Xvfb", "-displayfd", "1", "-noreset", "-screen", "0", "1280x800x24", "-nolisten", "tcp"},
+        {}, fds[1]);
     close(fds[1]);
     name_ = ":" + e2e::ReadLine(fds[0], std::chrono::seconds(15));
     close(fds[0]);

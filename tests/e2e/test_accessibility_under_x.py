@@ -38,7 +38,7 @@ class WindowUnderX(unittest.TestCase):
         cls.addClassCleanup(cls.dir.cleanup)
         read, write = os.pipe()
         cls.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write), "-noreset", "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
             pass_fds=(write,), stderr=subprocess.DEVNULL)
         cls.addClassCleanup(cls.stop, cls.xvfb)
         os.close(write)
