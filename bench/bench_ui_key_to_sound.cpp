@@ -31,20 +31,12 @@ namespace {
 // Xvfb's keymap (evdev) puts A, the middle C key, at keycode 38.
 constexpr uint8_t kKeyA = 38;
 
-// Xvfb on a display number it picks itself, and a connection to it that
-// presses keys.
+// Xvfb, and a connection to it that presses keys.
 class Display {
  public:
   bool Start() {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return false;
-    pid_ = Spawn(
-        {"Xvfb", "-displayfd", "1", "-noreset", "-screen", "0", "1280x800x24", "-nolisten", "tcp"},
-        {}, fds[1]);
-    close(fds[1]);
-    name_ = ":" + e2e::ReadLine(fds[0], std::chrono::seconds(15));
-    close(fds[0]);
-    if (name_.size() < 2) return false;
+    pid_ = e2e::StartXvfb(name_);
+    if (name_.empty()) return false;
     connection_ = xcb_connect(name_.c_str(), nullptr);
     return !xcb_connection_has_error(connection_);
   }

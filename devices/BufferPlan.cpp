@@ -3,6 +3,7 @@
 #include "devices/BufferPlan.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 #include "devices/AudioOutput.h"
@@ -15,6 +16,14 @@ BufferPlan::BufferPlan(int periods, int mostPeriods, Step step)
       most_(std::max(periods, mostPeriods)),
       step_(step),
       said_(periods) {}
+
+double BufferPlan::Now() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+int BufferPlan::PeriodsIn(double seconds, double rate, int periodSize) {
+  return static_cast<int>(seconds * rate / periodSize + 0.5);
+}
 
 bool BufferPlan::Underflow(double now) {
   if (now - lastGrowth_ < kSameStallSeconds) return false;

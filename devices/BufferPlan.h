@@ -27,6 +27,12 @@ class BufferPlan {
 
   BufferPlan(int periods, int mostPeriods, Step step = Step::kOne);
 
+  // The steady clock's time in seconds, as the plan is told it.
+  static double Now();
+  // How many periods of `periodSize` frames at `rate` make `seconds`, to the
+  // nearest: a plan's bound.
+  static int PeriodsIn(double seconds, double rate, int periodSize);
+
   int Periods() const { return periods_; }
   // True when the count changed.
   bool Underflow(double now);

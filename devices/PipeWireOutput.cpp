@@ -9,7 +9,6 @@
 #include <spa/param/audio/format-utils.h>
 
 #include <atomic>
-#include <chrono>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -36,10 +35,6 @@ constexpr int kAnswerMilliseconds = 1000;
 // How often the plan looks at what the data thread saw.
 constexpr int kPlanMilliseconds = 200;
 
-double Now() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
 class ThreadLoopLock {
  public:
   explicit ThreadLoopLock(pw_thread_loop* loop) : loop_(loop) { pw_thread_loop_lock(loop_); }
@@ -57,7 +52,7 @@ class PipeWireOutput : public AudioOutput {
       : synth_(*request.engine),
         rate_(static_cast<int>(request.engine->SampleRate())),
         periodSize_(request.periodSize),
-        plan_(request.periods, static_cast<int>(kMostLatencySeconds * rate_ / periodSize_ + 0.5),
+        plan_(request.periods, BufferPlan::PeriodsIn(kMostLatencySeconds, rate_, periodSize_),
               BufferPlan::Step::kDouble),
         reports_(request.reports) {}
   ~PipeWireOutput() override;
@@ -165,12 +160,12 @@ bool PipeWireOutput::Connect(std::string& why) {
   pw_properties* props = pw_properties_new(
       PW_KEY_MEDIA_TYPE, "Audio", PW_KEY_MEDIA_CATEGORY, "Playback", PW_KEY_MEDIA_ROLE,
       "Production", PW_KEY_APP_NAME, "Tangrel", PW_KEY_NODE_NAME, "Tangrel",
-      PW_KEY_NODE_DESCRIPTION, "Built-in synthesizer", PW_KEY_NODE_LATENCY, Latency().c_str(),
+      PW_KEY_NODE_DESCRIPTION, kBuiltInSynthName, PW_KEY_NODE_LATENCY, Latency().c_str(),
       nullptr);
   streamEvents_.version = PW_VERSION_STREAM_EVENTS;
   streamEvents_.process = &PipeWireOutput::OnProcess;
   streamEvents_.state_changed = &PipeWireOutput::OnStreamState;
-  stream_ = pw_stream_new(core_, "Built-in synthesizer", props);
+  stream_ = pw_stream_new(core_, kBuiltInSynthName, props);
   if (!stream_) {
     why = "no stream";
     return false;
@@ -241,7 +236,7 @@ void PipeWireOutput::Process() {
 }
 
 void PipeWireOutput::PlanTick() {
-  const double now = Now();
+  const double now = BufferPlan::Now();
   const int underruns = underruns_.load(std::memory_order_relaxed);
   if (underruns != underrunsSeen_) {
     underrunsSeen_ = underruns;

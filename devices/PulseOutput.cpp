@@ -1,18 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The built-in synthesizer's own PulseAudio output (PipeWire desktops serve it
-// through pipewire-pulse too, at a longer delay than the PipeWire output): a playback stream on libpulse's threaded main loop
-// whose buffer holds several periods and asks for one period at a time,
-// filled from the synth whenever the server wants more.
-#include "devices/BufferPlan.h"
-
+// through pipewire-pulse too, at a longer delay than the PipeWire output): a
+// playback stream on libpulse's threaded main loop whose buffer holds several
+// periods and asks for one period at a time, filled from the synth whenever
+// the server wants more.
 #include <pulse/pulseaudio.h>
 #include <sched.h>
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 
 #include "devices/AudioOutput.h"
+#include "devices/BufferPlan.h"
 #include "devices/SoftLimiter.h"
 #include "model/RealTime.h"
 
@@ -30,10 +29,6 @@ constexpr size_t kFrameBytes = 2 * sizeof(float);
 // A server that takes a connection but never answers holds up the window no
 // longer than this; a live one answers within milliseconds.
 constexpr pa_usec_t kAnswerMicroseconds = PA_USEC_PER_SEC;
-
-double Now() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 
 // The main loop's lock, held for one scope.
 class MainLoopLock {
@@ -55,7 +50,7 @@ class PulseOutput : public AudioOutput {
       : synth_(*request.engine),
         rate_(request.engine->SampleRate()),
         periodSize_(request.periodSize),
-        plan_(request.periods, static_cast<int>(kMostBufferSeconds * rate_ / periodSize_ + 0.5)),
+        plan_(request.periods, BufferPlan::PeriodsIn(kMostBufferSeconds, rate_, periodSize_)),
         reports_(request.reports) {}
   ~PulseOutput() override;
 
@@ -211,7 +206,7 @@ void PulseOutput::Fill(size_t bytes) {
     pa_stream_write(stream_, data, size, nullptr, 0, PA_SEEK_RELATIVE);
     bytes -= size;
   }
-  const double now = Now();
+  const double now = BufferPlan::Now();
   if (plan_.Tick(now)) ApplyPlan();
   if (plan_.Settled(now)) {
     ReportSettled(reports_, "pulseaudio", plan_.Periods(), periodSize_, rate_, underflows_);
@@ -220,7 +215,7 @@ void PulseOutput::Fill(size_t bytes) {
 
 void PulseOutput::Underflow() {
   underflows_.fetch_add(1, std::memory_order_relaxed);
-  if (plan_.Underflow(Now())) ApplyPlan();
+  if (plan_.Underflow(BufferPlan::Now())) ApplyPlan();
 }
 
 // A context that fails after it was ready has lost its server.

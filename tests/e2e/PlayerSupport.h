@@ -4,6 +4,7 @@
 // synthesizer wrote.
 #pragma once
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,6 +57,25 @@ inline std::string ReadLine(int fd, std::chrono::milliseconds timeout) {
   pollfd p{fd, POLLIN, 0};
   while (poll(&p, 1, int(timeout.count())) > 0 && read(fd, &c, 1) == 1 && c != '\n') line += c;
   return line;
+}
+
+// Xvfb on a display number it picks itself and writes out once it takes
+// connections, so no other server can be taken for ours: its pid, and the
+// display's name in `display` ("" when it did not start). -noreset: Debian
+// 13's Xvfb, resetting after its last client was killed, now and then takes
+// no connection any more (1 start in 6 here).
+inline pid_t StartXvfb(std::string& display) {
+  int fds[2];
+  display.clear();
+  if (pipe2(fds, O_CLOEXEC) != 0) return -1;
+  const pid_t pid = testaudio::Spawn(
+      {"Xvfb", "-displayfd", "1", "-noreset", "-screen", "0", "1280x800x24", "-nolisten", "tcp"},
+      {}, fds[1]);
+  close(fds[1]);
+  const std::string number = ReadLine(fds[0], std::chrono::seconds(15));
+  close(fds[0]);
+  if (!number.empty()) display = ":" + number;
+  return pid;
 }
 
 // Notes differ in loudness by a factor of two or so: a note begins where the

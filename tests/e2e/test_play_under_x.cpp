@@ -43,18 +43,7 @@ class PlayUnderX : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(OnPath("Xvfb") && OnPath("xdotool")) << "run scripts/install-deps.sh";
-    // Xvfb picks a free display number itself and writes it out once it
-    // takes connections: no other test's server can be taken for ours.
-    // -noreset: Debian 13's Xvfb, resetting after its last client was killed,
-    // now and then takes no connection any more (1 start in 6 here).
-    int fds[2];
-    ASSERT_EQ(pipe2(fds, O_CLOEXEC), 0);
-    xvfb_ = Spawn({"Xvfb", "-displayfd", "1", "-noreset", "-screen", "0", "1280x800x24", "-nolisten",
-                   "tcp"},
-                  {}, fds[1]);
-    close(fds[1]);
-    display_ = ":" + ReadLine(fds[0], std::chrono::seconds(15));
-    close(fds[0]);
+    xvfb_ = StartXvfb(display_);
     ASSERT_GT(display_.size(), 1u) << "Xvfb did not start";
   }
   void TearDown() override {
