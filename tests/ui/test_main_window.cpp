@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <algorithm>
+#include <cmath>
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -26,6 +27,7 @@
 #include "tests/support/FakePlaybackClock.h"
 #include "session/CommandIds.h"
 #include "ui/AboutBox.h"
+#include "ui/ClientView.h"
 #include "ui/HelpWindow.h"
 
 namespace tangrel::test {
@@ -242,6 +244,55 @@ void ExpectDrawn(const QImage& image, const char* name, QSize size = {}) {
     for (int x = 0; x < image.width(); x += 3) colours.insert(image.pixel(x, y));
   }
   EXPECT_GT(colours.size(), 8) << name << " looks blank";
+}
+
+// WCAG's relative luminance of a colour, 0 (black) to 1 (white).
+double Luminance(QRgb c) {
+  auto linear = [](int v) {
+    const double s = v / 255.0;
+    return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(qRed(c)) + 0.7152 * linear(qGreen(c)) + 0.0722 * linear(qBlue(c));
+}
+
+double Contrast(QRgb a, QRgb b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The texts on the green are red; a pixel redder than it is green belongs to a
+// glyph, and the glyph's red is measured against every other pixel touching it.
+TEST(WindowLook, EveryTextOnTheGreenStandsOutFromThePixelsTouchingIt) {
+  WindowHarness h;
+  h.Click(IDM_RECORD);  // the activity line has something to say
+  h.Press(kScanA);
+  QApplication::processEvents();
+  ClientView* client = h.window->Client();
+  const QImage shot = client->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const QRgb red = qRgb(255, 0, 0);
+  auto isGlyph = [](QRgb c) { return qRed(c) > qGreen(c); };
+  for (int i = 0; i < kPaintedTextCount; ++i) {
+    const QRect line = client->LineRect(static_cast<PaintedText>(i)) & shot.rect();
+    int pureRed = 0;
+    double worst = 21;
+    for (int y = line.top(); y <= line.bottom(); ++y) {
+      for (int x = line.left(); x <= line.right(); ++x) {
+        if (!isGlyph(shot.pixel(x, y))) continue;
+        pureRed += shot.pixel(x, y) == red;
+        for (int dy = -1; dy <= 1; ++dy) {
+          for (int dx = -1; dx <= 1; ++dx) {
+            const QPoint p(x + dx, y + dy);
+            if (shot.valid(p) && !isGlyph(shot.pixel(p))) {
+              worst = std::min(worst, Contrast(red, shot.pixel(p)));
+            }
+          }
+        }
+      }
+    }
+    EXPECT_GT(pureRed, 0) << "text " << i << " keeps its red";
+    EXPECT_GE(worst, 4.5) << "text " << i << ": " << client->LineText(static_cast<PaintedText>(i)).toStdString();
+    RecordProperty("contrast" + std::to_string(i), std::to_string(worst));
+  }
 }
 
 // Draws the README's screenshots and checks each; with TANGREL_SCREENSHOT_DIR
