@@ -911,5 +911,13 @@
         <source>SFX Kit</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>&amp;Help	F1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Force: how hard the keys strike. Up and Down step it by 1, Page Up and Page Down by 8.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

@@ -911,5 +911,13 @@
         <source>SFX Kit</source>
         <translation>音效鼓组</translation>
     </message>
+    <message>
+        <source>&amp;Help	F1</source>
+        <translation>帮助(&amp;H)	F1</translation>
+    </message>
+    <message>
+        <source>Force: how hard the keys strike. Up and Down step it by 1, Page Up and Page Down by 8.</source>
+        <translation>力度：击键有多重。Up 和 Down 每次改变 1，Page Up 和 Page Down 每次改变 8。</translation>
+    </message>
 </context>
 </TS>

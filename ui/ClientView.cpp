@@ -148,6 +148,9 @@ void ClientView::CreateButtons() {
 void ClientView::CreateScrollBars() {
   velocityBar_ = new QScrollBar(Qt::Vertical, this);
   velocityBar_->setRange(VelocityThumb(kVelocityMax), VelocityThumb(kVelocityMin));
+  velocityBar_->setToolTip(Translated(QT_TRANSLATE_NOOP(
+      "Tangrel", "Force: how hard the keys strike. Up and Down step it by 1, Page Up and Page "
+                 "Down by 8.")));
   pitchBendBar_ = new QScrollBar(Qt::Vertical, this);
   pitchBendBar_->setRange(1, kBendTop);
   for (QScrollBar* bar : {velocityBar_, pitchBendBar_}) {

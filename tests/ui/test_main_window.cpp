@@ -6,11 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSet>
 #include <QTemporaryDir>
@@ -25,6 +28,7 @@
 
 #include "WindowHarness.h"
 #include "tests/support/FakePlaybackClock.h"
+#include "model/KeyMap.h"
 #include "session/CommandIds.h"
 #include "ui/AboutBox.h"
 #include "ui/ClientView.h"
@@ -136,6 +140,7 @@ TEST(WindowScrollBars, QtsSliderActionsStepTheForceAndDragTheBend) {
   bend->setSliderDown(false);  // and let go: it springs back
   EXPECT_EQ(bend->sliderPosition(), 8192);
   EXPECT_EQ(h.Words(), (std::vector<uint32_t>{0x7F7EE0u, 0x3F7FE0u}));
+  EXPECT_TRUE(h.window->ScrollBar(IDC_VELOCITY)->toolTip().contains(QStringLiteral("Page Up")));
 }
 
 TEST(WindowHelp, HelpOpensTheManualInOneWindowAndAboutIsModal) {
@@ -156,6 +161,57 @@ TEST(WindowHelp, HelpOpensTheManualInOneWindowAndAboutIsModal) {
   });
   h.window->OnCommand(IDM_ABOUT);
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// F1 lies outside the key map (scan code 59 of 0..53): it opens the manual
+// and plays nothing; Esc and Ctrl+W close the manual.
+TEST(WindowHelp, F1OpensTheManualAndEscOrCtrlWClosesIt) {
+  constexpr uint32_t kScanF1 = 59;
+  static_assert(kScanF1 >= kKeyMapSize);
+  WindowHarness h;
+  QApplication::setActiveWindow(h.window.get());
+  QTest::keyClick(h.window->Client(), Qt::Key_F1);
+  h.Key(QEvent::KeyPress, kScanF1, {}, false, Qt::Key_F1);  // had it reached the keys
+  HelpWindow* help = h.window->Help();
+  ASSERT_NE(help, nullptr);
+  EXPECT_TRUE(help->isVisible());
+  EXPECT_TRUE(h.Words().empty());
+  for (const QKeySequence& keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+    help->show();
+    QApplication::setActiveWindow(help);
+    QTest::keySequence(help, keys);
+    EXPECT_FALSE(help->isVisible()) << keys.toString().toStdString();
+  }
+}
+
+// On a 1024 x 600 screen, as on a small laptop, the manual and its frame fit:
+// the test runs again in a child on such a screen.
+TEST(WindowHelp, TheManualFitsASmallScreen) {
+  if (qEnvironmentVariableIsSet("TANGREL_TEST_SMALL_SCREEN")) {
+    WindowHarness h;
+    h.window->OnCommand(IDM_HELP);
+    const QRect screen = h.window->Help()->screen()->availableGeometry();
+    ASSERT_EQ(screen.size(), QSize(1024, 600));
+    EXPECT_TRUE(screen.contains(h.window->Help()->frameGeometry()));
+    return;
+  }
+  QTemporaryDir dir;
+  QFile config(dir.filePath(QStringLiteral("screen.json")));
+  ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+  config.write(R"({"screens": [{"name": "small", "x": 0, "y": 0, "width": 1024, "height": 600,
+                   "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+  config.close();
+  QProcess child;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), "offscreen:configfile=" + config.fileName());
+  environment.insert(QStringLiteral("TANGREL_TEST_SMALL_SCREEN"), QStringLiteral("1"));
+  child.setProcessEnvironment(environment);
+  child.setProcessChannelMode(QProcess::ForwardedChannels);
+  child.start(QCoreApplication::applicationFilePath(),
+              {QStringLiteral("--gtest_filter=WindowHelp.TheManualFitsASmallScreen")});
+  ASSERT_TRUE(child.waitForFinished(60000));
+  EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(child.exitCode(), 0);
 }
 
 // The licence is named in full: the line is not cut at the box's edge.
