@@ -206,12 +206,12 @@ TEST(WindowHelp, TheManualFitsASmallScreen) {
   environment.insert(QStringLiteral("QT_QPA_PLATFORM"), "offscreen:configfile=" + config.fileName());
   environment.insert(QStringLiteral("TANGREL_TEST_SMALL_SCREEN"), QStringLiteral("1"));
   child.setProcessEnvironment(environment);
-  child.setProcessChannelMode(QProcess::ForwardedChannels);
+  child.setProcessChannelMode(QProcess::MergedChannels);
   child.start(QCoreApplication::applicationFilePath(),
               {QStringLiteral("--gtest_filter=WindowHelp.TheManualFitsASmallScreen")});
   ASSERT_TRUE(child.waitForFinished(60000));
   EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(child.exitCode(), 0);
+  EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
 }
 
 // The licence is named in full: the line is not cut at the box's edge.
