@@ -347,13 +347,22 @@ TEST_P(NativeLayouts, KeysSoundByPlace) {
 INSTANTIATE_TEST_SUITE_P(PlayUnderWayland, NativeLayouts, ::testing::Values("us", "fr", "de"));
 
 // The caps name the keys after the keymap the compositor sends, and follow it
-// when a keyboard of another layout takes over the seat.
+// when a keyboard of another layout takes over the seat, and when Caps Lock
+// switches a keymap of two layouts to its second.
 TEST_F(PlayUnderWayland, TheCapsFollowTheCompositorsKeymap) {
   ASSERT_NO_FATAL_FAILURE(Launch(StartAccessibilityBus()));
+  struct Step {
+    const char* layout;
+    std::vector<std::string> keys;
+    const char* wanted;
+  };
+  const Step steps[] = {{"us", {}, "Key A, degree 1, C4"},
+                        {"fr", {}, "Key Q, degree 1, C4"},
+                        {"de", {}, "Key A, degree 1, C4"},
+                        {"us,fr/grp:caps_toggle", {"+58", "-58"}, "Key Q, degree 1, C4"}};
   std::string said;
-  for (const auto& [layout, wanted] : {std::pair{"us", "Key A, degree 1, C4"},
-                                       std::pair{"fr", "Key Q, degree 1, C4"}}) {
-    ASSERT_NO_FATAL_FAILURE(Type(layout, {}));
+  for (const auto& [layout, keys, wanted] : steps) {
+    ASSERT_NO_FATAL_FAILURE(Type(layout, keys));
     EXPECT_TRUE(WaitFor([&] { return (said = MiddleCName()).find(wanted) != std::string::npos; },
                         std::chrono::seconds(15)))
         << layout << ": the reader said\n" << said << "Tangrel said:\n" << Said();
