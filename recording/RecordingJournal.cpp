@@ -15,6 +15,7 @@
 #include <filesystem>
 
 #include "model/KeyData.h"
+#include "model/LittleEndian.h"
 
 namespace tangrel {
 namespace {
@@ -23,16 +24,6 @@ constexpr char kMagic[4] = {'T', 'G', 'J', '1'};
 constexpr uint32_t kVersion = 1;
 // How long an event may sit in the kernel's cache before the disk has it.
 constexpr auto kFlushInterval = std::chrono::seconds(1);
-
-void PutLe(uint8_t* at, uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-uint64_t GetLe(const uint8_t* at, int bytes) {
-  uint64_t value = 0;
-  for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | at[i];
-  return value;
-}
 
 bool WriteAll(int fd, const void* data, size_t size, off_t at) {
   const auto* bytes = static_cast<const uint8_t*>(data);
@@ -71,24 +62,24 @@ std::string DefaultJournalFolder() {
 std::vector<uint8_t> JournalHeaderBytes(const JournalHeader& header) {
   std::vector<uint8_t> bytes(kJournalHeaderSize, 0);
   std::memcpy(bytes.data(), kMagic, sizeof kMagic);
-  PutLe(&bytes[4], kVersion, 4);
-  PutLe(&bytes[8], header.pid, 4);
-  PutLe(&bytes[12], static_cast<uint32_t>(header.mode), 4);
-  PutLe(&bytes[16], static_cast<uint32_t>(header.bourdon), 4);
-  PutLe(&bytes[24], header.startedMs, 8);
+  le::PutU32(&bytes[4], kVersion);
+  le::PutU32(&bytes[8], header.pid);
+  le::PutU32(&bytes[12], static_cast<uint32_t>(header.mode));
+  le::PutU32(&bytes[16], static_cast<uint32_t>(header.bourdon));
+  le::PutU64(&bytes[24], header.startedMs);
   return bytes;
 }
 
 std::optional<JournalHeader> ParseJournalHeader(const uint8_t* bytes, size_t size) {
   if (size < kJournalHeaderSize || std::memcmp(bytes, kMagic, sizeof kMagic) != 0 ||
-      GetLe(bytes + 4, 4) != kVersion) {
+      le::GetU32(bytes + 4) != kVersion) {
     return std::nullopt;
   }
   JournalHeader header;
-  header.pid = static_cast<uint32_t>(GetLe(bytes + 8, 4));
-  header.mode = static_cast<int32_t>(GetLe(bytes + 12, 4));
-  header.bourdon = static_cast<int32_t>(GetLe(bytes + 16, 4));
-  header.startedMs = GetLe(bytes + 24, 8);
+  header.pid = le::GetU32(bytes + 8);
+  header.mode = static_cast<int32_t>(le::GetU32(bytes + 12));
+  header.bourdon = static_cast<int32_t>(le::GetU32(bytes + 16));
+  header.startedMs = le::GetU64(bytes + 24);
   return header;
 }
 
