@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 namespace tangrel::platform {
 
@@ -52,6 +53,9 @@ Handle OpenPrivateFolder(const std::string& path, bool create, int& error) {
   Handle folder(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   if (!folder.Valid()) {
     error = errno;
+    // A link is refused as one, not as a missing folder.
+    struct stat link;
+    if (lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) error = ELOOP;
     return {};
   }
   struct stat info;
@@ -166,5 +170,14 @@ bool RenameInFolder(const Handle& folder, const std::string& from, const std::st
 }
 
 uint32_t ProcessId() { return static_cast<uint32_t>(getpid()); }
+
+std::string UserStateFolder() {
+  const char* state = std::getenv("XDG_STATE_HOME");
+  // The XDG rules ignore a relative path here.
+  if (state && state[0] == '/') return state;
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/') return std::string(home) + "/.local/state";
+  return {};
+}
 
 }  // namespace tangrel::platform

@@ -84,5 +84,8 @@ bool RemoveInFolder(const Handle& folder, const std::string& name);
 bool RenameInFolder(const Handle& folder, const std::string& from, const std::string& to);
 
 uint32_t ProcessId();
+// The user's folder for state that outlives a run: $XDG_STATE_HOME, else
+// ~/.local/state; empty when neither variable names a folder.
+std::string UserStateFolder();
 
 }  // namespace tangrel::platform

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 
 #include "model/KeyData.h"
@@ -93,12 +92,8 @@ platform::Handle OpenSameFile(const platform::Handle& folder, const std::string&
 }  // namespace
 
 std::string DefaultJournalFolder() {
-  const char* state = std::getenv("XDG_STATE_HOME");
-  // The XDG rules ignore a relative path here.
-  if (state && state[0] == '/') return std::string(state) + "/tangrel";
-  const char* home = std::getenv("HOME");
-  if (home && home[0] == '/') return std::string(home) + "/.local/state/tangrel";
-  return {};
+  const std::string state = platform::UserStateFolder();
+  return state.empty() ? state : state + "/tangrel";
 }
 
 std::vector<uint8_t> JournalHeaderBytes(const JournalHeader& header) {
