@@ -176,6 +176,7 @@ void ReportJournalScan(const std::string& folder) {
   std::string header = "TGJ1";
   for (uint32_t word : {1u, 4242u, 1297u, 0u, 0u, 0u, 0u}) header.append(reinterpret_cast<char*>(&word), 4);
   if (!MakeSparse(state + "/take-1-4242.tgj", header, off_t{1} << 30)) return;
+  std::fflush(stdout);  // nothing printed so far is printed again by the child
   const pid_t child = fork();
   if (child == 0) {
     const long startKb = StatusKb("VmRSS:");
