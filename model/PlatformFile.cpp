@@ -8,7 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 
 namespace tangrel::platform {
@@ -93,6 +95,21 @@ Handle OpenInFolder(const Handle& folder, const std::string& name, OpenMode mode
   return file;
 }
 
+Handle OpenRegularFile(const std::string& path, int& error) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    error = errno != 0 ? errno : EINVAL;
+    return {};
+  }
+  Handle file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  // Checked again on what was opened, should the name have changed meanwhile.
+  if (!file.Valid() || fstat(file.Fd(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    error = file.Valid() ? EINVAL : errno;
+    return {};
+  }
+  return file;
+}
+
 std::vector<std::string> FolderNames(const Handle& folder) {
   std::vector<std::string> names;
   const int fd = fcntl(folder.Fd(), F_DUPFD_CLOEXEC, 0);
@@ -126,7 +143,8 @@ long long ReadAt(const Handle& file, uint64_t offset, void* out, size_t count) {
   auto* bytes = static_cast<uint8_t*>(out);
   size_t done = 0;
   while (done < count) {
-    const ssize_t n = pread(file.Fd(), bytes + done, count - done, static_cast<off_t>(offset + done));
+    const size_t want = std::min<size_t>(count - done, SSIZE_MAX);
+    const ssize_t n = pread(file.Fd(), bytes + done, want, static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return -1;
     if (n == 0) break;
@@ -167,6 +185,12 @@ bool RenameInFolder(const Handle& folder, const std::string& from, const std::st
   // A hard link and the removal of the old name: never replaces a file at `to`.
   if (linkat(folder.Fd(), from.c_str(), folder.Fd(), to.c_str(), 0) != 0) return false;
   return unlinkat(folder.Fd(), from.c_str(), 0) == 0;
+}
+
+std::tm LocalTime(std::time_t seconds) {
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  return local;
 }
 
 uint32_t ProcessId() { return static_cast<uint32_t>(getpid()); }

@@ -197,6 +197,14 @@ TEST(RecordingJournal, NeitherTheFolderNorTheJournalIsReachedThroughALink) {
   EXPECT_EQ(info.st_mode & 07777, 01777u);  // the shared folder keeps its mode
   WriteLeftJournal(shared, 300, events);
   EXPECT_TRUE(LeftTakes(dir.File("state")).empty());
+  // A folder of another user's is not used either.
+  if (geteuid() == 0 && chown(shared.c_str(), 65534, 65534) == 0) {
+    RecordingJournal foreign;
+    foreign.SetFolder(shared);
+    foreign.Begin(1297, 0, 6);
+    foreign.Append(events.data(), 2);
+    EXPECT_EQ(foreign.Error(), EPERM);
+  }
 
   // Between the scan and Yes, the journal becomes a link to another file.
   const std::string left = WriteLeftJournal(dir.Path(), 400, events);
