@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <new>
 
 #include "model/KeyData.h"
 #include "model/LittleEndian.h"
@@ -43,11 +44,12 @@ std::vector<PerformanceEvent> DecodeEvents(const uint8_t* bytes, size_t size, ui
   return events;
 }
 
-enum class Verdict { Take, Empty, Damaged, Held, Gone };
+enum class Verdict { Take, Empty, Damaged, Held, Gone, Later };
 
 // Reads one journal with bounds: the header, then no more records than a
-// take can hold.
-Verdict ReadLeftJournal(const platform::Handle& folder, const std::string& name, LeftTake& take) {
+// take can hold, nor than `budget` (what one start reads in all) has left.
+Verdict ReadLeftJournal(const platform::Handle& folder, const std::string& name, uint64_t budget,
+                        LeftTake& take) {
   int error = 0;
   platform::Handle file = platform::OpenInFolder(folder, name, platform::OpenMode::ReadOnly, error);
   if (!file.Valid()) return Verdict::Gone;
@@ -66,10 +68,16 @@ Verdict ReadLeftJournal(const platform::Handle& folder, const std::string& name,
   const uint64_t records = (info.size - kJournalHeaderSize) / kEventRecordSize;
   if (got < 0 || !header || records > kMostJournalEvents) return Verdict::Damaged;
   if (records == 0) return Verdict::Empty;
-  std::vector<uint8_t> bytes(static_cast<size_t>(records * kEventRecordSize));
-  const long long read = platform::ReadAt(file, kJournalHeaderSize, bytes.data(), bytes.size());
-  if (read < 0) return Verdict::Damaged;
-  take.events = DecodeEvents(bytes.data(), static_cast<size_t>(read), header->version);
+  if (records > budget) return Verdict::Later;
+  std::vector<uint8_t> bytes;
+  try {
+    bytes.resize(static_cast<size_t>(records * kEventRecordSize));
+    const long long read = platform::ReadAt(file, kJournalHeaderSize, bytes.data(), bytes.size());
+    if (read < 0) return Verdict::Damaged;
+    take.events = DecodeEvents(bytes.data(), static_cast<size_t>(read), header->version);
+  } catch (const std::bad_alloc&) {
+    return Verdict::Later;  // kept for a start with more memory to spare
+  }
   if (take.events.empty()) return Verdict::Empty;
   take.header = *header;
   take.file = info.id;
@@ -154,12 +162,15 @@ LeftJournals FindLeftJournals(const std::string& folder) {
   int error = 0;
   const platform::Handle dir = platform::OpenPrivateFolder(folder, false, error);
   if (!dir.Valid()) return found;
+  // Several journals together are read no further than one may be.
+  uint64_t budget = kMostJournalEvents;
   for (const std::string& name : platform::FolderNames(dir)) {
     if (!EndsWith(name, kJournalSuffix)) continue;
     LeftTake take;
-    switch (ReadLeftJournal(dir, name, take)) {
+    switch (ReadLeftJournal(dir, name, budget, take)) {
       case Verdict::Take:
         take.folder = folder;
+        budget -= take.events.size();
         found.takes.push_back(std::move(take));
         break;
       case Verdict::Empty:
@@ -173,6 +184,7 @@ LeftJournals FindLeftJournals(const std::string& folder) {
       }
       case Verdict::Held:
       case Verdict::Gone:
+      case Verdict::Later:
         break;
     }
   }
