@@ -59,21 +59,22 @@ Verdict ReadLeftJournal(const platform::Handle& folder, const std::string& name,
   if (!platform::Describe(file, info)) return Verdict::Gone;
   uint8_t head[kJournalHeaderSize];
   const long long got = platform::ReadAt(file, 0, head, sizeof head);
+  if (got < 0) return Verdict::Later;  // the disk failed to read; it may not next time
   // A journal cut inside its header never got an event: the header goes first.
-  if (got >= 0 && static_cast<size_t>(got) < sizeof head) {
+  if (static_cast<size_t>(got) < sizeof head || info.size < kJournalHeaderSize) {
     const bool ours = got < 4 || std::memcmp(head, kMagic, sizeof kMagic) == 0;
     return ours ? Verdict::Empty : Verdict::Damaged;
   }
   const auto header = ParseJournalHeader(head, sizeof head);
   const uint64_t records = (info.size - kJournalHeaderSize) / kEventRecordSize;
-  if (got < 0 || !header || records > kMostJournalEvents) return Verdict::Damaged;
+  if (!header || records > kMostJournalEvents) return Verdict::Damaged;
   if (records == 0) return Verdict::Empty;
   if (records > budget) return Verdict::Later;
   std::vector<uint8_t> bytes;
   try {
     bytes.resize(static_cast<size_t>(records * kEventRecordSize));
     const long long read = platform::ReadAt(file, kJournalHeaderSize, bytes.data(), bytes.size());
-    if (read < 0) return Verdict::Damaged;
+    if (read < 0) return Verdict::Later;
     take.events = DecodeEvents(bytes.data(), static_cast<size_t>(read), header->version);
   } catch (const std::bad_alloc&) {
     return Verdict::Later;  // kept for a start with more memory to spare
