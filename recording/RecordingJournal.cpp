@@ -301,6 +301,8 @@ void RecordingJournal::Close(bool remove) {
 void RecordingJournal::Discard() {
   Close(true);
   begun_ = false;
+  failed_ = false;  // no take is left that the failure could concern
+  error_ = 0;
 }
 
 void RecordingJournal::Keep() {
