@@ -4,7 +4,11 @@
 // synthesizer never crashes and never plays the new bytes as sound.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <fstream>
 
 #include "devices/SynthEngine.h"
 #include "model/MidiOut.h"
@@ -80,6 +84,31 @@ TEST(SoundFontChange, AFileChangedInPlaceIsSaidOnceAndTheChannelKeepsItsInstrume
     return reports.changes == 1 ? 0 : 4;
   });
   EXPECT_EQ(result, 0) << "1: no engine, 2/3: not an instrument, 4: not said once, "
+                          "above 128: a signal";
+}
+
+// Size and times put back as they were: only the notification tells. In
+// TimGM6mb the samples fill all but the first 112 bytes and the last 200 KB;
+// read again, they would be noise.
+TEST(SoundFontChange, ARewriteThatKeepsSizeAndTimesRefusesTheNewInstrument) {
+  const int result = RunInChild([] {
+    TempDir dir;
+    const std::string path = dir.File("gm.sf2");
+    std::filesystem::copy_file(kTestSoundFont, path);
+    CountedReports reports;
+    auto engine = SynthEngine::Create(path, 48000, &reports);
+    struct stat before {};
+    if (!engine || stat(path.c_str(), &before) != 0) return 1;
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(4096);
+    file << std::string(before.st_size - 4096 - 256 * 1024, '\x5a');
+    file.close();
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    if (utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) return 1;
+    if (!SoundsMiddleC(PlayNewInstrument(*engine, 40))) return 2;
+    return reports.changes == 1 ? 0 : 4;
+  });
+  EXPECT_EQ(result, 0) << "1: no engine, 2: not the instrument it had, 4: not said once, "
                           "above 128: a signal";
 }
 
