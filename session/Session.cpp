@@ -593,7 +593,8 @@ std::string Session::TrackText() const {
 }
 
 std::string Session::SignatureText() const {
-  return KeySignatureText(settings_.mode, UserText(InstrumentName(settings_.program))).value_or("");
+  const char* name = ProgramName(settings_.track, settings_.program);
+  return KeySignatureText(settings_.mode, UserText(name)).value_or("");
 }
 
 ShownText Session::ActivityText() const {

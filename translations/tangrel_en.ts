@@ -875,5 +875,49 @@
         <source>Licence: GNU GPL, version 3 or later</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Standard Kit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Room Kit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Power Kit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Electronic Kit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TR-808 Kit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Jazz Kit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Brush Kit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Orchestra Kit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>SFX Kit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Help	F1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Force: how hard the keys strike. Up and Down step it by 1, Page Up and Page Down by 8.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

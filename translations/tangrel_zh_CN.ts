@@ -875,5 +875,49 @@
         <source>Licence: GNU GPL, version 3 or later</source>
         <translation>许可证：GNU GPL 第 3 版或更新版本</translation>
     </message>
+    <message>
+        <source>Standard Kit</source>
+        <translation>标准鼓组</translation>
+    </message>
+    <message>
+        <source>Room Kit</source>
+        <translation>房间鼓组</translation>
+    </message>
+    <message>
+        <source>Power Kit</source>
+        <translation>强力鼓组</translation>
+    </message>
+    <message>
+        <source>Electronic Kit</source>
+        <translation>电子鼓组</translation>
+    </message>
+    <message>
+        <source>TR-808 Kit</source>
+        <translation>TR-808 鼓组</translation>
+    </message>
+    <message>
+        <source>Jazz Kit</source>
+        <translation>爵士鼓组</translation>
+    </message>
+    <message>
+        <source>Brush Kit</source>
+        <translation>鼓刷鼓组</translation>
+    </message>
+    <message>
+        <source>Orchestra Kit</source>
+        <translation>管弦乐鼓组</translation>
+    </message>
+    <message>
+        <source>SFX Kit</source>
+        <translation>音效鼓组</translation>
+    </message>
+    <message>
+        <source>&amp;Help	F1</source>
+        <translation>帮助(&amp;H)	F1</translation>
+    </message>
+    <message>
+        <source>Force: how hard the keys strike. Up and Down step it by 1, Page Up and Page Down by 8.</source>
+        <translation>力度：击键有多重。Up 和 Down 每次改变 1，Page Up 和 Page Down 每次改变 8。</translation>
+    </message>
 </context>
 </TS>
