@@ -13,6 +13,7 @@
 #include <new>
 
 #include "files/Riff.h"
+#include "model/LittleEndian.h"
 
 namespace tangrel {
 
@@ -25,7 +26,7 @@ constexpr riff::FourCC kFmt = MakeFourCC("fmt ");
 constexpr riff::FourCC kData = MakeFourCC("data");
 constexpr char kSoftwareName[] = "TG by Vrel";
 constexpr uint32_t kHeaderSize = 24;  // the "fmt " chunk
-constexpr size_t kRecordSize = sizeof(PerformanceEvent);
+constexpr size_t kRecordSize = kEventRecordSize;
 // Room for the chunks before the records, so that the buffer grows once.
 constexpr size_t kHeadersRoom = 128;
 
@@ -39,20 +40,11 @@ std::string TodayText() {
   return text;
 }
 
-void EncodeRecords(const PerformanceEvent* events, uint32_t count, uint8_t* out) {
-  for (uint32_t i = 0; i < count; ++i, out += kRecordSize) {
-    riff::SetU32LE(out, events[i].delay);
-    riff::SetU32LE(out + 4, events[i].message);
-    riff::SetU32LE(out + 8, events[i].keyData);
-    riff::SetU32LE(out + 12, static_cast<uint32_t>(events[i].octaveShift));
-  }
-}
-
+// Decodes in place: each record lies in the memory of the event it becomes,
+// and is read whole before that event is written.
 void DecodeRecords(const uint8_t* in, uint32_t count, PerformanceEvent* events) {
-  for (uint32_t i = 0; i < count; ++i, in += kRecordSize) {
-    events[i] = {riff::GetU32LE(in), riff::GetU32LE(in + 4), riff::GetU32LE(in + 8),
-                 static_cast<int32_t>(riff::GetU32LE(in + 12))};
-  }
+  le::Reader reader(in, size_t{count} * kRecordSize);
+  for (uint32_t i = 0; i < count; ++i) events[i] = ReadEvent(reader);
 }
 
 // The whole file in memory, chunk by chunk as it lies on disk; empty when a
@@ -81,9 +73,8 @@ std::vector<uint8_t> BuildPerformanceFile(const PerformanceEvent* events, uint32
   riff::CloseChunk(writer);
 
   riff::OpenChunk(writer, kData);
-  size_t start = writer.bytes.size();
-  writer.bytes.resize(start + size_t{count} * kRecordSize);
-  EncodeRecords(events, count, writer.bytes.data() + start);
+  le::Writer records(writer.bytes);
+  for (uint32_t i = 0; i < count; ++i) WriteEvent(records, events[i]);
   riff::CloseChunk(writer);
   riff::CloseChunk(writer);  // RIFF
   if (!riff::WriterComplete(writer)) return {};
@@ -104,7 +95,7 @@ Failure ParseSource(riff::ByteSource& source, const std::string& path,
   if (fmt->available < kHeaderSize || !source.ReadAt(fmt->body, header, kHeaderSize)) {
     return Fail(FailureKind::CannotRead, path);
   }
-  uint32_t eventCount = riff::GetU32LE(header);
+  uint32_t eventCount = le::GetU32(header);
   if (eventCount == 0) return Fail(FailureKind::NotSupported, path);
   // Only the chunks after "fmt " count: a "data" before it is no data.
   auto data = riff::FindChunk(source, {fmt->next, form->end}, kData);
@@ -127,8 +118,8 @@ Failure ParseSource(riff::ByteSource& source, const std::string& path,
   }
   DecodeRecords(raw, eventCount, result.events.data());
   CheckLoadedEvents(result.events);
-  result.modeId = static_cast<ModeId>(riff::GetU32LE(header + 4));
-  result.bourdon = riff::GetU32LE(header + 8);
+  result.modeId = static_cast<ModeId>(le::GetU32(header + 4));
+  result.bourdon = le::GetU32(header + 8);
   loaded = std::move(result);
   return {};
 }

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <climits>
 
+#include "model/LittleEndian.h"
+
 namespace tangrel::riff {
 
 namespace {
@@ -16,21 +18,15 @@ constexpr FourCC kRiff = MakeFourCC("RIFF");
 constexpr size_t kBlockSize = 64 * 1024;
 }  // namespace
 
-void AppendU32LE(std::vector<uint8_t>& out, uint32_t value) {
-  uint8_t bytes[4];
-  SetU32LE(bytes, value);
-  out.insert(out.end(), bytes, bytes + 4);
-}
-
 void OpenChunk(RiffWriter& writer, FourCC id) {
   writer.openChunks.push_back(writer.bytes.size());
-  AppendU32LE(writer.bytes, id);
-  AppendU32LE(writer.bytes, 0);  // fixed when the chunk is closed
+  le::Writer(writer.bytes).U32(id);
+  le::Writer(writer.bytes).U32(0);  // fixed when the chunk is closed
 }
 
 void OpenForm(RiffWriter& writer, FourCC id, FourCC type) {
   OpenChunk(writer, id);
-  AppendU32LE(writer.bytes, type);
+  le::Writer(writer.bytes).U32(type);
 }
 
 void WriteBytes(RiffWriter& writer, const void* data, size_t size) {
@@ -38,7 +34,7 @@ void WriteBytes(RiffWriter& writer, const void* data, size_t size) {
   writer.bytes.insert(writer.bytes.end(), bytes, bytes + size);
 }
 
-void WriteU32(RiffWriter& writer, uint32_t value) { AppendU32LE(writer.bytes, value); }
+void WriteU32(RiffWriter& writer, uint32_t value) { le::Writer(writer.bytes).U32(value); }
 
 void CloseChunk(RiffWriter& writer) {
   if (writer.openChunks.empty()) return;
@@ -46,7 +42,7 @@ void CloseChunk(RiffWriter& writer) {
   writer.openChunks.pop_back();
   size_t size = writer.bytes.size() - header - kHeaderSize;
   if (size > UINT32_MAX) writer.tooLarge = true;
-  SetU32LE(writer.bytes.data() + header + 4, static_cast<uint32_t>(size));
+  le::PutU32(writer.bytes.data() + header + 4, static_cast<uint32_t>(size));
   // The pad byte lies outside this chunk's size but inside its parent's.
   if (size % 2 != 0) writer.bytes.push_back(0);
 }
@@ -59,7 +55,7 @@ void CloseChunksBefore(RiffWriter& writer, uint64_t bodySize) {
     const uint64_t size = writer.bytes.size() - header - kHeaderSize +
                           (i + 1 == writer.openChunks.size() ? bodySize : padded);
     if (size > UINT32_MAX) writer.tooLarge = true;
-    SetU32LE(writer.bytes.data() + header + 4, static_cast<uint32_t>(size));
+    le::PutU32(writer.bytes.data() + header + 4, static_cast<uint32_t>(size));
   }
   writer.openChunks.clear();
 }
@@ -124,11 +120,11 @@ std::optional<Chunk> ChunkAt(ByteSource& source, Range area, uint64_t pos) {
       !source.ReadAt(pos, header, kHeaderSize) || !IsIdentifier(header)) {
     return std::nullopt;
   }
-  const uint32_t size = GetU32LE(header + 4);
+  const uint32_t size = le::GetU32(header + 4);
   const uint64_t left = area.end - pos - kHeaderSize;
   const uint64_t span = uint64_t{size} + (size & 1u);  // data and pad byte
   // A chunk that claims more than its parent holds hides whatever follows.
-  return Chunk{GetU32LE(header), size, pos + kHeaderSize, std::min<uint64_t>(size, left),
+  return Chunk{le::GetU32(header), size, pos + kHeaderSize, std::min<uint64_t>(size, left),
                span > left ? area.end : pos + kHeaderSize + span};
 }
 
@@ -150,7 +146,7 @@ std::optional<Range> FindRiffForm(ByteSource& source, FourCC formType) {
        riff = ChunkAt(source, file, riff->next)) {
     uint8_t type[4];
     if (riff->size >= 4 && riff->available >= 4 && source.ReadAt(riff->body, type, 4) &&
-        GetU32LE(type) == formType) {
+        le::GetU32(type) == formType) {
       return Range{riff->body + 4, riff->body + riff->available};
     }
     if (riff->next == file.end) break;

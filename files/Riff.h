@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A small RIFF toolkit: little-endian helpers, a chunk writer into a byte
-// buffer, and a bounds-checked chunk reader over bytes in memory or a file.
+// A small RIFF toolkit: a chunk writer into a byte buffer, and a
+// bounds-checked chunk reader over bytes in memory or a file.
 #pragma once
 
 #include <cstddef>
@@ -18,18 +18,6 @@ constexpr FourCC MakeFourCC(const char (&text)[5]) {
          static_cast<uint32_t>(static_cast<uint8_t>(text[2])) << 16 |
          static_cast<uint32_t>(static_cast<uint8_t>(text[3])) << 24;
 }
-
-inline uint32_t GetU32LE(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-inline void SetU32LE(uint8_t* p, uint32_t value) {
-  p[0] = static_cast<uint8_t>(value);
-  p[1] = static_cast<uint8_t>(value >> 8);
-  p[2] = static_cast<uint8_t>(value >> 16);
-  p[3] = static_cast<uint8_t>(value >> 24);
-}
-void AppendU32LE(std::vector<uint8_t>& out, uint32_t value);
 
 // Chunks are opened and closed like brackets; closing one writes its size and
 // the pad byte that an odd size needs (counted in the enclosing chunk).
