@@ -2,10 +2,6 @@
 // Saving and loading the performance file, and the rule that accepts a load.
 #include "files/PerformanceFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -14,6 +10,7 @@
 
 #include "files/Riff.h"
 #include "model/LittleEndian.h"
+#include "model/PlatformFile.h"
 
 namespace tangrel {
 
@@ -32,8 +29,7 @@ constexpr size_t kHeadersRoom = 128;
 
 std::string TodayText() {
   std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = platform::LocalTime(now);
   char text[32];
   std::snprintf(text, sizeof text, "%04d-%02d-%02d", local.tm_year + 1900, local.tm_mon + 1,
                 local.tm_mday);
@@ -156,19 +152,13 @@ Failure ParsePerformanceFile(const uint8_t* bytes, size_t size, LoadedPerformanc
 Failure LoadPerformanceFile(const std::string& path, LoadedPerformance& loaded) {
   // Only a regular file is opened: a FIFO would wait for a writer, a device
   // may never end, and opening some devices is itself an act.
-  struct stat info;
-  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return Fail(FailureKind::CannotOpen, path);
-  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return Fail(FailureKind::CannotOpen, path);
-  // Checked again on what was opened, should the name have changed meanwhile.
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(fd);
-    return Fail(FailureKind::CannotOpen, path);
-  }
-  riff::ByteSource source(fd, static_cast<uint64_t>(info.st_size));
+  int error = 0;
+  const platform::Handle file = platform::OpenRegularFile(path, error);
+  platform::FileInfo info;
+  if (!file.Valid() || !platform::Describe(file, info)) return Fail(FailureKind::CannotOpen, path);
+  riff::ByteSource source(file, info.size);
   LoadedPerformance result;
   Failure failure = ParseSource(source, path, result);
-  close(fd);
   if (source.Failed()) return Fail(FailureKind::CannotRead, path, EIO);
   if (!failure) loaded = std::move(result);
   return failure;

@@ -2,8 +2,6 @@
 // The bounds-checked RIFF chunk reader.
 #include "files/Riff.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -46,16 +44,9 @@ bool ByteSource::ReadFile(uint64_t offset, uint8_t* out, size_t count) {
 }
 
 bool ByteSource::ReadFully(uint64_t offset, uint8_t* out, size_t count) {
-  while (count > 0) {
-    ssize_t got = pread(fd_, out, std::min<size_t>(count, SSIZE_MAX), static_cast<off_t>(offset));
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) failed_ = true;
-    if (got <= 0) return false;  // an error, or a file that shrank
-    out += got;
-    offset += static_cast<uint64_t>(got);
-    count -= static_cast<size_t>(got);
-  }
-  return true;
+  const long long got = platform::ReadAt(*file_, offset, out, count);
+  if (got < 0) failed_ = true;
+  return got == static_cast<long long>(count);  // else an error, or a file that shrank
 }
 
 namespace {

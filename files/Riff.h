@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "model/PlatformFile.h"
 #include "model/RiffWriter.h"
 
 namespace tangrel::riff {
@@ -19,7 +20,7 @@ namespace tangrel::riff {
 class ByteSource {
  public:
   ByteSource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-  ByteSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
+  ByteSource(const platform::Handle& file, uint64_t size) : file_(&file), size_(size) {}
 
   uint64_t Size() const { return size_; }
   // Copies `count` bytes from `offset`; false when they are not all there.
@@ -32,7 +33,7 @@ class ByteSource {
   bool ReadFully(uint64_t offset, uint8_t* out, size_t count);
 
   const uint8_t* data_ = nullptr;
-  int fd_ = -1;
+  const platform::Handle* file_ = nullptr;
   uint64_t size_ = 0;
   bool failed_ = false;
   std::vector<uint8_t> block_;  // the file's bytes from blockStart_

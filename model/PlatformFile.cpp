@@ -8,7 +8,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 
 namespace tangrel::platform {
 
@@ -52,6 +55,9 @@ Handle OpenPrivateFolder(const std::string& path, bool create, int& error) {
   Handle folder(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   if (!folder.Valid()) {
     error = errno;
+    // A link is refused as one, not as a missing folder.
+    struct stat link;
+    if (lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) error = ELOOP;
     return {};
   }
   struct stat info;
@@ -89,6 +95,21 @@ Handle OpenInFolder(const Handle& folder, const std::string& name, OpenMode mode
   return file;
 }
 
+Handle OpenRegularFile(const std::string& path, int& error) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    error = errno != 0 ? errno : EINVAL;
+    return {};
+  }
+  Handle file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  // Checked again on what was opened, should the name have changed meanwhile.
+  if (!file.Valid() || fstat(file.Fd(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    error = file.Valid() ? EINVAL : errno;
+    return {};
+  }
+  return file;
+}
+
 std::vector<std::string> FolderNames(const Handle& folder) {
   std::vector<std::string> names;
   const int fd = fcntl(folder.Fd(), F_DUPFD_CLOEXEC, 0);
@@ -122,7 +143,8 @@ long long ReadAt(const Handle& file, uint64_t offset, void* out, size_t count) {
   auto* bytes = static_cast<uint8_t*>(out);
   size_t done = 0;
   while (done < count) {
-    const ssize_t n = pread(file.Fd(), bytes + done, count - done, static_cast<off_t>(offset + done));
+    const size_t want = std::min<size_t>(count - done, SSIZE_MAX);
+    const ssize_t n = pread(file.Fd(), bytes + done, want, static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return -1;
     if (n == 0) break;
@@ -165,6 +187,21 @@ bool RenameInFolder(const Handle& folder, const std::string& from, const std::st
   return unlinkat(folder.Fd(), from.c_str(), 0) == 0;
 }
 
+std::tm LocalTime(std::time_t seconds) {
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  return local;
+}
+
 uint32_t ProcessId() { return static_cast<uint32_t>(getpid()); }
+
+std::string UserStateFolder() {
+  const char* state = std::getenv("XDG_STATE_HOME");
+  // The XDG rules ignore a relative path here.
+  if (state && state[0] == '/') return state;
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/') return std::string(home) + "/.local/state";
+  return {};
+}
 
 }  // namespace tangrel::platform

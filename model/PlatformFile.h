@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,11 @@ enum class OpenMode { ReadOnly, ReadWrite, CreateNew };
 // CreateNew makes it with mode 0600 and fails when the name is taken.
 Handle OpenInFolder(const Handle& folder, const std::string& name, OpenMode mode, int& error);
 
+// A regular file by its path, for reading; anything else (a FIFO, a device,
+// a folder) is refused with EINVAL before it is opened, since opening some of
+// them is itself an act or waits. A link is followed.
+Handle OpenRegularFile(const std::string& path, int& error);
+
 // The names in a folder, without "." and "..".
 std::vector<std::string> FolderNames(const Handle& folder);
 bool Describe(const Handle& file, FileInfo& info);
@@ -84,5 +90,10 @@ bool RemoveInFolder(const Handle& folder, const std::string& name);
 bool RenameInFolder(const Handle& folder, const std::string& from, const std::string& to);
 
 uint32_t ProcessId();
+// The local calendar time of `seconds` since 1970.
+std::tm LocalTime(std::time_t seconds);
+// The user's folder for state that outlives a run: $XDG_STATE_HOME, else
+// ~/.local/state; empty when neither variable names a folder.
+std::string UserStateFolder();
 
 }  // namespace tangrel::platform

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "model/KeyData.h"
 #include "model/LittleEndian.h"
@@ -44,11 +44,12 @@ std::vector<PerformanceEvent> DecodeEvents(const uint8_t* bytes, size_t size, ui
   return events;
 }
 
-enum class Verdict { Take, Empty, Damaged, Held, Gone };
+enum class Verdict { Take, Empty, Damaged, Held, Gone, Later };
 
 // Reads one journal with bounds: the header, then no more records than a
-// take can hold.
-Verdict ReadLeftJournal(const platform::Handle& folder, const std::string& name, LeftTake& take) {
+// take can hold, nor than `budget` (what one start reads in all) has left.
+Verdict ReadLeftJournal(const platform::Handle& folder, const std::string& name, uint64_t budget,
+                        LeftTake& take) {
   int error = 0;
   platform::Handle file = platform::OpenInFolder(folder, name, platform::OpenMode::ReadOnly, error);
   if (!file.Valid()) return Verdict::Gone;
@@ -58,19 +59,26 @@ Verdict ReadLeftJournal(const platform::Handle& folder, const std::string& name,
   if (!platform::Describe(file, info)) return Verdict::Gone;
   uint8_t head[kJournalHeaderSize];
   const long long got = platform::ReadAt(file, 0, head, sizeof head);
+  if (got < 0) return Verdict::Later;  // the disk failed to read; it may not next time
   // A journal cut inside its header never got an event: the header goes first.
-  if (got >= 0 && static_cast<size_t>(got) < sizeof head) {
+  if (static_cast<size_t>(got) < sizeof head || info.size < kJournalHeaderSize) {
     const bool ours = got < 4 || std::memcmp(head, kMagic, sizeof kMagic) == 0;
     return ours ? Verdict::Empty : Verdict::Damaged;
   }
   const auto header = ParseJournalHeader(head, sizeof head);
   const uint64_t records = (info.size - kJournalHeaderSize) / kEventRecordSize;
-  if (got < 0 || !header || records > kMostJournalEvents) return Verdict::Damaged;
+  if (!header || records > kMostJournalEvents) return Verdict::Damaged;
   if (records == 0) return Verdict::Empty;
-  std::vector<uint8_t> bytes(static_cast<size_t>(records * kEventRecordSize));
-  const long long read = platform::ReadAt(file, kJournalHeaderSize, bytes.data(), bytes.size());
-  if (read < 0) return Verdict::Damaged;
-  take.events = DecodeEvents(bytes.data(), static_cast<size_t>(read), header->version);
+  if (records > budget) return Verdict::Later;
+  std::vector<uint8_t> bytes;
+  try {
+    bytes.resize(static_cast<size_t>(records * kEventRecordSize));
+    const long long read = platform::ReadAt(file, kJournalHeaderSize, bytes.data(), bytes.size());
+    if (read < 0) return Verdict::Later;
+    take.events = DecodeEvents(bytes.data(), static_cast<size_t>(read), header->version);
+  } catch (const std::bad_alloc&) {
+    return Verdict::Later;  // kept for a start with more memory to spare
+  }
   if (take.events.empty()) return Verdict::Empty;
   take.header = *header;
   take.file = info.id;
@@ -93,12 +101,8 @@ platform::Handle OpenSameFile(const platform::Handle& folder, const std::string&
 }  // namespace
 
 std::string DefaultJournalFolder() {
-  const char* state = std::getenv("XDG_STATE_HOME");
-  // The XDG rules ignore a relative path here.
-  if (state && state[0] == '/') return std::string(state) + "/tangrel";
-  const char* home = std::getenv("HOME");
-  if (home && home[0] == '/') return std::string(home) + "/.local/state/tangrel";
-  return {};
+  const std::string state = platform::UserStateFolder();
+  return state.empty() ? state : state + "/tangrel";
 }
 
 std::vector<uint8_t> JournalHeaderBytes(const JournalHeader& header) {
@@ -159,12 +163,15 @@ LeftJournals FindLeftJournals(const std::string& folder) {
   int error = 0;
   const platform::Handle dir = platform::OpenPrivateFolder(folder, false, error);
   if (!dir.Valid()) return found;
+  // Several journals together are read no further than one may be.
+  uint64_t budget = kMostJournalEvents;
   for (const std::string& name : platform::FolderNames(dir)) {
     if (!EndsWith(name, kJournalSuffix)) continue;
     LeftTake take;
-    switch (ReadLeftJournal(dir, name, take)) {
+    switch (ReadLeftJournal(dir, name, budget, take)) {
       case Verdict::Take:
         take.folder = folder;
+        budget -= take.events.size();
         found.takes.push_back(std::move(take));
         break;
       case Verdict::Empty:
@@ -178,6 +185,7 @@ LeftJournals FindLeftJournals(const std::string& folder) {
       }
       case Verdict::Held:
       case Verdict::Gone:
+      case Verdict::Later:
         break;
     }
   }
@@ -293,6 +301,8 @@ void RecordingJournal::Close(bool remove) {
 void RecordingJournal::Discard() {
   Close(true);
   begun_ = false;
+  failed_ = false;  // no take is left that the failure could concern
+  error_ = 0;
 }
 
 void RecordingJournal::Keep() {

@@ -79,8 +79,8 @@ struct DamagedJournal {
 // What the state folder holds that no running program holds (the lock
 // tells, whichever process wrote it): takes newest first, and the damaged
 // journals just set aside. Only headers and at most kMostJournalEvents
-// records are read. Journals that hold no whole event are removed: nothing
-// is lost with them.
+// records in all are read; a take beyond that waits for a later start.
+// Journals that hold no whole event are removed: nothing is lost with them.
 struct LeftJournals {
   std::vector<LeftTake> takes;
   std::vector<DamagedJournal> damaged;

@@ -10,6 +10,7 @@
 #include <ctime>
 
 #include "files/MidiExport.h"
+#include "model/PlatformFile.h"
 #include "session/CommandIds.h"
 #include "session/DeviceMessages.h"
 #include "session/FailureTexts.h"
@@ -86,9 +87,8 @@ uint64_t WallClockMs() {
 std::string LocalStartText(uint64_t startedMs) {
   const time_t started = static_cast<time_t>(startedMs / 1000);
   const time_t now = time(nullptr);
-  tm then{}, today{};
-  localtime_r(&started, &then);
-  localtime_r(&now, &today);
+  const tm then = platform::LocalTime(started);
+  const tm today = platform::LocalTime(now);
   const bool sameDay = then.tm_year == today.tm_year && then.tm_yday == today.tm_yday;
   char text[32];
   strftime(text, sizeof text, sameDay ? "%H:%M" : "%Y-%m-%d %H:%M", &then);

@@ -90,6 +90,11 @@ if(TANGREL_BUILD_UI)
     ${TANGREL_SYSTEM_PYTHON} ${PROJECT_SOURCE_DIR}/tests/e2e/test_accessibility_under_x.py
     $<TARGET_FILE:tangrel>)
   set_tests_properties(e2e.accessibility PROPERTIES TIMEOUT 120)
+
+  # The README, the man pages and the manual against the program's sources
+  # and its --help.
+  add_test(NAME documents COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/docs/check_documents.py
+    ${PROJECT_SOURCE_DIR} $<TARGET_FILE:tangrel>)
   # The keyboard the Wayland tests type on, where the Wayland client and
   # xkbcommon libraries are there; without it those tests skip.
   pkg_check_modules(WAYLAND_KEYBOARD IMPORTED_TARGET wayland-client xkbcommon)
