@@ -231,15 +231,17 @@ class PlayUnderWayland : public ::testing::Test {
     std::vector<std::string> argv = AsUser({keyboard_, layout});
     argv.insert(argv.end(), steps.begin(), steps.end());
     const int logFd = open(dir_.File("keyboard.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    ScopedProcess keyboard(
-        Spawn(argv, {"XDG_RUNTIME_DIR=" + dir_.Path(), "WAYLAND_DISPLAY=" + socket_}, logFd, logFd));
+    const pid_t keyboard =
+        Spawn(argv, {"XDG_RUNTIME_DIR=" + dir_.Path(), "WAYLAND_DISPLAY=" + socket_}, logFd, logFd);
     close(logFd);
     for (size_t i = 0; i < goes.size(); ++i) {
       WaitForSound(wav_, heard[i]);
       std::ofstream(goes[i].substr(1));
     }
     int status = 0;
-    ASSERT_TRUE(WaitFor([&] { return !Alive(keyboard.Pid(), status); }, std::chrono::seconds(10)));
+    const bool ended = WaitFor([&] { return !Alive(keyboard, status); }, std::chrono::seconds(10));
+    if (!ended) StopProcess(keyboard);
+    ASSERT_TRUE(ended) << "the virtual keyboard did not end";
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
         << "the virtual keyboard failed: " << ReadFile(dir_.File("keyboard.log"));
   }
