@@ -50,7 +50,6 @@ class WindowUnderX(unittest.TestCase):
         time.sleep(0.5)
         env = dict(os.environ, DISPLAY=cls.display, QT_QPA_PLATFORM="xcb",
                    QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", XDG_RUNTIME_DIR=cls.dir.name,
-                   XDG_STATE_HOME=cls.dir.name,
                    TANGREL_SPLASH_MS="0", TANGREL_AUDIO_DRIVER="file",
                    TANGREL_AUDIO_FILE=os.path.join(cls.dir.name, "played.wav"))
         cls.app = subprocess.Popen([APP], env=env, stderr=subprocess.DEVNULL)

@@ -21,6 +21,19 @@ open(sys.argv[1], "wb").write(header + events)
 PY
 printf '[General]\nforce=64\n' > "$config/tangrel.conf"
 
+# The home each test gets: every folder in one fresh folder, the runtime
+# folder private, and all of it gone afterwards.
+seen=$(sh "$(dirname "$0")/../support/own_home.sh" sh -c '
+  for d in "$XDG_STATE_HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"; do
+    case $d in "$HOME"/*) [ -d "$d" ] || echo "missing $d" >&2 ;; *) echo "outside: $d" >&2 ;; esac
+  done
+  echo "$HOME $XDG_RUNTIME_DIR $(stat -c %a "$XDG_RUNTIME_DIR")"')
+read -r home runtime mode <<< "$seen"
+if [ "$home" = "$HOME" ] || [ -e "$home" ] || [ "$mode" != 700 ]; then
+  echo "FAIL: the test home $home (runtime folder $runtime, mode $mode) is not a fresh private one that goes"
+  exit 1
+fi
+
 look() { (cd "$HOME" && find .local/state .config -exec stat -c '%n %s %Y %Z' {} + | sort && cat "$state"/* "$config"/* | sha256sum); }
 before=$(look)
 cd "$build"
