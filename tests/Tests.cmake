@@ -109,6 +109,12 @@ if(TANGREL_BUILD_UI)
   add_test(NAME e2e.own_home COMMAND ${TANGREL_OWN_HOME} bash
     ${PROJECT_SOURCE_DIR}/tests/e2e/test_own_home.sh ${PROJECT_BINARY_DIR})
   set_tests_properties(e2e.own_home PROPERTIES TIMEOUT 300 LABELS e2e)
+
+  # The README, the man pages and the manual against the program's sources
+  # and its --help.
+  add_test(NAME documents COMMAND ${TANGREL_OWN_HOME} python3 ${PROJECT_SOURCE_DIR}/tests/docs/check_documents.py
+    ${PROJECT_SOURCE_DIR} $<TARGET_FILE:tangrel>)
+  set_tests_properties(documents PROPERTIES LABELS unit)
   # The keyboard the Wayland tests type on, where the Wayland client and
   # xkbcommon libraries are there; without it those tests skip.
   pkg_check_modules(WAYLAND_KEYBOARD IMPORTED_TARGET wayland-client xkbcommon)

@@ -107,6 +107,9 @@ class WindowUnderX(unittest.TestCase):
     def nodes(self):
         return [described for _, described in self.walk()]
 
+    def named(self, role, prefix):
+        return [n for n in self.nodes() if n[0] == role and n[1].startswith(prefix)]
+
     def find(self, role, prefix):
         return next(node for node, (r, name, _, _) in self.walk() if r == role and name.startswith(prefix))
 
@@ -141,6 +144,13 @@ class WindowUnderX(unittest.TestCase):
             # The key that sounds middle C is where QWERTY has A: French calls it Q.
             self.assertTrue(wait_for(lambda: self.describe(middle_c)[1] == "Key Q, degree 1, C4", 10),
                             self.describe(middle_c))
+            # German's dead acute shows its accent, and its sharp s stays small.
+            subprocess.run(["setxkbmap", "-display", self.display, "de"], check=True)
+            def german_caps():
+                names = [n[1] for n in self.named("push button", "Key ")]
+                return all(any(name.startswith(cap) for name in names)
+                           for cap in ("Key \u00df, ", "Key \u00b4, "))
+            self.assertTrue(wait_for(german_caps, 10), self.named("push button", "Key "))
         finally:
             subprocess.run(["setxkbmap", "-display", self.display, "us"], check=True)
         self.assertTrue(wait_for(lambda: self.describe(middle_c)[1] == "Key A, degree 1, C4", 10))
