@@ -270,7 +270,7 @@ class PlayUnderWayland : public ::testing::Test {
   // waits until the sound is `heard[n]`.
   using SoundCheck = std::function<bool(const WavSound&)>;
   void Type(const std::string& layout, std::vector<std::string> steps,
-            const std::vector<SoundCheck>& heard) {
+            const std::vector<SoundCheck>& heard = {}) {
     std::vector<std::string> goes;
     for (std::string& step : steps) {
       if (step == "@") goes.push_back(step = "@" + dir_.File("go-" + std::to_string(goes.size())));
