@@ -955,7 +955,7 @@ Recover the first one? No deletes it; Cancel keeps them all for the next start.<
     </message>
     <message>
         <source>Force: how hard the keys strike. Up and Down step it by 1, Page Up and Page Down by 8.</source>
-        <translation type="unfinished"></translation>
+        <translation>力度：击键有多重。Up 和 Down 每次改变 1，Page Up 和 Page Down 每次改变 8。</translation>
     </message>
 </context>
 </TS>
