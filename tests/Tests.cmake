@@ -3,11 +3,21 @@
 # XTEST for the key-to-sound benchmark, and the Wayland test keyboard.
 enable_testing()
 find_package(GTest REQUIRED)
-add_test(NAME translations COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/i18n/check_translations.py
+# Every test runs in a home of its own (HOME and the XDG folders in a fresh
+# temporary folder): the test programs through the emulator prefix, which
+# add_test and gtest_discover_tests put before every target they run, the
+# scripts by naming it first.
+set(TANGREL_OWN_HOME sh ${PROJECT_SOURCE_DIR}/tests/support/own_home.sh)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${TANGREL_OWN_HOME})
+add_test(NAME translations COMMAND ${TANGREL_OWN_HOME} python3 ${PROJECT_SOURCE_DIR}/tests/i18n/check_translations.py
   $<TARGET_FILE:Qt6::lupdate> ${PROJECT_SOURCE_DIR} ${TANGREL_TEXT_FOLDERS})
 include(GoogleTest)
 # Every test case is its own ctest test with a short timeout: a hang costs
-# seconds and a failure names its case.
+# seconds and a failure names its case. Labels say what a test needs:
+# `unit` nothing but the processor (`ctest -L unit`), `e2e` a display or a
+# compositor, `servers` sound or JACK servers or a sound output in real time
+# (tests/TestLabels.cmake picks those among the core tests), `install` the
+# installed tree and the packages.
 set(TANGREL_TEST_TIMEOUT 60)
 
 # The capture device stands in for MIDI hardware in tests and benchmarks.
@@ -23,6 +33,7 @@ target_compile_definitions(tangrel_core_tests PRIVATE
 add_dependencies(tangrel_core_tests tangrel-tool)
 gtest_discover_tests(tangrel_core_tests TEST_PREFIX "core." DISCOVERY_TIMEOUT 30
   PROPERTIES TIMEOUT ${TANGREL_TEST_TIMEOUT})
+set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${PROJECT_SOURCE_DIR}/tests/TestLabels.cmake)
 
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/bench_*.cpp)
 foreach(src ${BENCH_SOURCES})
@@ -34,27 +45,30 @@ foreach(src ${BENCH_SOURCES})
 endforeach()
 
 # The layers of the core include only downwards, as they link.
-add_test(NAME layers COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/install/check_layers.py
+add_test(NAME layers COMMAND ${TANGREL_OWN_HOME} python3 ${PROJECT_SOURCE_DIR}/tests/install/check_layers.py
   ${PROJECT_BINARY_DIR}/layers.txt ${PROJECT_SOURCE_DIR})
-add_test(NAME layers.climbing COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/install/check_layers.py
+add_test(NAME layers.climbing COMMAND ${TANGREL_OWN_HOME} python3 ${PROJECT_SOURCE_DIR}/tests/install/check_layers.py
   ${PROJECT_BINARY_DIR}/layers.txt ${PROJECT_SOURCE_DIR}/tests/install/climbing)
 set_tests_properties(layers.climbing PROPERTIES WILL_FAIL TRUE)
+set_tests_properties(translations layers layers.climbing PROPERTIES LABELS unit)
 # The player's package list holds what the build needs without its tests.
-add_test(NAME packages COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/install/check_packages.py
+add_test(NAME packages COMMAND ${TANGREL_OWN_HOME} python3 ${PROJECT_SOURCE_DIR}/tests/install/check_packages.py
   ${PROJECT_SOURCE_DIR})
 
-add_test(NAME install COMMAND bash ${PROJECT_SOURCE_DIR}/tests/install/test_install.sh
+add_test(NAME install COMMAND ${TANGREL_OWN_HOME} bash ${PROJECT_SOURCE_DIR}/tests/install/test_install.sh
   ${PROJECT_BINARY_DIR} ${PROJECT_SOURCE_DIR} ${TANGREL_APP_ID})
 set_tests_properties(install PROPERTIES TIMEOUT 300)
-add_test(NAME licence COMMAND bash ${PROJECT_SOURCE_DIR}/tests/install/test_licence.sh
+add_test(NAME licence COMMAND ${TANGREL_OWN_HOME} bash ${PROJECT_SOURCE_DIR}/tests/install/test_licence.sh
   ${PROJECT_SOURCE_DIR})
-add_test(NAME trixie_sources COMMAND bash ${PROJECT_SOURCE_DIR}/tests/install/test_trixie_sources.sh
+add_test(NAME trixie_sources COMMAND ${TANGREL_OWN_HOME} bash ${PROJECT_SOURCE_DIR}/tests/install/test_trixie_sources.sh
   ${PROJECT_SOURCE_DIR})
+set_tests_properties(licence trixie_sources PROPERTIES LABELS unit)
+set_tests_properties(packages install PROPERTIES LABELS install)
 
 if(TARGET tangrel)
-  add_test(NAME deb COMMAND bash ${PROJECT_SOURCE_DIR}/tests/install/test_deb.sh
+  add_test(NAME deb COMMAND ${TANGREL_OWN_HOME} bash ${PROJECT_SOURCE_DIR}/tests/install/test_deb.sh
     ${PROJECT_BINARY_DIR} ${PROJECT_SOURCE_DIR} ${TANGREL_APP_ID})
-  set_tests_properties(deb PROPERTIES TIMEOUT 600)
+  set_tests_properties(deb PROPERTIES TIMEOUT 600 LABELS install)
 endif()
 
 if(TANGREL_BUILD_UI)
@@ -64,13 +78,13 @@ if(TANGREL_BUILD_UI)
   target_link_libraries(tangrel_ui_tests PRIVATE tangrel_ui tangrel_capture Qt6::Test GTest::gtest)
   target_compile_definitions(tangrel_ui_tests PRIVATE TANGREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   gtest_discover_tests(tangrel_ui_tests TEST_PREFIX "ui." DISCOVERY_TIMEOUT 30
-    PROPERTIES TIMEOUT ${TANGREL_TEST_TIMEOUT} ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    PROPERTIES TIMEOUT ${TANGREL_TEST_TIMEOUT} ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS unit)
 
   add_executable(tangrel_help_tests tests/help/test_help_pages.cpp)
   target_link_libraries(tangrel_help_tests PRIVATE tangrel_ui GTest::gtest)
   add_test(NAME help COMMAND tangrel_help_tests)
   set_tests_properties(help PROPERTIES TIMEOUT ${TANGREL_TEST_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS unit)
 
   file(GLOB E2E_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/*.cpp)
   add_executable(tangrel_e2e_tests ${E2E_TEST_SOURCES})
@@ -80,21 +94,27 @@ if(TANGREL_BUILD_UI)
     TANGREL_VERSION="${PROJECT_VERSION}")
   add_dependencies(tangrel_e2e_tests tangrel)
   gtest_discover_tests(tangrel_e2e_tests TEST_PREFIX "e2e." DISCOVERY_TIMEOUT 30
-    PROPERTIES TIMEOUT 120)
+    PROPERTIES TIMEOUT 120 LABELS e2e)
 
   # The accessibility tree as screen readers see it, read with the system's
   # pyatspi on a D-Bus session of the test's own.
   find_program(TANGREL_SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
   find_program(TANGREL_DBUS_RUN_SESSION dbus-run-session)
-  add_test(NAME e2e.accessibility COMMAND ${TANGREL_DBUS_RUN_SESSION} --
+  add_test(NAME e2e.accessibility COMMAND ${TANGREL_OWN_HOME} ${TANGREL_DBUS_RUN_SESSION} --
     ${TANGREL_SYSTEM_PYTHON} ${PROJECT_SOURCE_DIR}/tests/e2e/test_accessibility_under_x.py
     $<TARGET_FILE:tangrel>)
-  set_tests_properties(e2e.accessibility PROPERTIES TIMEOUT 120)
+  set_tests_properties(e2e.accessibility PROPERTIES TIMEOUT 120 LABELS e2e)
+  # A journal and a settings file in the home a test run starts from stay
+  # untouched: a few tests that read or write a home, run through ctest.
+  add_test(NAME e2e.own_home COMMAND ${TANGREL_OWN_HOME} bash
+    ${PROJECT_SOURCE_DIR}/tests/e2e/test_own_home.sh ${PROJECT_BINARY_DIR})
+  set_tests_properties(e2e.own_home PROPERTIES TIMEOUT 300 LABELS e2e)
 
   # The README, the man pages and the manual against the program's sources
   # and its --help.
-  add_test(NAME documents COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/docs/check_documents.py
+  add_test(NAME documents COMMAND ${TANGREL_OWN_HOME} python3 ${PROJECT_SOURCE_DIR}/tests/docs/check_documents.py
     ${PROJECT_SOURCE_DIR} $<TARGET_FILE:tangrel>)
+  set_tests_properties(documents PROPERTIES LABELS unit)
   # The keyboard the Wayland tests type on, where the Wayland client and
   # xkbcommon libraries are there; without it those tests skip.
   pkg_check_modules(WAYLAND_KEYBOARD IMPORTED_TARGET wayland-client xkbcommon)

@@ -118,7 +118,9 @@ TEST_F(PipeWireTest, AServerThatRestartsIsPlayedToAgainWithinASecond) {
   const std::string path = server.Dir() + "/capture.raw";
   const pid_t parec = StartCapture(path);
   synth.Send(ShortMessageWord(midi::kNoteOn, 0, 60, 127));
-  SleepMs(600);
+  WaitForCaptured(path, [](const std::vector<char>& bytes) {
+    return bool(Onset(FromS16(bytes, 2), PrivatePipeWireServer::kRate, 0.01));
+  });
   StopProcess(parec);
   synth.Close();
   EXPECT_TRUE(Onset(FromS16(ReadAll(path), 2), PrivatePipeWireServer::kRate, 0.01))

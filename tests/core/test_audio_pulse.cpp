@@ -84,9 +84,12 @@ TEST(AudioPath, APulseAudioServerThatRestartsIsPlayedToAgainAndAFrozenOneHoldsNo
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   const pid_t parec = server.StartCapture(fd, 20, 2);
   close(fd);
-  std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // the monitor's first samples
+  // Sound played before the monitor's first samples is never heard.
+  EXPECT_TRUE(WaitForCaptured(path, [](const std::vector<char>& bytes) { return !bytes.empty(); }));
   synth.Send(ShortMessageWord(midi::kNoteOn, 0, 60, 127));
-  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  WaitForCaptured(path, [](const std::vector<char>& bytes) {
+    return bool(Onset(FromS16(bytes, 2), PrivatePulseServer::kRate, 0.01));
+  });
   StopProcess(parec);
   EXPECT_TRUE(Onset(FromS16(ReadAll(path), 2), PrivatePulseServer::kRate, 0.01))
       << "nothing heard after the restart";

@@ -111,10 +111,19 @@ TEST(BuiltInSynth, PlaysMiddleCIntoTheFileOutputAndAChordNeverClips) {
   ASSERT_TRUE(synth.Open());
   EXPECT_EQ(synth.AudioDriver(), "file");
   EXPECT_TRUE(synth.Open()) << "open while open keeps the synth";
+  // Each sound is written for as long as its measure needs: the note's pitch
+  // from 0.1 s after it begins, the chord's loudest first half second.
+  const auto written = [&](const std::function<bool(const WavSound&)>& ready) {
+    WaitForCaptured(wavPath, [&](const std::vector<char>&) { return ready(ReadWav(wavPath)); });
+  };
   synth.Send(ShortMessageWord(midi::kNoteOn, 0, 60, 127));
-  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  written([](const WavSound& wav) {
+    const auto onset = Onset(wav.samples, wav.rate, 0.01);
+    return onset && wav.samples.size() > *onset + size_t(0.4 * wav.rate);
+  });
+  const size_t chordAt = ReadWav(wavPath).samples.size();
   for (uint32_t word : LoudChordWords()) synth.Send(word);
-  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  written([&](const WavSound& wav) { return wav.samples.size() > chordAt + size_t(wav.rate / 2); });
   synth.Close();
   EXPECT_EQ(synth.AudioDriver(), "");
 

@@ -63,14 +63,19 @@ inline std::string ReadLine(int fd, std::chrono::milliseconds timeout) {
 // connections, so no other server can be taken for ours: its pid, and the
 // display's name in `display` ("" when it did not start). -noreset: Debian
 // 13's Xvfb, resetting after its last client was killed, now and then takes
-// no connection any more (1 start in 6 here).
-inline pid_t StartXvfb(std::string& display) {
+// no connection any more (1 start in 6 here). A `repeatDelayMs` other than 0
+// makes a held key repeat after that delay, 30 times a second, where the
+// server's own delay is 660 ms.
+inline pid_t StartXvfb(std::string& display, int repeatDelayMs = 0) {
   int fds[2];
   display.clear();
   if (pipe2(fds, O_CLOEXEC) != 0) return -1;
-  const pid_t pid = testaudio::Spawn(
-      {"Xvfb", "-displayfd", "1", "-noreset", "-screen", "0", "1280x800x24", "-nolisten", "tcp"},
-      {}, fds[1]);
+  std::vector<std::string> argv = {"Xvfb", "-displayfd", "1", "-noreset", "-screen", "0",
+                                   "1280x800x24", "-nolisten", "tcp"};
+  if (repeatDelayMs > 0) {
+    argv.insert(argv.end(), {"-ardelay", std::to_string(repeatDelayMs), "-arinterval", "33"});
+  }
+  const pid_t pid = testaudio::Spawn(argv, {}, fds[1]);
   close(fds[1]);
   const std::string number = ReadLine(fds[0], std::chrono::seconds(15));
   close(fds[0]);
@@ -88,6 +93,39 @@ inline std::vector<size_t> NoteStarts(const testaudio::WavSound& sound) {
   }
   if (loudest < 0.005) return {};
   return testaudio::Onsets(sound.samples, sound.rate, loudest / 5, 30);
+}
+
+// Whether `count` notes have begun and the last of them has sounded for `ms`.
+inline bool Heard(const testaudio::WavSound& sound, size_t count, int ms = 250) {
+  const std::vector<size_t> starts = NoteStarts(sound);
+  return starts.size() >= count &&
+         sound.samples.size() >= starts[count - 1] + size_t(sound.rate) * size_t(ms) / 1000;
+}
+
+// Whether the sound has been quiet for the last `ms`, as NoteStarts needs it
+// to be before the next note can begin.
+inline bool Quiet(const testaudio::WavSound& sound, int ms = 320) {
+  const size_t frame = static_cast<size_t>(sound.rate / 100);
+  const size_t span = frame * size_t(ms) / 10;
+  if (sound.rate <= 0 || sound.samples.size() < span) return false;
+  double loudest = 0;
+  for (size_t at = 0; at + frame <= sound.samples.size(); at += frame) {
+    loudest = std::max(loudest, testaudio::Rms(sound.samples, at, at + frame));
+  }
+  if (loudest < 0.005) return true;
+  for (size_t at = sound.samples.size() - span; at + frame <= sound.samples.size(); at += frame) {
+    if (testaudio::Rms(sound.samples, at, at + frame) >= loudest / 15) return false;
+  }
+  return true;
+}
+
+// Waits until the WAV that the built-in synthesizer is writing at `path` is
+// `ready`; the file output keeps its header up to date, so it can be read
+// while it grows.
+inline bool WaitForSound(const std::string& path,
+                         const std::function<bool(const testaudio::WavSound&)>& ready,
+                         std::chrono::seconds timeout = std::chrono::seconds(10)) {
+  return WaitFor([&] { return ready(testaudio::ReadWav(path)); }, timeout);
 }
 
 inline std::string Times(const std::vector<size_t>& starts, int rate) {

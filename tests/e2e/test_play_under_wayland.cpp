@@ -93,18 +93,18 @@ struct Stroke {
   int note;
 };
 
-// Each stroke held 350 ms, then a second of quiet.
+// Each stroke held until its note is heard ("@": the keyboard waits for the
+// test), then quiet before the next.
 std::vector<std::string> Steps(const std::vector<Stroke>& strokes) {
   std::vector<std::string> steps;
   for (const Stroke& stroke : strokes) {
     for (int key : stroke.keys) steps.push_back("+" + std::to_string(key));
-    steps.push_back("350");
+    steps.push_back("@");
     for (auto key = stroke.keys.rbegin(); key != stroke.keys.rend(); ++key) {
       steps.push_back("-" + std::to_string(*key));
     }
-    steps.push_back("1000");
+    steps.push_back("@");
   }
-  steps.push_back("1500");  // the file driver's clock runs behind: the last note reaches the file
   return steps;
 }
 
@@ -130,7 +130,10 @@ class PlayUnderWayland : public ::testing::Test {
     namespace fs = std::filesystem;
     fs::copy_file(TANGREL_APP_PATH, app_);
     fs::copy_file(TANGREL_VIRTUAL_KEYBOARD_PATH, keyboard_);
+    // A held key repeats after 150 ms, so that a short hold shows repeats.
     std::ofstream(dir_.File("config")) << "xwayland enable\n"
+                                       << "input * repeat_delay 150\n"
+                                       << "input * repeat_rate 30\n"
                                        << "exec sh -c 'echo \"$DISPLAY\" > " << dir_.File("x-display")
                                        << "'\n";
     for (const std::string& file : {app_, keyboard_, dir_.File("config")}) {
@@ -140,7 +143,8 @@ class PlayUnderWayland : public ::testing::Test {
     }
     const int logFd = open(dir_.File("sway.log").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     sway_ = Spawn(AsUser({"sway", "-c", dir_.File("config")}),
-                  {"XDG_RUNTIME_DIR=" + dir_.Path(), "HOME=" + dir_.Path(), "WLR_BACKENDS=headless",
+                  {"XDG_RUNTIME_DIR=" + dir_.Path(), "HOME=" + dir_.Path(), "XDG_CONFIG_HOME=",
+                   "XDG_STATE_HOME=", "XDG_DATA_HOME=", "XDG_CACHE_HOME=", "WLR_BACKENDS=headless",
                    "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1", "WAYLAND_DISPLAY=",
                    "DISPLAY="},
                   logFd, logFd);
@@ -226,7 +230,8 @@ class PlayUnderWayland : public ::testing::Test {
   void Start(const std::vector<std::string>& extra) {
     const int logFd = open(log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     std::vector<std::string> env = {
-        "XDG_RUNTIME_DIR=" + dir_.Path(), "HOME=" + dir_.Path(), "WAYLAND_DISPLAY=" + socket_,
+        "XDG_RUNTIME_DIR=" + dir_.Path(), "HOME=" + dir_.Path(), "XDG_CONFIG_HOME=",
+        "XDG_STATE_HOME=", "XDG_DATA_HOME=", "XDG_CACHE_HOME=", "WAYLAND_DISPLAY=" + socket_,
         "DISPLAY=" + xDisplay_, "QT_QPA_PLATFORM=", "XDG_SESSION_TYPE=",
         "TANGREL_SOUNDFONT=" + kTestSoundFont, "TANGREL_AUDIO_DRIVER=file",
         "TANGREL_AUDIO_FILE=" + wav_, "TANGREL_SPLASH_MS=0"};
@@ -257,16 +262,45 @@ class PlayUnderWayland : public ::testing::Test {
       app_pid_ = -1;
       FAIL() << "Tangrel ended at start, " << Describe(status) << ":\n" << Said();
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // Keys count once the sound output plays.
+    WaitForSound(wav_, [](const WavSound& sound) { return sound.rate > 0; });
   }
 
-  // The virtual keyboard types `steps` in `layout`.
-  void Type(const std::string& layout, const std::vector<std::string>& steps) {
+  // The virtual keyboard types `steps` in `layout`; at its n-th "@" step it
+  // waits until the sound is `heard[n]`.
+  using SoundCheck = std::function<bool(const WavSound&)>;
+  void Type(const std::string& layout, std::vector<std::string> steps,
+            const std::vector<SoundCheck>& heard = {}) {
+    std::vector<std::string> goes;
+    for (std::string& step : steps) {
+      if (step == "@") goes.push_back(step = "@" + dir_.File("go-" + std::to_string(goes.size())));
+    }
+    ASSERT_EQ(goes.size(), heard.size());
     std::vector<std::string> argv = AsUser({keyboard_, layout});
     argv.insert(argv.end(), steps.begin(), steps.end());
-    const ProgramOutput typed = RunProgram(
-        argv, {"XDG_RUNTIME_DIR=" + dir_.Path(), "WAYLAND_DISPLAY=" + socket_}, 60000);
-    ASSERT_EQ(typed.exitCode, 0) << "the virtual keyboard failed";
+    const int logFd = open(dir_.File("keyboard.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const pid_t keyboard =
+        Spawn(argv, {"XDG_RUNTIME_DIR=" + dir_.Path(), "WAYLAND_DISPLAY=" + socket_}, logFd, logFd);
+    close(logFd);
+    for (size_t i = 0; i < goes.size(); ++i) {
+      WaitForSound(wav_, heard[i]);
+      std::ofstream(goes[i].substr(1));
+    }
+    int status = 0;
+    const bool ended = WaitFor([&] { return !Alive(keyboard, status); }, std::chrono::seconds(10));
+    if (!ended) StopProcess(keyboard);
+    ASSERT_TRUE(ended) << "the virtual keyboard did not end";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "the virtual keyboard failed: " << ReadFile(dir_.File("keyboard.log"));
+  }
+  // What the strokes' "@" steps wait for: each note heard, then quiet.
+  static std::vector<SoundCheck> Heard(size_t strokes) {
+    std::vector<SoundCheck> checks;
+    for (size_t i = 1; i <= strokes; ++i) {
+      checks.push_back([i](const WavSound& sound) { return tangrel::e2e::Heard(sound, i); });
+      checks.push_back([](const WavSound& sound) { return Quiet(sound); });
+    }
+    return checks;
   }
 
   // Ends Tangrel, which must still run, and reads what it played.
@@ -339,7 +373,7 @@ TEST_P(NativeLayouts, KeysSoundByPlace) {
   ASSERT_TRUE(window);
   EXPECT_EQ(window->shell, "xdg_shell");
   EXPECT_EQ(window->appId, "org.example.Tangrel");
-  ASSERT_NO_FATAL_FAILURE(Type(GetParam(), Steps(kStrokes)));
+  ASSERT_NO_FATAL_FAILURE(Type(GetParam(), Steps(kStrokes), Heard(kStrokes.size())));
   ASSERT_NO_FATAL_FAILURE(ExpectNotes(Finish(), kStrokes, GetParam()));
   EXPECT_FALSE(XWaylandRuns());
 }
@@ -373,25 +407,30 @@ TEST_F(PlayUnderWayland, TheCapsFollowTheCompositorsKeymap) {
 // note again nor, once Shift is up, drop the chord an octave.
 TEST_F(PlayUnderWayland, AHeldKeyStrikesOnceAndKeepsItsShift) {
   ASSERT_NO_FATAL_FAILURE(Launch());
-  ASSERT_NO_FATAL_FAILURE(Type("us", {"+30", "3000", "-30", "800", "+42", "+30", "200", "-42",
-                                      "2800", "-30", "1500"}));
+  // Each key held until 0.8 s of its note is written; Shift goes up after 0.25 s.
+  const auto soundedFor = [](size_t note, int ms) {
+    return [=](const WavSound& sound) { return tangrel::e2e::Heard(sound, note, ms); };
+  };
+  const SoundCheck quiet = [](const WavSound& sound) { return Quiet(sound); };
+  ASSERT_NO_FATAL_FAILURE(Type("us", {"+30", "@", "-30", "@", "+42", "+30", "@", "-42", "@", "-30", "@"},
+                               {soundedFor(1, 800), quiet, soundedFor(2, 250), soundedFor(2, 800), quiet}));
   const WavSound sound = Finish();
   const auto onsets = NoteStarts(sound);
   const int notes[] = {60, 72};
   ASSERT_EQ(onsets.size(), std::size(notes)) << "notes began at" << Times(onsets, sound.rate);
   for (size_t i = 0; i < onsets.size(); ++i) {
-    EXPECT_LT(RiseWithin(sound, onsets[i], 2.4), 1.5) << "hold " << i << " was struck again";
-    const size_t late = onsets[i] + static_cast<size_t>(sound.rate * 1.5);
+    EXPECT_LT(RiseWithin(sound, onsets[i], 0.8), 1.5) << "hold " << i << " was struck again";
+    const size_t late = onsets[i] + static_cast<size_t>(sound.rate * 0.5);
     const PitchEstimate pitch = EstimatePitch(sound.samples, sound.rate, late);
     EXPECT_NEAR(Cents(pitch.frequency, NoteFrequency(notes[i])), 0.0, 10.0)
-        << "hold " << i << " sounded " << pitch.frequency << " Hz after 1.5 s";
+        << "hold " << i << " sounded " << pitch.frequency << " Hz after 0.5 s";
   }
 }
 
 // The splash has a fixed size, so sway floats it, centred, and draws no title
 // bar over it; then the main window fills the workspace.
 TEST_F(PlayUnderWayland, TheSplashFloatsCentredAndTheWindowIsMaximised) {
-  Start({"TANGREL_SPLASH_MS=5000"});
+  Start({"TANGREL_SPLASH_MS=2000"});
   std::optional<View> splash, window;
   ASSERT_TRUE(WaitFor(
       [&] {
@@ -429,7 +468,7 @@ TEST_F(PlayUnderWayland, ThroughXWaylandKeysSoundByPlace) {
   ASSERT_NO_FATAL_FAILURE(Launch({"QT_QPA_PLATFORM=xcb"}));
   EXPECT_EQ(Find(IsMainWindow)->shell, "xwayland");
   const std::vector<Stroke> strokes = {{{kA}, 60}, {{kZ}, 61}, {{kShift, kA}, 72}};
-  ASSERT_NO_FATAL_FAILURE(Type("fr", Steps(strokes)));
+  ASSERT_NO_FATAL_FAILURE(Type("fr", Steps(strokes), Heard(strokes.size())));
   ExpectNotes(Finish(), strokes, "fr through XWayland");
 }
 

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 
 #include "files/PerformanceFile.h"
@@ -95,7 +96,32 @@ class PlayUnderX : public ::testing::Test {
     }
     window_ = window_.substr(0, window_.find('\n'));
     Xdo("windowfocus --sync " + window_);
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // Keys count once the sound output plays.
+    WaitForSound(wav_, [](const WavSound& sound) { return sound.rate > 0; });
+  }
+
+  // The program's windows on show, one id a line; waits until there are
+  // `count` of them and they differ from `before`.
+  std::string Shown() { return Xdo("search --onlyvisible --pid " + std::to_string(app_)); }
+  std::string WaitForWindows(size_t count, const std::string& before = {}) {
+    std::string shown;
+    WaitFor(
+        [&] {
+          shown = Shown();
+          return size_t(std::count(shown.begin(), shown.end(), '\n')) == count && shown != before;
+        },
+        std::chrono::seconds(10));
+    return shown;
+  }
+
+  // Holds `keys` (xdotool names, "+" between) until the `count`th note has
+  // sounded `ms`, then waits for quiet after it.
+  void Strike(const std::string& keys, size_t count, int ms = 250) {
+    const auto [down, up] = KeyChord(keys);
+    Xdo("windowfocus --sync " + window_ + down);
+    WaitForSound(wav_, [&](const WavSound& sound) { return Heard(sound, count, ms); });
+    Xdo(up.substr(1));
+    WaitForSound(wav_, [](const WavSound& sound) { return Quiet(sound); });
   }
 
   // Ends Tangrel, which must still run, and reads what it played.
@@ -126,16 +152,10 @@ class PlayUnderX : public ::testing::Test {
 TEST_F(PlayUnderX, TypedKeysSoundTheirNotesThroughTheBuiltInSynthesizer) {
   ASSERT_NO_FATAL_FAILURE(Launch());
 
-  // Each key held 0.35 s, then a second of silence.
+  // Each key held until its note is heard, then quiet before the next.
   const std::vector<std::pair<std::string, int>> keys = {
       {"a", 60}, {"k", 72}, {"Shift_L+a", 72}, {"Control_L+a", 48}, {"z", 61}, {"slash", 76}};
-  for (const auto& [chord, note] : keys) {
-    const auto [down, up] = KeyChord(chord);
-    Xdo("windowfocus --sync " + window_ + down);
-    std::this_thread::sleep_for(std::chrono::milliseconds(350));
-    Xdo(up.substr(1));
-    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-  }
+  for (size_t i = 0; i < keys.size(); ++i) Strike(keys[i].first, i + 1);
   const WavSound sound = Finish();
   // Neither the start (alsa-lib, libjack and RtMidi find no MIDI system here)
   // nor playing has anything to say.
@@ -156,25 +176,34 @@ TEST_F(PlayUnderX, TypedKeysSoundTheirNotesThroughTheBuiltInSynthesizer) {
 // Past the X server's auto-repeat delay a held key is repeated; a repeat must
 // neither strike the note again nor, once Shift is up, drop the chord an
 // octave. Qt's repeat mark goes missing on a busy machine: a core is kept busy
-// for the second pair of holds.
+// for the second pair of holds. The server repeats after 150 ms here, so a
+// hold of 0.8 s brings some twenty repeats, Shift's release among them.
 TEST_F(PlayUnderX, AHeldKeyStrikesOnceAndKeepsItsShiftEvenWithACoreBusy) {
+  StopProcess(xvfb_);
+  xvfb_ = StartXvfb(display_, 150);
+  ASSERT_GT(display_.size(), 1u) << "Xvfb did not start";
   ASSERT_NO_FATAL_FAILURE(Launch());
+  size_t held = 0;
+  const auto soundedFor = [&](int ms) {
+    WaitForSound(wav_, [&](const WavSound& sound) { return Heard(sound, held, ms); });
+  };
   const std::function<void()> holdA = [&] {
     Xdo("windowfocus --sync " + window_ + " keydown a");
-    std::this_thread::sleep_for(std::chrono::seconds(3));
+    soundedFor(800);
     Xdo("keyup a");
   };
   const std::function<void()> holdShiftA = [&] {
     Xdo("windowfocus --sync " + window_ + " keydown Shift_L keydown a");
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    soundedFor(250);
     Xdo("keyup Shift_L");
-    std::this_thread::sleep_for(std::chrono::milliseconds(2800));
+    soundedFor(800);
     Xdo("keyup a");
   };
   const auto holdBoth = [&] {
     for (const auto& hold : {holdA, holdShiftA}) {
+      ++held;
       hold();
-      std::this_thread::sleep_for(std::chrono::milliseconds(800));
+      WaitForSound(wav_, [](const WavSound& sound) { return Quiet(sound); });
     }
   };
   holdBoth();
@@ -187,13 +216,12 @@ TEST_F(PlayUnderX, AHeldKeyStrikesOnceAndKeepsItsShiftEvenWithACoreBusy) {
   const int notes[] = {60, 72, 60, 72};
   ASSERT_EQ(onsets.size(), std::size(notes)) << "notes began at" << Times(onsets, sound.rate);
 
-  // The file driver's clock runs a little slow: 2.4 s of sound lie well
-  // inside a 3 s hold.
+  // Each key was held until 0.8 s of its note had been written.
   const size_t frame = static_cast<size_t>(sound.rate / 50);
   for (size_t i = 0; i < onsets.size(); ++i) {
-    const size_t end = onsets[i] + static_cast<size_t>(sound.rate * 2.4);
-    EXPECT_LT(RiseWithin(sound, onsets[i], 2.4), 1.5) << "hold " << i << " was struck again";
-    for (size_t at = onsets[i] + frame * 5; at + 8192 < end; at += sound.rate / 2) {
+    const size_t end = onsets[i] + static_cast<size_t>(sound.rate * 0.8);
+    EXPECT_LT(RiseWithin(sound, onsets[i], 0.8), 1.5) << "hold " << i << " was struck again";
+    for (size_t at = onsets[i] + frame * 5; at + 8192 < end; at += sound.rate / 4) {
       const PitchEstimate pitch = EstimatePitch(sound.samples, sound.rate, at);
       EXPECT_NEAR(Cents(pitch.frequency, NoteFrequency(notes[i])), 0.0, 10.0)
           << "hold " << i << " sounded " << pitch.frequency << " Hz after "
@@ -241,7 +269,7 @@ TEST_F(PlayUnderX, AFileNamedOnTheCommandLinePlaysHalfASecondAfterTheWindowOpens
   const std::string file = dir_.File("start.tgi");
   ASSERT_FALSE(tangrel::SavePerformanceFile(take.data(), 2, 1298, 0, file));
   ASSERT_NO_FATAL_FAILURE(Launch(file, "start.tgi"));
-  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  WaitForSound(wav_, [](const WavSound& sound) { return Heard(sound, 1, 250); });
   StopProcess(app_);
   app_ = -1;
 
@@ -268,7 +296,9 @@ class PlayUnderOpenbox : public PlayUnderX {
     ASSERT_NO_FATAL_FAILURE(PlayUnderX::SetUp());
     ASSERT_TRUE(OnPath("openbox")) << "run scripts/install-deps.sh";
     openbox_ = Spawn({"openbox", "--sm-disable"}, {"DISPLAY=" + display_});
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // Desktops are a window manager's to say.
+    ASSERT_TRUE(WaitFor([&] { return !Xdo("get_num_desktops").empty(); }, std::chrono::seconds(10)))
+        << "openbox did not start";
   }
   void TearDown() override {
     StopProcess(app_);
@@ -277,17 +307,13 @@ class PlayUnderOpenbox : public PlayUnderX {
     PlayUnderX::TearDown();
   }
 
-  // A click at a place of the window, in its own coordinates.
-  void ClickAt(int x, int y) {
+  // A click at a place of the window, in its own coordinates, that opens or
+  // closes a menu: the program then shows `windows` windows.
+  void ClickAt(int x, int y, size_t windows) {
+    const std::string before = Shown();
     Xdo("mousemove --window " + window_ + " " + std::to_string(x) + " " + std::to_string(y) +
         " click 1");
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
-  }
-  void Hold(const std::string& key, int ms) {
-    Xdo("keydown " + key);
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-    Xdo("keyup " + key);
-    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    WaitForWindows(windows, before);
   }
 
   pid_t openbox_ = -1;
@@ -303,27 +329,27 @@ constexpr int kMenuTitleX = 20, kMenuTitleY = 10, kFirstItemY = 29;
 // chosen must not strike again.
 TEST_F(PlayUnderOpenbox, KeysPlayRightAfterAMenuClosesAndAHeldKeyOutlivesAMenuChoice) {
   ASSERT_NO_FATAL_FAILURE(Launch());
-  ClickAt(kMenuTitleX, kMenuTitleY);
+  ClickAt(kMenuTitleX, kMenuTitleY, 2);
   Xdo("key Escape");
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  Hold("h", 300);
+  WaitForWindows(1);
+  Strike("h", 1);
   // The same after a dialog: About, chosen with Alt+H A and closed with Esc.
   Xdo("key alt+h");
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const std::string menu = WaitForWindows(2);
   Xdo("key a");
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  WaitForWindows(2, menu);
   Xdo("key Escape");
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  Hold("h", 300);
+  WaitForWindows(1);
+  Strike("h", 2);
   EXPECT_EQ(Xdo("search --onlyvisible --name 'Tangrel Help'"), "") << "the manual opened";
 
+  // Held past the server's repeat delay (660 ms) after the menu item is chosen.
   Xdo("keydown a");
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  ClickAt(kMenuTitleX, kMenuTitleY);
-  ClickAt(kMenuTitleX + 20, kFirstItemY);
-  std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // past the repeat delay
+  WaitForSound(wav_, [](const WavSound& sound) { return Heard(sound, 3, 0); });
+  ClickAt(kMenuTitleX, kMenuTitleY, 2);
+  ClickAt(kMenuTitleX + 20, kFirstItemY, 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
   Xdo("keyup a");
-  std::this_thread::sleep_for(std::chrono::milliseconds(800));
 
   const WavSound sound = Finish();
   const auto onsets = NoteStarts(sound);
@@ -334,14 +360,14 @@ TEST_F(PlayUnderOpenbox, KeysPlayRightAfterAMenuClosesAndAHeldKeyOutlivesAMenuCh
     const PitchEstimate pitch = EstimatePitch(sound.samples, sound.rate, from);
     EXPECT_NEAR(Cents(pitch.frequency, NoteFrequency(notes[i])), 0.0, 10.0) << i;
   }
-  EXPECT_LT(RiseWithin(sound, onsets[2], 2.0), 1.5)
+  EXPECT_LT(RiseWithin(sound, onsets[2], 1.0), 1.5)
       << "the held key was struck again";
 }
 
 TEST_F(PlayUnderOpenbox, ClosingTheMainWindowEndsTheProgramWithTheManualMinimised) {
   ASSERT_NO_FATAL_FAILURE(Launch());
   Xdo("key alt+h");
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  WaitForWindows(2);
   Xdo("key Return");
   std::string help;
   ASSERT_TRUE(WaitFor(
@@ -383,21 +409,35 @@ class TakeUnderX : public PlayUnderX {
  protected:
   static constexpr const char* kKeys[] = {"a", "s", "d", "f", "g"};  // scan codes 30..34
 
+  // Each key is typed once the journal on disk holds the one before.
   void RecordKeys(size_t count, bool finish) {
     Xdo("windowfocus --sync " + window_ + " key alt+r");
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    WaitForWindows(2);
     Xdo("key r");
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    WaitForWindows(1);
     for (size_t i = 0; i < count; ++i) {
       Xdo("windowfocus --sync " + window_ + " key " + kKeys[i]);
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      ASSERT_TRUE(WaitFor([&] { return JournaledEvents() == 2 * (i + 1); }, std::chrono::seconds(10)))
+          << JournaledEvents() << " events journaled after key " << i;
     }
     if (finish) {
       Xdo("windowfocus --sync " + window_ + " key alt+r");
-      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      WaitForWindows(2);
       Xdo("key e");
+      WaitForWindows(1);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  }
+
+  // The events in the journal of the running program, read past its lock.
+  size_t JournaledEvents() {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.File("tangrel"), error)) {
+      const std::vector<char> bytes = ReadAll(entry.path().string());
+      const auto take = tangrel::ParseJournal(reinterpret_cast<const uint8_t*>(bytes.data()),
+                                              bytes.size());
+      if (take) return take->events.size();
+    }
+    return 0;
   }
 
   std::vector<tangrel::LeftTake> LeftTakes() { return tangrel::FindLeftJournals(dir_.File("tangrel")).takes; }
@@ -430,7 +470,7 @@ class TakeUnderX : public PlayUnderX {
 
 TEST_F(TakeUnderX, KillNineLosesNoEventAndTheNextStartRecoversThem) {
   ASSERT_NO_FATAL_FAILURE(Launch());
-  RecordKeys(5, false);
+  ASSERT_NO_FATAL_FAILURE(RecordKeys(5, false));
   kill(app_, SIGKILL);
   waitpid(app_, nullptr, 0);
   app_ = -1;
@@ -449,7 +489,7 @@ TEST_F(TakeUnderX, KillNineLosesNoEventAndTheNextStartRecoversThem) {
 
 TEST_F(TakeUnderX, SigtermEndsAtOnceWithoutABoxAndLeavesTheUnsavedTake) {
   ASSERT_NO_FATAL_FAILURE(Launch());
-  RecordKeys(3, true);
+  ASSERT_NO_FATAL_FAILURE(RecordKeys(3, true));
   const auto sent = std::chrono::steady_clock::now();
   kill(app_, SIGTERM);
   int status = 0;
@@ -464,7 +504,7 @@ TEST_F(TakeUnderX, SigtermEndsAtOnceWithoutABoxAndLeavesTheUnsavedTake) {
 
 TEST_F(TakeUnderX, TheXServerKilledUnderTheProgramLeavesTheTake) {
   ASSERT_NO_FATAL_FAILURE(Launch());
-  RecordKeys(4, false);
+  ASSERT_NO_FATAL_FAILURE(RecordKeys(4, false));
   kill(xvfb_, SIGKILL);
   waitpid(xvfb_, nullptr, 0);
   xvfb_ = -1;
@@ -477,9 +517,9 @@ TEST_F(TakeUnderX, TheXServerKilledUnderTheProgramLeavesTheTake) {
 // outside, which counts as Cancel, never as "throw the take away".
 TEST_F(TakeUnderX, ASignalWhileTheSavePromptIsOpenKeepsTheTake) {
   ASSERT_NO_FATAL_FAILURE(Launch());
-  RecordKeys(2, true);
+  ASSERT_NO_FATAL_FAILURE(RecordKeys(2, true));
   Xdo("windowfocus --sync " + window_ + " key alt+r");
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  WaitForWindows(2);
   Xdo("key Up Return");  // Load, the menu's last item ("l" is Circle Play's too)
   ASSERT_TRUE(WaitFor([&] { return !Xdo("search --onlyvisible --name '^TG$'").empty(); },
                       std::chrono::seconds(10)));

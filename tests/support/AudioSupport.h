@@ -25,6 +25,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -219,6 +220,19 @@ inline std::vector<float> FromS16(const std::vector<char>& bytes, int channels) 
 inline std::vector<char> ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<char>(std::istreambuf_iterator<char>(in), {});
+}
+
+// Waits until what the capture or WAV growing at `path` holds is `ready`;
+// false when `timeout` passes first.
+inline bool WaitForCaptured(const std::string& path,
+                            const std::function<bool(const std::vector<char>&)>& ready,
+                            std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!ready(ReadAll(path))) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
 }
 
 // A stereo capture of middle C held 1.5 s, then the loud chord: where each

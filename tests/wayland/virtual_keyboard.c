@@ -8,8 +8,10 @@
  * LAYOUT and OPTIONS as XKB names them: "fr", or "us,fr/grp:caps_toggle" for
  * two groups that Caps Lock switches between.
  * Steps: "+CODE" presses the evdev key CODE, "-CODE" releases it, "MS" waits
- * that many milliseconds. Ends with 0 once every step has reached the
- * compositor; 1 with a message when something is missing. */
+ * that many milliseconds, "@PATH" waits until the file PATH is there (the test
+ * makes it once it has seen what it waits for; 60 s at most). Ends with 0 once
+ * every step has reached the compositor; 1 with a message when something is
+ * missing. */
 #define _GNU_SOURCE
 #include <stdio.h>
 #include <stdlib.h>
@@ -123,6 +125,12 @@ int main(int argc, char **argv) {
           xkb_state_serialize_mods(state, XKB_STATE_MODS_LOCKED),
           xkb_state_serialize_layout(state, XKB_STATE_LAYOUT_EFFECTIVE));
       if (wl_display_roundtrip(display) < 0) return fail("the compositor went away");
+    } else if (step[0] == '@') {
+      const struct timespec poll = {0, 5 * 1000000L};
+      for (int tries = 0; access(step + 1, F_OK) != 0; ++tries) {
+        if (tries == 12000) return fail("the test never went on");
+        nanosleep(&poll, NULL);
+      }
     } else {
       const long ms = strtol(step, NULL, 10);
       const struct timespec wait = {ms / 1000, (ms % 1000) * 1000000L};
