@@ -76,6 +76,13 @@ int EnvironmentInt(const char* name, int low, int high, std::vector<Failure>& pr
   return 0;
 }
 
+// "pipewire, pulseaudio, alsa, jack, oss, file": what TANGREL_AUDIO_DRIVER may name.
+std::string KnownOutputNames() {
+  std::string names;
+  for (const Driver& driver : kDrivers) names += (names.empty() ? "" : ", ") + std::string(driver.name);
+  return names;
+}
+
 }  // namespace
 
 AudioOutputSettings AudioOutputSettingsFromEnvironment() {
@@ -117,13 +124,15 @@ bool BuiltInSynthDevice::Open() {
                   ? loading_.get()
                   : SynthEngine::Create(soundFontPath_, kBuiltInSynthSampleRate, reports_);
   }
+  whyNot_.clear();
   if (!engine_) {
-    if (reports_) reports_->Report(SoundFontFailure(soundFontPath_));
+    whyNot_ = {SoundFontFailure(soundFontPath_)};
+    if (reports_) reports_->Report(whyNot_.front());
     return false;
   }
   std::string name;
   Failure failure;
-  std::unique_ptr<AudioOutput> output = StartOutput(name, failure);
+  std::unique_ptr<AudioOutput> output = StartOutput(name, failure, &whyNot_);
   if (!output) {
     if (reports_) reports_->Report(failure);
     return false;
@@ -142,7 +151,8 @@ bool BuiltInSynthDevice::Open() {
 
 // The loaded synth stays when no output starts, for the next try.
 std::unique_ptr<AudioOutput> BuiltInSynthDevice::StartOutput(std::string& driverName,
-                                                             Failure& failure) {
+                                                             Failure& failure,
+                                                             std::vector<Failure>* attempts) {
   const AudioOutputSettings audio = AudioOutputSettingsFromEnvironment();
   // Said at the open; a restart after a lost server says them no more.
   for (const Failure& problem : audio.problems) {
@@ -155,7 +165,7 @@ std::unique_ptr<AudioOutput> BuiltInSynthDevice::StartOutput(std::string& driver
     Failure tried;
     std::unique_ptr<AudioOutput> output;
     if (!driver) {
-      tried = OutputFailure(name, "not a sound output of Tangrel");
+      tried = Fail(FailureKind::UnknownSoundOutput, name, 0, KnownOutputNames());
     } else if (driver->throughServer && serverStalled) {
       tried = OutputFailure(name, "not tried: it would go through the stalled server");
     } else {
@@ -173,6 +183,11 @@ std::unique_ptr<AudioOutput> BuiltInSynthDevice::StartOutput(std::string& driver
       return output;
     }
     serverStalled = serverStalled || tried.cause == kServerDidNotAnswer;
+    if (attempts) attempts->push_back(tried);
+    if (audio.drivers.size() == 1) {
+      failure = tried;
+      return nullptr;
+    }
     answers += (answers.empty() ? "" : "; ") + name + ": " + tried.cause;
   }
   failure = Fail(FailureKind::NoSoundOutput, "", 0, answers);
@@ -213,7 +228,7 @@ void BuiltInSynthDevice::Watch() {
       driverName_ = name;
       missing = false;
       if (lost_.exchange(false) && reports_) {
-        reports_->Report(Fail(FailureKind::SoundOutputBack, name));
+        reports_->Tell({NewsKind::SoundOutputBack, name});
       }
     } else if (Clock::now() - missingSince >= kSayLostAfter && !lost_.exchange(true) &&
                reports_) {

@@ -79,7 +79,8 @@ class FileOutput : public AudioOutput {
   bool Start(const std::string& path, Failure& failure) {
     fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd_ < 0 || !WriteHeader(0)) {
-      failure = Fail(FailureKind::NoSoundOutput, "file", errno, path);
+      const int error = errno;
+      failure = OutputFailure("file", path + ": " + ErrorText(error), error);
       return false;
     }
     thread_ = std::thread([this] { Run(); });
@@ -137,11 +138,10 @@ class FileOutput : public AudioOutput {
 }  // namespace
 
 std::unique_ptr<AudioOutput> StartFluidDriver(const OutputRequest& request, Failure& failure) {
-  // alsa-lib and libjack say why they failed in messages of their own, kept
-  // for the failure instead of printed.
+  // FluidSynth, alsa-lib and libjack say why they failed in messages of their
+  // own, kept for this attempt's failure instead of printed.
   KeepLibraryMessages();
-  TakeLibraryMessages();
-  TakeFluidError();
+  MessageCapture said;
   if (fluid_settings_setstr(request.engine->Settings(), "audio.driver", request.driver.c_str()) ==
       FLUID_FAILED) {
     failure = OutputFailure(request.driver, "not an audio driver of this FluidSynth");
@@ -150,11 +150,8 @@ std::unique_ptr<AudioOutput> StartFluidDriver(const OutputRequest& request, Fail
   PrepareDriver(request);
   auto output = std::make_unique<FluidDriverOutput>(request);
   if (!output->Start(request)) {
-    const std::string said = TakeFluidError();
-    const std::string libraries = TakeLibraryMessages();
-    std::string cause = said.empty() ? "did not start" : said;
-    if (!libraries.empty()) cause += " (" + libraries + ")";
-    failure = OutputFailure(request.driver, cause);
+    const std::string cause = WithLibraryWords("", said);
+    failure = OutputFailure(request.driver, cause.empty() ? "did not start" : cause);
     return nullptr;
   }
   return output;

@@ -257,10 +257,18 @@ void Session::ShowFileWarning(const Failure& failure, const std::string& name) {
 }
 
 void Session::ShowOpenFailure() {
+  // Under the message, one line for each thing the device tried: the output
+  // or port, and why it did not open.
+  MessageText text{QT_TRANSLATE_NOOP("Tangrel", "Cannot open MIDI device"), {}};
+  for (const Failure& failure : devices_.WhyNotOpened()) {
+    const DeviceCauseLine line = DeviceCause(failure);
+    if (!line.format) continue;
+    const MessageText filled{line.format, line.arguments[0], nullptr, {line.arguments[1]}};
+    text.shownCause += (text.shownCause.empty() ? "" : "\n") +
+                       FillMessage(UserText(line.format), filled);
+  }
   screen_.Beep();
-  screen_.ShowMessage(MessageIcon::Warning, kCaption,
-                      {QT_TRANSLATE_NOOP("Tangrel", "Cannot open MIDI device"), {}},
-                      MessageButtons::Ok);
+  screen_.ShowMessage(MessageIcon::Warning, kCaption, text, MessageButtons::Ok);
 }
 
 void Session::ShowMemoryError() {
@@ -651,10 +659,18 @@ void Session::ListenTo(ShownDeviceReports& reports) {
   reports.Listen(this);
 }
 
-void Session::HandOverReport(const Failure& failure) {
-  screen_.Post([this, alive = std::weak_ptr<bool>(alive_), failure] {
-    if (alive.lock()) DeviceReported(failure);
+void Session::PostWhileAlive(std::function<void()> work) {
+  screen_.Post([alive = std::weak_ptr<bool>(alive_), work = std::move(work)] {
+    if (alive.lock()) work();
   });
+}
+
+void Session::HandOverReport(const Failure& failure) {
+  PostWhileAlive([this, failure] { DeviceReported(failure); });
+}
+
+void Session::HandOverNews(const DeviceNews& news) {
+  PostWhileAlive([this, news] { DeviceNewsArrived(news); });
 }
 
 void Session::DeviceReported(const Failure& failure) {
@@ -663,11 +679,15 @@ void Session::DeviceReported(const Failure& failure) {
     if (!settings_.switchOpen) return;
     lostOutput_ = failure.detail;
     screen_.Repaint();
-  } else if (failure.kind == FailureKind::SoundOutputBack) {
+  }
+}
+
+void Session::DeviceNewsArrived(const DeviceNews& news) {
+  if (news.kind == NewsKind::SoundOutputBack) {
     lostOutput_.reset();
     screen_.Repaint();
-  } else if (failure.kind == FailureKind::SoundFontChanged) {
-    screen_.ShowMessage(MessageIcon::Warning, kCaption, {kSoundFontChanged, failure.detail},
+  } else if (news.kind == NewsKind::SoundFontChanged) {
+    screen_.ShowMessage(MessageIcon::Warning, kCaption, {kSoundFontChanged, news.detail},
                         MessageButtons::Ok);
   }
 }
@@ -677,12 +697,12 @@ void Session::DeviceReported(const Failure& failure) {
 
 void Session::PostingSink::PlayEvent(uint64_t generation, uint32_t index) {
   Session* s = &session_;
-  s->screen_.Post([s, generation, index] { s->ReplayHandedOver(generation, index); });
+  s->PostWhileAlive([s, generation, index] { s->ReplayHandedOver(generation, index); });
 }
 
 void Session::PostingSink::EndOfPlayback(uint64_t generation) {
   Session* s = &session_;
-  s->screen_.Post([s, generation] { s->EndOfPlaybackHandedOver(generation); });
+  s->PostWhileAlive([s, generation] { s->EndOfPlaybackHandedOver(generation); });
 }
 
 bool Session::IsCurrentPlayback(uint64_t generation) const {

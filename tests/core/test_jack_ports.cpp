@@ -61,6 +61,7 @@ std::string ReadText(const std::string& path) {
 
 struct KeptDeviceReports : DeviceReports {
   void Report(const Failure& failure) override { failures.push_back(failure); }
+  void Tell(const DeviceNews&) override {}
   std::vector<Failure> failures;
 };
 

@@ -381,7 +381,7 @@ TEST(SessionDeviceReports, ALostOutputShowsUntilBackOrClosedAndAChangedSoundFont
   EXPECT_EQ(activity(), "Sound output lost: %1|pulse");
   rig.RecordTake();  // the silence matters more than the take's progress
   EXPECT_EQ(activity(), "Sound output lost: %1|pulse");
-  reports.Report(Fail(FailureKind::SoundOutputBack, "pipewire"));
+  reports.Tell({NewsKind::SoundOutputBack, "pipewire"});
   rig.screen.RunPosted();
   EXPECT_EQ(activity(), "Take not saved");
 
@@ -395,7 +395,7 @@ TEST(SessionDeviceReports, ALostOutputShowsUntilBackOrClosedAndAChangedSoundFont
   EXPECT_EQ(activity(), "Take not saved");
 
   ASSERT_TRUE(rig.screen.boxes.empty());
-  reports.Report(Fail(FailureKind::SoundFontChanged, "/sf/TimGM6mb.sf2"));
+  reports.Tell({NewsKind::SoundFontChanged, "/sf/TimGM6mb.sf2"});
   rig.screen.RunPosted();
   ASSERT_EQ(rig.screen.boxes.size(), 1u);
   EXPECT_EQ(rig.screen.boxes[0].icon, MessageIcon::Warning);
@@ -411,9 +411,9 @@ TEST(SessionDeviceReports, ReportsAfterTheSessionWentReachNothing) {
   {
     Session session(devices, screen, nullptr, 8, 16);
     session.ListenTo(reports);
-    reports.Report(Fail(FailureKind::SoundFontChanged, "/sf/a.sf2"));  // queued, not yet run
+    reports.Tell({NewsKind::SoundFontChanged, "/sf/a.sf2"});  // queued, not yet run
   }
-  reports.Report(Fail(FailureKind::SoundFontChanged, "/sf/b.sf2"));  // only said
+  reports.Tell({NewsKind::SoundFontChanged, "/sf/b.sf2"});  // only said
   screen.RunPosted();
   EXPECT_TRUE(screen.boxes.empty());
 }
