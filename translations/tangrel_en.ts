@@ -875,5 +875,45 @@
         <source>Licence: GNU GPL, version 3 or later</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The SoundFont %s does not exist.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The SoundFont %s may not be read: permission denied.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The SoundFont %s is a folder, not a file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file %s is not a SoundFont that can be read.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TANGREL_AUDIO_DRIVER names the sound output &quot;%s&quot;, which does not exist; the outputs are %s.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sound output %s: the sound server did not answer.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sound output %s: no sound server is running.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sound output %s did not start: %s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The MIDI port &quot;%s&quot; is no longer there.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The MIDI port &quot;%s&quot; refused to open: %s</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>
