@@ -26,13 +26,16 @@ TEST(DeviceFailures, TwoThreadsFailingAtOnceKeepTheirOwnCauses) {
   ScopedEnv server("JACK_DEFAULT_SERVER", "tangrel-none-" + std::to_string(getpid()));
   ScopedEnv noStart("JACK_NO_START_SERVER", "1");
   KeepLibraryMessages();
-  const auto failAgainAndAgain = [](const char* driver, std::vector<Failure>& failures) {
-    auto engine = SynthEngine::Create(kTestSoundFont, kBuiltInSynthSampleRate);
-    ASSERT_TRUE(engine);
+  // One synth each, made before the threads start, as the program makes one.
+  auto alsaEngine = SynthEngine::Create(kTestSoundFont, kBuiltInSynthSampleRate);
+  auto jackEngine = SynthEngine::Create(kTestSoundFont, kBuiltInSynthSampleRate);
+  ASSERT_TRUE(alsaEngine && jackEngine);
+  const auto failAgainAndAgain = [](const char* driver, SynthEngine* engine,
+                                    std::vector<Failure>& failures) {
     for (int i = 0; i < 20; ++i) {
       OutputRequest request;
       request.driver = driver;
-      request.engine = engine.get();
+      request.engine = engine;
       request.periodSize = 320;
       request.periods = 3;
       Failure failure;
@@ -41,8 +44,8 @@ TEST(DeviceFailures, TwoThreadsFailingAtOnceKeepTheirOwnCauses) {
     }
   };
   std::vector<Failure> alsa, jack;
-  std::thread alsaThread(failAgainAndAgain, "alsa", std::ref(alsa));
-  std::thread jackThread(failAgainAndAgain, "jack", std::ref(jack));
+  std::thread alsaThread(failAgainAndAgain, "alsa", alsaEngine.get(), std::ref(alsa));
+  std::thread jackThread(failAgainAndAgain, "jack", jackEngine.get(), std::ref(jack));
   alsaThread.join();
   jackThread.join();
   for (const auto& [failures, own, other] :
