@@ -2,7 +2,9 @@
 // FluidSynth's own audio drivers that take a render callback (alsa, jack,
 // oss), and our own WAV writer in place of FluidSynth's file driver: every
 // output renders through the limiter.
+#include <alsa/asoundlib.h>
 #include <fcntl.h>
+#include <jack/jack.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -33,6 +35,21 @@ void PrepareDriver(const OutputRequest& request) {
   }
   fluid_settings_setint(settings, "audio.period-size", request.periodSize);
   fluid_settings_setint(settings, "audio.periods", request.periods);
+}
+
+// Why a driver did not start, where the system can say it in a word:
+// ECONNREFUSED when no JACK server runs, ENODEV when ALSA has no sound card;
+// else 0, and the libraries' words say the rest.
+int WhyNotStarted(const std::string& driver) {
+  if (driver == "jack") {
+    jack_client_t* client = jack_client_open("Tangrel-probe", JackNoStartServer, nullptr);
+    if (!client) return ECONNREFUSED;
+    jack_client_close(client);
+  } else if (driver == "alsa") {
+    int card = -1;
+    if (snd_card_next(&card) < 0 || card < 0) return ENODEV;
+  }
+  return 0;
 }
 
 class FluidDriverOutput : public AudioOutput {
@@ -151,7 +168,8 @@ std::unique_ptr<AudioOutput> StartFluidDriver(const OutputRequest& request, Fail
   auto output = std::make_unique<FluidDriverOutput>(request);
   if (!output->Start(request)) {
     const std::string cause = WithLibraryWords("", said);
-    failure = OutputFailure(request.driver, cause.empty() ? "did not start" : cause);
+    failure = OutputFailure(request.driver, cause.empty() ? "did not start" : cause,
+                            WhyNotStarted(request.driver));
     return nullptr;
   }
   return output;

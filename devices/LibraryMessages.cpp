@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <mutex>
 
+#include "model/Failure.h"
+
 namespace tangrel {
 namespace {
 
@@ -24,7 +26,10 @@ void KeepAlsaMessage(const char*, int, const char* function, int error, const ch
   std::vsnprintf(text, sizeof text, format, args);
   va_end(args);
   std::string message = std::string("ALSA: ") + (function ? function : "") + ": " + text;
-  if (error != 0) message += std::string(": ") + snd_strerror(error);
+  // snd_strerror takes errno values to strerror, which is not safe off
+  // the window's thread.
+  const int code = error < 0 ? -error : error;
+  if (code != 0) message += ": " + (code < SND_ERROR_BEGIN ? ErrorText(code) : snd_strerror(code));
   MessageCapture::Keep(std::move(message));
 }
 

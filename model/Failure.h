@@ -23,7 +23,7 @@ enum class FailureKind {
   DeviceUnavailable,
   SoundFontUnreadable,
   NoSoundOutput,      // detail: the output tried; error: ETIMEDOUT when its server did not
-                      // answer, ECONNREFUSED when none runs
+                      // answer, ECONNREFUSED when none runs, ENODEV without a sound card
   UnknownSoundOutput, // detail: a name that is no sound output; cause: the names there are
   SoundOutputLost,    // the server went away and has not come back; detail: the driver
   MessagesDropped,    // a stalled port took nothing; error: how many were dropped

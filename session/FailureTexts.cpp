@@ -72,6 +72,8 @@ constexpr DeviceCauseRow kDeviceCauses[] = {
      QT_TRANSLATE_NOOP("Tangrel", "Sound output %s: the sound server did not answer.")},
     {FailureKind::NoSoundOutput, ECONNREFUSED,
      QT_TRANSLATE_NOOP("Tangrel", "Sound output %s: no sound server is running.")},
+    {FailureKind::NoSoundOutput, ENODEV,
+     QT_TRANSLATE_NOOP("Tangrel", "Sound output %s: there is no sound card.")},
     {FailureKind::NoSoundOutput, kAnyError,
      QT_TRANSLATE_NOOP("Tangrel", "Sound output %s did not start: %s")},
     {FailureKind::DeviceUnavailable, ENOENT,

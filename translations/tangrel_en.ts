@@ -915,5 +915,9 @@
         <source>The MIDI port &quot;%s&quot; refused to open: %s</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Sound output %s: there is no sound card.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

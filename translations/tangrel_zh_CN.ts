@@ -915,5 +915,9 @@
         <source>The MIDI port &quot;%s&quot; refused to open: %s</source>
         <translation>MIDI 端口“%s”拒绝打开：%s</translation>
     </message>
+    <message>
+        <source>Sound output %s: there is no sound card.</source>
+        <translation>声音输出 %s：没有声卡。</translation>
+    </message>
 </context>
 </TS>
