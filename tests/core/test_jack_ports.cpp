@@ -165,7 +165,8 @@ TEST_F(JackPorts, VirtualPortKeepsItsConnectionsAcrossCloseAndASecondOneShowsIts
   EXPECT_EQ(server_.Ports().count(port), 1u);
 
   auto second = MakeSystemDevices();
-  EXPECT_EQ(second->DeviceName(1), "Tangrel-01");
+  EXPECT_EQ(second->DeviceName(1), "Tangrel-01");  // the status line's name
+  EXPECT_EQ(ListMidiOutDevices(*second)[1].name, "Tangrel-01");  // the Device menu's
   EXPECT_EQ(server_.Ports().count("Tangrel-01:Tangrel"), 1u);
 }
 
