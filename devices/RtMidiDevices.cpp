@@ -43,7 +43,8 @@ bool OffersVirtualPorts(RtMidi::Api api) {
 // wait without end for room in a buffer that nothing drains any more, and
 // libjack frees its client as soon as this process opens another one, which
 // RtMidi would close again later. A client of our own, without ports, hears
-// the shutdown instead.
+// the shutdown instead. Made before RtMidi's, it first tells whether a server
+// answers at all, and it lists the other clients' ports.
 //
 // It also counts the server's cycles. RtMidi's JACK send waits, spinning, for
 // room in a 16 KB buffer that its client drains once a cycle; a server that
@@ -69,7 +70,24 @@ class JackShutdownWatch {
   JackShutdownWatch(const JackShutdownWatch&) = delete;
   JackShutdownWatch& operator=(const JackShutdownWatch&) = delete;
 
+  // False when no server answered the client's opening.
+  bool Answered() const { return client_ != nullptr; }
   bool ServerGone() const { return gone_; }
+
+  // The clients that have a MIDI output port of this name, by client name.
+  std::set<std::string> ClientsWithPort(const std::string& portName) const {
+    std::set<std::string> clients;
+    if (gone_) return clients;
+    const std::string pattern = ":" + portName + "$";
+    const char** ports =
+        jack_get_ports(client_, pattern.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput);
+    for (const char** port = ports; port && *port; ++port) {
+      const std::string name = *port;
+      clients.insert(name.substr(0, name.rfind(':')));
+    }
+    if (ports) jack_free(ports);
+    return clients;
+  }
 
   // True when a message of `bytes` fits in what this cycle may carry.
   bool Room(size_t bytes) {
@@ -109,44 +127,17 @@ void Abandon(std::unique_ptr<RtMidiOut> out) {
 // RtMidi's constructors report on std::cerr, before an error callback can be
 // set: the ALSA one when there is no sequencer (and then throws), the JACK one
 // when there is no server. So the MIDI system is asked first, without RtMidi,
-// whether it answers; RtMidi is only made where it does.
-bool SystemAnswers(RtMidi::Api api, std::string& why) {
-  if (api == RtMidi::LINUX_ALSA) {
-    snd_seq_t* sequencer = nullptr;
-    const int error = snd_seq_open(&sequencer, "default", SND_SEQ_OPEN_OUTPUT, SND_SEQ_NONBLOCK);
-    if (error < 0) {
-      why = "no ALSA sequencer: " + ErrorText(-error);
-      return false;
-    }
-    snd_seq_close(sequencer);
-  } else if (api == RtMidi::UNIX_JACK) {
-    jack_client_t* client = jack_client_open("Tangrel-probe", JackNoStartServer, nullptr);
-    if (!client) {
-      why = "no JACK server is running";
-      return false;
-    }
-    jack_client_close(client);
+// whether it answers (JACK through the watch's client); RtMidi is only made
+// where it does.
+bool AlsaSequencerAnswers(std::string& why) {
+  snd_seq_t* sequencer = nullptr;
+  const int error = snd_seq_open(&sequencer, "default", SND_SEQ_OPEN_OUTPUT, SND_SEQ_NONBLOCK);
+  if (error < 0) {
+    why = "no ALSA sequencer: " + ErrorText(-error);
+    return false;
   }
+  snd_seq_close(sequencer);
   return true;
-}
-
-// The JACK clients that have a MIDI output port named as the virtual port:
-// the client names the server gave to every running Tangrel.
-std::set<std::string> VirtualPortClients() {
-  std::set<std::string> clients;
-  jack_client_t* client = jack_client_open("Tangrel-probe", JackNoStartServer, nullptr);
-  if (!client) return clients;
-  const std::string pattern = std::string(":") + kVirtualPortName + "$";
-  if (const char** ports = jack_get_ports(client, pattern.c_str(), JACK_DEFAULT_MIDI_TYPE,
-                                          JackPortIsOutput)) {
-    for (const char** port = ports; *port; ++port) {
-      const std::string name = *port;
-      clients.insert(name.substr(0, name.rfind(':')));
-    }
-    jack_free(ports);
-  }
-  jack_client_close(client);
-  return clients;
 }
 
 class RtMidiConnection {
@@ -154,11 +145,17 @@ class RtMidiConnection {
   // Null when the MIDI system cannot be used here, with the reason in `why`.
   static std::unique_ptr<RtMidiConnection> Create(RtMidi::Api api, std::string& why) {
     MessageCapture said;
-    if (!SystemAnswers(api, why)) {
+    auto connection = std::unique_ptr<RtMidiConnection>(new RtMidiConnection);
+    if (api == RtMidi::UNIX_JACK) {
+      connection->watch_ = std::make_unique<JackShutdownWatch>();
+      if (!connection->watch_->Answered()) why = "no JACK server is running";
+    } else if (api == RtMidi::LINUX_ALSA) {
+      AlsaSequencerAnswers(why);
+    }
+    if (!why.empty()) {
       why = WithLibraryWords(why, said);
       return nullptr;
     }
-    auto connection = std::unique_ptr<RtMidiConnection>(new RtMidiConnection);
     try {
       connection->out_ = std::make_unique<RtMidiOut>(api, kClientName);
     } catch (const RtMidiError& error) {
@@ -171,14 +168,14 @@ class RtMidiConnection {
   }
 
   ~RtMidiConnection() {
-    if (ServerGone()) Abandon(std::move(out_));
+    if (out_ && ServerGone()) Abandon(std::move(out_));
   }
 
   RtMidi::Api Api() const { return out_->getCurrentApi(); }
 
-  // From an opened port on: learn when a JACK server shuts down.
-  void WatchServer() {
-    if (Api() == RtMidi::UNIX_JACK) watch_ = std::make_unique<JackShutdownWatch>();
+  // The JACK clients with a virtual port of our name; none on other systems.
+  std::set<std::string> VirtualPortClients() const {
+    return watch_ ? watch_->ClientsWithPort(kVirtualPortName) : std::set<std::string>();
   }
   bool ServerGone() const { return watch_ && watch_->ServerGone(); }
   // False when the MIDI system has no room for the message now.
@@ -297,9 +294,7 @@ class RtMidiDevice : public MidiOutputDevice {
       why = connection_->Why().empty() ? kPortGone : connection_->Why();
       connection_.reset();
     }
-    if (!connection_) return false;
-    connection_->WatchServer();
-    return true;
+    return connection_ != nullptr;
   }
 
   virtual bool Connect(RtMidiConnection& connection) = 0;
@@ -334,18 +329,15 @@ class VirtualPortDevice : public RtMidiDevice {
   // A JACK server names a second client "Tangrel" as "Tangrel-01": the port
   // goes by the name its client got.
   bool Connect(RtMidiConnection& connection) override {
-    const bool jack = connection.Api() == RtMidi::UNIX_JACK;
-    const std::set<std::string> before = jack ? VirtualPortClients() : std::set<std::string>();
+    const std::set<std::string> before = connection.VirtualPortClients();
     if (!connection.Run([](RtMidiOut& out) { out.openVirtualPort(kVirtualPortName); })) {
       return false;
     }
-    if (jack) {
-      std::set<std::string> added;
-      for (const std::string& client : VirtualPortClients()) {
-        if (!before.count(client)) added.insert(client);
-      }
-      if (added.size() == 1) Rename(*added.begin());
+    std::set<std::string> added;
+    for (const std::string& client : connection.VirtualPortClients()) {
+      if (!before.count(client)) added.insert(client);
     }
+    if (added.size() == 1) Rename(*added.begin());
     return true;
   }
   bool KeepsPort() const override { return true; }
