@@ -171,8 +171,6 @@ class RtMidiConnection {
     if (out_ && ServerGone()) Abandon(std::move(out_));
   }
 
-  RtMidi::Api Api() const { return out_->getCurrentApi(); }
-
   // The JACK clients with a virtual port of our name; none on other systems.
   std::set<std::string> VirtualPortClients() const {
     return watch_ ? watch_->ClientsWithPort(kVirtualPortName) : std::set<std::string>();
@@ -227,7 +225,7 @@ int MessageLength(uint32_t status) {
 }
 
 // An RtMidi device opens its own connection on Open and drops it on Close;
-// the virtual port keeps its own from its first Open on.
+// the virtual port keeps its own from the listing on.
 class RtMidiDevice : public MidiOutputDevice {
  public:
   RtMidiDevice(RtMidi::Api api, std::string name, DeviceReports* reports)
