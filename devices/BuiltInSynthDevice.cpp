@@ -83,6 +83,15 @@ std::string KnownOutputNames() {
   return names;
 }
 
+// Why the output that went silent does not start again: what its own sound
+// system answered this time (ETIMEDOUT, ECONNREFUSED ...), else 0.
+int LostOutputError(const std::vector<Failure>& attempts, const std::string& driver) {
+  for (const Failure& attempt : attempts) {
+    if (attempt.detail == driver) return attempt.error;
+  }
+  return 0;
+}
+
 }  // namespace
 
 AudioOutputSettings AudioOutputSettingsFromEnvironment() {
@@ -219,7 +228,8 @@ void BuiltInSynthDevice::Watch() {
     watch.unlock();  // a start may take its time limit; Close must not wait on the lock meanwhile
     std::string name;
     Failure failure;
-    std::unique_ptr<AudioOutput> output = StartOutput(name, failure);
+    std::vector<Failure> attempts;
+    std::unique_ptr<AudioOutput> output = StartOutput(name, failure, &attempts);
     watch.lock();
     if (stopWatching_) return;  // the new output goes with this scope
     std::lock_guard<std::mutex> lock(outputMutex_);
@@ -232,7 +242,8 @@ void BuiltInSynthDevice::Watch() {
       }
     } else if (Clock::now() - missingSince >= kSayLostAfter && !lost_.exchange(true) &&
                reports_) {
-      reports_->Report(Fail(FailureKind::SoundOutputLost, lostDriver, 0, failure.cause));
+      reports_->Report(Fail(FailureKind::SoundOutputLost, lostDriver,
+                            LostOutputError(attempts, lostDriver), failure.cause));
     }
   }
 }

@@ -25,7 +25,8 @@ enum class FailureKind {
   NoSoundOutput,      // detail: the output tried; error: ETIMEDOUT when its server did not
                       // answer, ECONNREFUSED when none runs, ENODEV without a sound card
   UnknownSoundOutput, // detail: a name that is no sound output; cause: the names there are
-  SoundOutputLost,    // the server went away and has not come back; detail: the driver
+  SoundOutputLost,    // the server went away and has not come back; detail: the driver;
+                      // error: what it answers now, as for NoSoundOutput
   MessagesDropped,    // a stalled port took nothing; error: how many were dropped
   BadAudioSetting,    // detail: NAME=value; cause: the range it must lie in
 };

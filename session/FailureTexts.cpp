@@ -82,7 +82,25 @@ constexpr DeviceCauseRow kDeviceCauses[] = {
      QT_TRANSLATE_NOOP("Tangrel", "The MIDI port \"%s\" refused to open: %s")},
 };
 
+struct LostOutputRow {
+  int error;
+  const char* text;
+};
+constexpr LostOutputRow kLostOutputs[] = {
+    {ETIMEDOUT, QT_TRANSLATE_NOOP("Tangrel", "Sound output lost: %1, the sound server does not answer")},
+    {ECONNREFUSED, QT_TRANSLATE_NOOP("Tangrel", "Sound output lost: %1, no sound server is running")},
+    {kAnyError, QT_TRANSLATE_NOOP("Tangrel", "Sound output lost: %1")},
+};
+
 }  // namespace
+
+const char* LostOutputText(const Failure& lost) {
+  if (lost.detail.empty()) return QT_TRANSLATE_NOOP("Tangrel", "Sound output lost");
+  for (const LostOutputRow& row : kLostOutputs) {
+    if (row.error == kAnyError || row.error == lost.error) return row.text;
+  }
+  return nullptr;
+}
 
 DeviceCauseLine DeviceCause(const Failure& failure) {
   for (const DeviceCauseRow& row : kDeviceCauses) {

@@ -30,6 +30,11 @@ struct DeviceCauseLine {
 };
 DeviceCauseLine DeviceCause(const Failure& failure);
 
+// The status line of a sound output that went silent: a catalogue text with
+// "%1" for the output, and why it does not come back when its sound system
+// said so (no server running, a server that does not answer).
+const char* LostOutputText(const Failure& lost);
+
 // Fills a message's "%s" with the name, or "Untitle" when it is empty.
 std::string FormatFileMessage(const char* format, const std::string& name);
 

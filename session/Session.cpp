@@ -606,10 +606,8 @@ std::string Session::SignatureText() const {
 
 ShownText Session::ActivityText() const {
   // Silence the player cannot explain matters more than the take's progress.
-  if (lostOutput_) {
-    if (lostOutput_->empty()) return {QT_TRANSLATE_NOOP("Tangrel", "Sound output lost"), {}};
-    return {QT_TRANSLATE_NOOP("Tangrel", "Sound output lost: %1"), {*lostOutput_}};
-  }
+  if (lostOutput_ && lostOutput_->detail.empty()) return {LostOutputText(*lostOutput_), {}};
+  if (lostOutput_) return {LostOutputText(*lostOutput_), {lostOutput_->detail}};
   if (events_.recording) {
     const uint32_t seconds = (events_.clock() - recordStart_) / 1000;
     const auto notes =
@@ -677,7 +675,7 @@ void Session::DeviceReported(const Failure& failure) {
   if (failure.kind == FailureKind::SoundOutputLost) {
     // A report still queued when the output was closed belongs to that output.
     if (!settings_.switchOpen) return;
-    lostOutput_ = failure.detail;
+    lostOutput_ = failure;
     screen_.Repaint();
   }
 }

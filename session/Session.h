@@ -239,7 +239,7 @@ class Session {
   // Hand-overs still queued when the session goes find this gone (see
   // PostWhileAlive).
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
-  std::optional<std::string> lostOutput_;  // the driver that went silent
+  std::optional<Failure> lostOutput_;  // the driver that went silent, and why
 };
 
 }  // namespace tangrel

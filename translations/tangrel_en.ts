@@ -919,5 +919,13 @@
         <source>Sound output %s: there is no sound card.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Sound output lost: %1, the sound server does not answer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sound output lost: %1, no sound server is running</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

@@ -919,5 +919,13 @@
         <source>Sound output %s: there is no sound card.</source>
         <translation>声音输出 %s：没有声卡。</translation>
     </message>
+    <message>
+        <source>Sound output lost: %1, the sound server does not answer</source>
+        <translation>声音输出已丢失：%1，声音服务器没有应答</translation>
+    </message>
+    <message>
+        <source>Sound output lost: %1, no sound server is running</source>
+        <translation>声音输出已丢失：%1，没有正在运行的声音服务器</translation>
+    </message>
 </context>
 </TS>

@@ -375,12 +375,14 @@ TEST(SessionDeviceReports, ALostOutputShowsUntilBackOrClosedAndAChangedSoundFont
     return std::string(shown.format) + (shown.arguments.empty() ? "" : "|" + shown.arguments[0]);
   };
   // Reports come from the output's own thread and wait for the UI thread.
-  std::thread([&reports] { reports.Report(Fail(FailureKind::SoundOutputLost, "pulse")); }).join();
+  std::thread([&reports] {
+    reports.Report(Fail(FailureKind::SoundOutputLost, "pulse", ECONNREFUSED));
+  }).join();
   EXPECT_EQ(activity(), "");
   rig.screen.RunPosted();
-  EXPECT_EQ(activity(), "Sound output lost: %1|pulse");
+  EXPECT_EQ(activity(), "Sound output lost: %1, no sound server is running|pulse");
   rig.RecordTake();  // the silence matters more than the take's progress
-  EXPECT_EQ(activity(), "Sound output lost: %1|pulse");
+  EXPECT_EQ(activity(), "Sound output lost: %1, no sound server is running|pulse");
   reports.Tell({NewsKind::SoundOutputBack, "pipewire"});
   rig.screen.RunPosted();
   EXPECT_EQ(activity(), "Take not saved");
