@@ -67,14 +67,6 @@ file(MAKE_DIRECTORY ${TANGREL_QM_DIR})
 install(DIRECTORY ${TANGREL_QM_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tangrel/translations
   FILES_MATCHING PATTERN "*.qm")
 
-add_test(NAME install COMMAND bash ${PROJECT_SOURCE_DIR}/tests/install/test_install.sh
-  ${PROJECT_BINARY_DIR} ${PROJECT_SOURCE_DIR} ${TANGREL_APP_ID})
-set_tests_properties(install PROPERTIES TIMEOUT 300)
-add_test(NAME licence COMMAND bash ${PROJECT_SOURCE_DIR}/tests/install/test_licence.sh
-  ${PROJECT_SOURCE_DIR})
-add_test(NAME trixie_sources COMMAND bash ${PROJECT_SOURCE_DIR}/tests/install/test_trixie_sources.sh
-  ${PROJECT_SOURCE_DIR})
-
 # The Debian package: dependencies from the shared libraries, plus the General
 # MIDI SoundFont and the fonts of the window's texts (Latin and Chinese).
 set(CPACK_GENERATOR DEB)
@@ -103,9 +95,3 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
 # window through XWayland.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, qt6-wayland")
 include(CPack)
-
-if(TARGET tangrel)
-  add_test(NAME deb COMMAND bash ${PROJECT_SOURCE_DIR}/tests/install/test_deb.sh
-    ${PROJECT_BINARY_DIR} ${PROJECT_SOURCE_DIR} ${TANGREL_APP_ID})
-  set_tests_properties(deb PROPERTIES TIMEOUT 600)
-endif()

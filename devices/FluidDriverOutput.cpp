@@ -12,7 +12,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -20,6 +19,7 @@
 #include "devices/LibraryMessages.h"
 #include "devices/SoftLimiter.h"
 #include "devices/SynthEngine.h"
+#include "model/WavFormat.h"
 
 namespace tangrel {
 namespace {
@@ -105,39 +105,27 @@ class FileOutput : public AudioOutput {
   }
 
  private:
-  static void Put(uint8_t* at, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
+  bool WriteHeader(uint64_t frames) {
+    const std::vector<uint8_t> header = wav::Header(static_cast<uint32_t>(rate_), frames);
+    return pwrite(fd_, header.data(), header.size(), 0) == static_cast<ssize_t>(header.size());
   }
 
-  bool WriteHeader(uint32_t dataBytes) {
-    uint8_t h[44] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
-    Put(h + 4, 36 + dataBytes, 4);
-    Put(h + 16, 16, 4);
-    Put(h + 20, 1, 2);  // integer samples
-    Put(h + 22, 2, 2);
-    Put(h + 24, static_cast<uint32_t>(rate_), 4);
-    Put(h + 28, static_cast<uint32_t>(rate_) * 4, 4);
-    Put(h + 32, 4, 2);
-    Put(h + 34, 16, 2);
-    std::memcpy(h + 36, "data", 4);
-    Put(h + 40, dataBytes, 4);
-    return pwrite(fd_, h, sizeof h, 0) == static_cast<ssize_t>(sizeof h);
-  }
-
+  // Ends when the file holds as much as a WAV can say (6.2 hours at 48 kHz)
+  // or a write fails: the file stays whole either way.
   void Run() {
-    std::vector<float> frames(2 * static_cast<size_t>(periodSize_));
-    std::vector<int16_t> samples(frames.size());
+    const size_t periodFrames = static_cast<size_t>(periodSize_);
+    std::vector<float> frames(2 * periodFrames);
+    std::vector<uint8_t> bytes;
     const auto period = std::chrono::duration<double>(double(periodSize_) / rate_);
     auto next = std::chrono::steady_clock::now();
-    uint32_t written = 0;
-    while (!stop_) {
+    uint64_t written = 0;  // frames
+    while (!stop_ && written + periodFrames <= wav::kLongestFrames) {
       synth_.RenderInterleaved(frames.data(), periodSize_);
-      for (size_t i = 0; i < frames.size(); ++i) {
-        samples[i] = static_cast<int16_t>(std::clamp(frames[i], -1.0f, 1.0f) * 32767.0f);
-      }
-      const size_t bytes = samples.size() * sizeof(int16_t);
-      if (pwrite(fd_, samples.data(), bytes, 44 + written) != static_cast<ssize_t>(bytes)) return;
-      written += static_cast<uint32_t>(bytes);
+      bytes.clear();
+      wav::AppendFrames(bytes, frames.data(), frames.data() + 1, periodFrames, 2);
+      const off_t at = static_cast<off_t>(wav::kHeaderSize + written * wav::kBytesPerFrame);
+      if (pwrite(fd_, bytes.data(), bytes.size(), at) != static_cast<ssize_t>(bytes.size())) return;
+      written += periodFrames;
       WriteHeader(written);
       next += std::chrono::duration_cast<std::chrono::steady_clock::duration>(period);
       std::this_thread::sleep_until(next);

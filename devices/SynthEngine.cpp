@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "devices/ContentWatch.h"
 #include "devices/MessageCapture.h"
 
 namespace tangrel {
@@ -58,13 +59,16 @@ void KeepFluidMessages() {
 // the meantime (a package upgrade is enough) would crash it or play noise.
 // So each SoundFont is opened once, when it loads, and FluidSynth's loader
 // reads through that descriptor: a file removed or renamed over keeps its old
-// contents for us; one changed in place (its size or time differs from the
-// one loaded) is refused, and the instruments already read play on.
+// contents for us; one changed in place is refused, and the instruments
+// already read play on. A change is told by the system's notification of any
+// write (size and time can be put back as they were), and by the size and
+// time where there is none or a write went through a mapping.
 struct KeptSoundFont {
   int fd = -1;
   int users = 0;
   off_t size = 0;
   timespec modified{};
+  std::unique_ptr<ContentWatch> watch;
   DeviceReports* reports = nullptr;
   bool changed = false;
 };
@@ -89,6 +93,7 @@ bool KeepSoundFont(const std::string& path, DeviceReports* reports) {
     kept.size = info.st_size;
     kept.modified = info.st_mtim;
     kept.changed = false;
+    kept.watch = WatchContent(kept.fd);
   }
   if (reports) kept.reports = reports;
   ++kept.users;
@@ -118,7 +123,8 @@ struct ReadPlace {
 // with keptMutex held.
 bool AsLoaded(const std::string& path, KeptSoundFont& kept) {
   struct stat now {};
-  const bool same = !kept.changed && fstat(kept.fd, &now) == 0 && now.st_size == kept.size &&
+  const bool same = !kept.changed && !(kept.watch && kept.watch->Changed()) &&
+                    fstat(kept.fd, &now) == 0 && now.st_size == kept.size &&
                     now.st_mtim.tv_sec == kept.modified.tv_sec &&
                     now.st_mtim.tv_nsec == kept.modified.tv_nsec;
   if (!same && !kept.changed) {

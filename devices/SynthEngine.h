@@ -49,8 +49,8 @@ class SynthEngine {
   // Only the samples of the presets in use are read, when they are chosen: a
   // large SoundFont loads in a fraction of the time and memory. They are read
   // from the file as it was loaded: one that is removed or replaced later
-  // keeps playing, one changed in place plays what was loaded and no new
-  // instrument; `reports` hears of the change, once.
+  // keeps playing, one changed in place in any way plays what was loaded and
+  // no new instrument; `reports` hears of the change, once.
   static std::unique_ptr<SynthEngine> Create(const std::string& soundFontPath,
                                              double sampleRate = 44100.0,
                                              DeviceReports* reports = nullptr);

@@ -2,10 +2,6 @@
 // Saving and loading the performance file, and the rule that accepts a load.
 #include "files/PerformanceFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -13,6 +9,8 @@
 #include <new>
 
 #include "files/Riff.h"
+#include "model/LittleEndian.h"
+#include "model/PlatformFile.h"
 
 namespace tangrel {
 
@@ -25,34 +23,24 @@ constexpr riff::FourCC kFmt = MakeFourCC("fmt ");
 constexpr riff::FourCC kData = MakeFourCC("data");
 constexpr char kSoftwareName[] = "TG by Vrel";
 constexpr uint32_t kHeaderSize = 24;  // the "fmt " chunk
-constexpr size_t kRecordSize = sizeof(PerformanceEvent);
+constexpr size_t kRecordSize = kEventRecordSize;
 // Room for the chunks before the records, so that the buffer grows once.
 constexpr size_t kHeadersRoom = 128;
 
 std::string TodayText() {
   std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = platform::LocalTime(now);
   char text[32];
   std::snprintf(text, sizeof text, "%04d-%02d-%02d", local.tm_year + 1900, local.tm_mon + 1,
                 local.tm_mday);
   return text;
 }
 
-void EncodeRecords(const PerformanceEvent* events, uint32_t count, uint8_t* out) {
-  for (uint32_t i = 0; i < count; ++i, out += kRecordSize) {
-    riff::SetU32LE(out, events[i].delay);
-    riff::SetU32LE(out + 4, events[i].message);
-    riff::SetU32LE(out + 8, events[i].keyData);
-    riff::SetU32LE(out + 12, static_cast<uint32_t>(events[i].octaveShift));
-  }
-}
-
+// Decodes in place: each record lies in the memory of the event it becomes,
+// and is read whole before that event is written.
 void DecodeRecords(const uint8_t* in, uint32_t count, PerformanceEvent* events) {
-  for (uint32_t i = 0; i < count; ++i, in += kRecordSize) {
-    events[i] = {riff::GetU32LE(in), riff::GetU32LE(in + 4), riff::GetU32LE(in + 8),
-                 static_cast<int32_t>(riff::GetU32LE(in + 12))};
-  }
+  le::Reader reader(in, size_t{count} * kRecordSize);
+  for (uint32_t i = 0; i < count; ++i) events[i] = ReadEvent(reader);
 }
 
 // The whole file in memory, chunk by chunk as it lies on disk; empty when a
@@ -81,9 +69,8 @@ std::vector<uint8_t> BuildPerformanceFile(const PerformanceEvent* events, uint32
   riff::CloseChunk(writer);
 
   riff::OpenChunk(writer, kData);
-  size_t start = writer.bytes.size();
-  writer.bytes.resize(start + size_t{count} * kRecordSize);
-  EncodeRecords(events, count, writer.bytes.data() + start);
+  le::Writer records(writer.bytes);
+  for (uint32_t i = 0; i < count; ++i) WriteEvent(records, events[i]);
   riff::CloseChunk(writer);
   riff::CloseChunk(writer);  // RIFF
   if (!riff::WriterComplete(writer)) return {};
@@ -104,7 +91,7 @@ Failure ParseSource(riff::ByteSource& source, const std::string& path,
   if (fmt->available < kHeaderSize || !source.ReadAt(fmt->body, header, kHeaderSize)) {
     return Fail(FailureKind::CannotRead, path);
   }
-  uint32_t eventCount = riff::GetU32LE(header);
+  uint32_t eventCount = le::GetU32(header);
   if (eventCount == 0) return Fail(FailureKind::NotSupported, path);
   // Only the chunks after "fmt " count: a "data" before it is no data.
   auto data = riff::FindChunk(source, {fmt->next, form->end}, kData);
@@ -127,8 +114,8 @@ Failure ParseSource(riff::ByteSource& source, const std::string& path,
   }
   DecodeRecords(raw, eventCount, result.events.data());
   CheckLoadedEvents(result.events);
-  result.modeId = static_cast<ModeId>(riff::GetU32LE(header + 4));
-  result.bourdon = riff::GetU32LE(header + 8);
+  result.modeId = static_cast<ModeId>(le::GetU32(header + 4));
+  result.bourdon = le::GetU32(header + 8);
   loaded = std::move(result);
   return {};
 }
@@ -165,19 +152,13 @@ Failure ParsePerformanceFile(const uint8_t* bytes, size_t size, LoadedPerformanc
 Failure LoadPerformanceFile(const std::string& path, LoadedPerformance& loaded) {
   // Only a regular file is opened: a FIFO would wait for a writer, a device
   // may never end, and opening some devices is itself an act.
-  struct stat info;
-  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return Fail(FailureKind::CannotOpen, path);
-  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return Fail(FailureKind::CannotOpen, path);
-  // Checked again on what was opened, should the name have changed meanwhile.
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(fd);
-    return Fail(FailureKind::CannotOpen, path);
-  }
-  riff::ByteSource source(fd, static_cast<uint64_t>(info.st_size));
+  int error = 0;
+  const platform::Handle file = platform::OpenRegularFile(path, error);
+  platform::FileInfo info;
+  if (!file.Valid() || !platform::Describe(file, info)) return Fail(FailureKind::CannotOpen, path);
+  riff::ByteSource source(file, info.size);
   LoadedPerformance result;
   Failure failure = ParseSource(source, path, result);
-  close(fd);
   if (source.Failed()) return Fail(FailureKind::CannotRead, path, EIO);
   if (!failure) loaded = std::move(result);
   return failure;

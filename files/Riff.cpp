@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The RIFF chunk writer and the bounds-checked chunk reader.
+// The bounds-checked RIFF chunk reader.
 #include "files/Riff.h"
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+
+#include "model/LittleEndian.h"
 
 namespace tangrel::riff {
 
@@ -15,58 +15,6 @@ constexpr size_t kHeaderSize = 8;  // id and size
 constexpr FourCC kRiff = MakeFourCC("RIFF");
 constexpr size_t kBlockSize = 64 * 1024;
 }  // namespace
-
-void AppendU32LE(std::vector<uint8_t>& out, uint32_t value) {
-  uint8_t bytes[4];
-  SetU32LE(bytes, value);
-  out.insert(out.end(), bytes, bytes + 4);
-}
-
-void OpenChunk(RiffWriter& writer, FourCC id) {
-  writer.openChunks.push_back(writer.bytes.size());
-  AppendU32LE(writer.bytes, id);
-  AppendU32LE(writer.bytes, 0);  // fixed when the chunk is closed
-}
-
-void OpenForm(RiffWriter& writer, FourCC id, FourCC type) {
-  OpenChunk(writer, id);
-  AppendU32LE(writer.bytes, type);
-}
-
-void WriteBytes(RiffWriter& writer, const void* data, size_t size) {
-  const auto* bytes = static_cast<const uint8_t*>(data);
-  writer.bytes.insert(writer.bytes.end(), bytes, bytes + size);
-}
-
-void WriteU32(RiffWriter& writer, uint32_t value) { AppendU32LE(writer.bytes, value); }
-
-void CloseChunk(RiffWriter& writer) {
-  if (writer.openChunks.empty()) return;
-  size_t header = writer.openChunks.back();
-  writer.openChunks.pop_back();
-  size_t size = writer.bytes.size() - header - kHeaderSize;
-  if (size > UINT32_MAX) writer.tooLarge = true;
-  SetU32LE(writer.bytes.data() + header + 4, static_cast<uint32_t>(size));
-  // The pad byte lies outside this chunk's size but inside its parent's.
-  if (size % 2 != 0) writer.bytes.push_back(0);
-}
-
-void CloseChunksBefore(RiffWriter& writer, uint64_t bodySize) {
-  const uint64_t padded = bodySize + bodySize % 2;
-  for (size_t i = writer.openChunks.size(); i-- > 0;) {
-    const size_t header = writer.openChunks[i];
-    // The innermost chunk's size leaves out its pad byte; its parents count it.
-    const uint64_t size = writer.bytes.size() - header - kHeaderSize +
-                          (i + 1 == writer.openChunks.size() ? bodySize : padded);
-    if (size > UINT32_MAX) writer.tooLarge = true;
-    SetU32LE(writer.bytes.data() + header + 4, static_cast<uint32_t>(size));
-  }
-  writer.openChunks.clear();
-}
-
-bool WriterComplete(const RiffWriter& writer) {
-  return writer.openChunks.empty() && !writer.tooLarge;
-}
 
 bool ByteSource::ReadAt(uint64_t offset, void* out, size_t count) {
   if (offset > size_ || size_ - offset < count) return false;
@@ -96,16 +44,9 @@ bool ByteSource::ReadFile(uint64_t offset, uint8_t* out, size_t count) {
 }
 
 bool ByteSource::ReadFully(uint64_t offset, uint8_t* out, size_t count) {
-  while (count > 0) {
-    ssize_t got = pread(fd_, out, std::min<size_t>(count, SSIZE_MAX), static_cast<off_t>(offset));
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) failed_ = true;
-    if (got <= 0) return false;  // an error, or a file that shrank
-    out += got;
-    offset += static_cast<uint64_t>(got);
-    count -= static_cast<size_t>(got);
-  }
-  return true;
+  const long long got = platform::ReadAt(*file_, offset, out, count);
+  if (got < 0) failed_ = true;
+  return got == static_cast<long long>(count);  // else an error, or a file that shrank
 }
 
 namespace {
@@ -124,11 +65,11 @@ std::optional<Chunk> ChunkAt(ByteSource& source, Range area, uint64_t pos) {
       !source.ReadAt(pos, header, kHeaderSize) || !IsIdentifier(header)) {
     return std::nullopt;
   }
-  const uint32_t size = GetU32LE(header + 4);
+  const uint32_t size = le::GetU32(header + 4);
   const uint64_t left = area.end - pos - kHeaderSize;
   const uint64_t span = uint64_t{size} + (size & 1u);  // data and pad byte
   // A chunk that claims more than its parent holds hides whatever follows.
-  return Chunk{GetU32LE(header), size, pos + kHeaderSize, std::min<uint64_t>(size, left),
+  return Chunk{le::GetU32(header), size, pos + kHeaderSize, std::min<uint64_t>(size, left),
                span > left ? area.end : pos + kHeaderSize + span};
 }
 
@@ -150,7 +91,7 @@ std::optional<Range> FindRiffForm(ByteSource& source, FourCC formType) {
        riff = ChunkAt(source, file, riff->next)) {
     uint8_t type[4];
     if (riff->size >= 4 && riff->available >= 4 && source.ReadAt(riff->body, type, 4) &&
-        GetU32LE(type) == formType) {
+        le::GetU32(type) == formType) {
       return Range{riff->body + 4, riff->body + riff->available};
     }
     if (riff->next == file.end) break;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A small RIFF toolkit: little-endian helpers, a chunk writer into a byte
-// buffer, and a bounds-checked chunk reader over bytes in memory or a file.
+// A small RIFF toolkit: the chunk writer (model/RiffWriter.h, which the WAV
+// output below files/ shares), and a bounds-checked chunk reader over bytes in
+// memory or a file.
 #pragma once
 
 #include <cstddef>
@@ -8,49 +9,10 @@
 #include <optional>
 #include <vector>
 
+#include "model/PlatformFile.h"
+#include "model/RiffWriter.h"
+
 namespace tangrel::riff {
-
-// A four-character identifier as it reads in memory ("RIFF", "fmt ").
-using FourCC = uint32_t;
-constexpr FourCC MakeFourCC(const char (&text)[5]) {
-  return static_cast<uint32_t>(static_cast<uint8_t>(text[0])) |
-         static_cast<uint32_t>(static_cast<uint8_t>(text[1])) << 8 |
-         static_cast<uint32_t>(static_cast<uint8_t>(text[2])) << 16 |
-         static_cast<uint32_t>(static_cast<uint8_t>(text[3])) << 24;
-}
-
-inline uint32_t GetU32LE(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-inline void SetU32LE(uint8_t* p, uint32_t value) {
-  p[0] = static_cast<uint8_t>(value);
-  p[1] = static_cast<uint8_t>(value >> 8);
-  p[2] = static_cast<uint8_t>(value >> 16);
-  p[3] = static_cast<uint8_t>(value >> 24);
-}
-void AppendU32LE(std::vector<uint8_t>& out, uint32_t value);
-
-// Chunks are opened and closed like brackets; closing one writes its size and
-// the pad byte that an odd size needs (counted in the enclosing chunk).
-struct RiffWriter {
-  std::vector<uint8_t> bytes;
-  std::vector<size_t> openChunks;  // offsets of the headers still open
-  bool tooLarge = false;           // a chunk outgrew its 32-bit size field
-};
-
-void OpenChunk(RiffWriter& writer, FourCC id);
-// A "RIFF" or "LIST" chunk: the id, then the form or list type.
-void OpenForm(RiffWriter& writer, FourCC id, FourCC type);
-void WriteBytes(RiffWriter& writer, const void* data, size_t size);
-void WriteU32(RiffWriter& writer, uint32_t value);
-void CloseChunk(RiffWriter& writer);
-// True when every chunk was closed and each size fitted in 32 bits.
-bool WriterComplete(const RiffWriter& writer);
-// Closes every open chunk as if `bodySize` more bytes followed in the
-// innermost one: the headers of a file whose body is streamed after them.
-// An odd body needs its pad byte after it too.
-void CloseChunksBefore(RiffWriter& writer, uint64_t bodySize);
 
 // The bytes a reader walks: a buffer in memory, or an open file of a known
 // size read a block at a time, so that skipping a chunk costs nothing and
@@ -58,7 +20,7 @@ void CloseChunksBefore(RiffWriter& writer, uint64_t bodySize);
 class ByteSource {
  public:
   ByteSource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-  ByteSource(int fd, uint64_t size) : fd_(fd), size_(size) {}
+  ByteSource(const platform::Handle& file, uint64_t size) : file_(&file), size_(size) {}
 
   uint64_t Size() const { return size_; }
   // Copies `count` bytes from `offset`; false when they are not all there.
@@ -71,7 +33,7 @@ class ByteSource {
   bool ReadFully(uint64_t offset, uint8_t* out, size_t count);
 
   const uint8_t* data_ = nullptr;
-  int fd_ = -1;
+  const platform::Handle* file_ = nullptr;
   uint64_t size_ = 0;
   bool failed_ = false;
   std::vector<uint8_t> block_;  // the file's bytes from blockStart_

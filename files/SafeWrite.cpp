@@ -9,9 +9,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <iterator>
@@ -22,7 +24,7 @@ namespace tangrel {
 
 namespace {
 
-constexpr size_t kTemporaryNameSize = 16;
+constexpr size_t kTemporaryNameSize = 32;
 constexpr int kMostLinkHops = 40;  // as the kernel allows
 // A hidden name older than this belongs to no writer still at work: a writer
 // keeps its name for the moments of one save, and every write renews its time.
@@ -85,25 +87,48 @@ void RemovePending(int& slot) {
   slot = -1;
 }
 
-// ".tg" and eight letters or digits: short, so that no name that fits the
-// folder is ever too long for it, and hidden from listings.
-std::string TemporaryName() {
-  static std::atomic<uint64_t> serial{0};
-  constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  uint64_t bits = (uint64_t(getpid()) << 40) ^ uint64_t(now.tv_nsec) ^ (serial++ * 0x9E3779B97F4A7C15u);
-  std::string name = ".tg";
-  for (int i = 0; i < 8; ++i, bits /= 36) name += kLetters[bits % 36];
-  return name;
+// The writer's hidden names: ".tangrel.", twelve random hex digits, a dot
+// and four hex digits that check the twelve. The sweep removes a file only
+// when its name passes that check: a user's file (".tgsettings", a name typed
+// or copied by hand) does not, whatever its age. Older versions named their
+// files ".tg" and eight letters or digits, a shape a user's file can have:
+// those are left alone.
+constexpr char kTemporaryPrefix[] = ".tangrel.";
+constexpr size_t kPrefixSize = sizeof kTemporaryPrefix - 1;
+constexpr size_t kRandomDigits = 12;
+constexpr size_t kCheckDigits = 4;
+constexpr size_t kTemporaryNameLength = kPrefixSize + kRandomDigits + 1 + kCheckDigits;
+static_assert(kTemporaryNameLength < kTemporaryNameSize);
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+// FNV-1a of the random digits, folded to the check's 16 bits.
+uint32_t NameCheck(const char* digits) {
+  uint32_t hash = 2166136261u;
+  for (size_t i = 0; i < kRandomDigits; ++i) hash = (hash ^ uint8_t(digits[i])) * 16777619u;
+  return (hash ^ (hash >> 16)) & 0xFFFF;
+}
+
+void AppendHex(std::string& to, uint64_t value, size_t digits) {
+  for (size_t i = digits; i-- > 0;) to += kHexDigits[(value >> (4 * i)) & 0xF];
+}
+
+bool IsLowerHex(const char* text, size_t size) {
+  return std::all_of(text, text + size,
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 bool IsTemporaryName(const char* name) {
-  if (std::strncmp(name, ".tg", 3) != 0 || std::strlen(name) != 11) return false;
-  for (const char* c = name + 3; *c != '\0'; ++c) {
-    if (!((*c >= 'a' && *c <= 'z') || (*c >= '0' && *c <= '9'))) return false;
+  if (std::strlen(name) != kTemporaryNameLength ||
+      std::strncmp(name, kTemporaryPrefix, kPrefixSize) != 0) {
+    return false;
   }
-  return true;
+  const char* digits = name + kPrefixSize;
+  const char* check = digits + kRandomDigits + 1;
+  if (!IsLowerHex(digits, kRandomDigits) || digits[kRandomDigits] != '.' ||
+      !IsLowerHex(check, kCheckDigits)) {
+    return false;
+  }
+  return std::strtoul(check, nullptr, 16) == NameCheck(digits);
 }
 
 // Removes the writer's own hidden names that a killed process left in the
@@ -168,6 +193,19 @@ int WriteAll(int fd, const void* data, size_t size) {
 std::string ProcPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
 }  // namespace
+
+std::string TemporaryName() {
+  static std::atomic<uint64_t> serial{0};
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  const uint64_t bits = (uint64_t(getpid()) << 40) ^ uint64_t(now.tv_nsec) ^
+                        (serial++ * 0x9E3779B97F4A7C15u);
+  std::string name = kTemporaryPrefix;
+  AppendHex(name, bits, kRandomDigits);
+  name += '.';
+  AppendHex(name, NameCheck(name.c_str() + kPrefixSize), kCheckDigits);
+  return name;
+}
 
 Failure FileWriter::Open(const std::string& path) {
   Abandon();

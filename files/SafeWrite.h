@@ -33,7 +33,8 @@ namespace tangrel {
 //
 // A hidden temporary name can outlive a process killed with SIGKILL (or one
 // that loses its power) while it writes; the next writer into the same folder
-// removes such names once they are an hour old, and only the writer's own.
+// removes such names once they are an hour old, and only names the writer
+// made: each carries a check that a user's file name does not pass.
 class FileWriter {
  public:
   FileWriter() = default;
@@ -75,6 +76,10 @@ class FileWriter {
   gid_t group_ = 0;
   mode_t mode_ = 0;
 };
+
+// A new hidden name of the kind a writer gives its file while it writes,
+// where the file system has no unnamed files.
+std::string TemporaryName();
 
 // Open, Write and Commit of a whole buffer at once.
 Failure WriteFileReplacing(const std::string& path, const void* data, size_t size);

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "model/LittleEndian.h"
+
 namespace tangrel {
 
 // Stored byte for byte in the performance file: four little-endian 32-bit
@@ -21,6 +23,24 @@ static_assert(offsetof(PerformanceEvent, delay) == 0);
 static_assert(offsetof(PerformanceEvent, message) == 4);
 static_assert(offsetof(PerformanceEvent, keyData) == 8);
 static_assert(offsetof(PerformanceEvent, octaveShift) == 12);
+
+// The stored record, field by field, whatever the machine's own byte order:
+// the performance file's "data" chunk and the journal both hold these.
+constexpr size_t kEventRecordSize = 16;
+inline void WriteEvent(le::Writer& out, const PerformanceEvent& event) {
+  out.U32(event.delay);
+  out.U32(event.message);
+  out.U32(event.keyData);
+  out.I32(event.octaveShift);
+}
+inline PerformanceEvent ReadEvent(le::Reader& in) {
+  PerformanceEvent event{};
+  event.delay = in.U32();
+  event.message = in.U32();
+  event.keyData = in.U32();
+  event.octaveShift = in.I32();
+  return event;
+}
 
 // Where live playing stores the key messages it accepts; the recording side
 // implements it, so the playing model knows nothing of how a take is kept.

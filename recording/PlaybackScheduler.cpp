@@ -127,6 +127,8 @@ void PlaybackScheduler::Run(std::vector<uint64_t> times, bool circle, uint64_t g
     for (uint32_t i = 0; i < count; ++i) {
       // Every deadline counts from the pass start, never from the previous
       // wake-up, so the lateness of one hand-over does not shift the rest.
+      // Keys struck together share a deadline and go out one after another,
+      // with no wait between them.
       if (!WaitUntil(lock, DeadlineAfter(passStart, times[i]))) return;
       // The sink is called unlocked so that it may call Stop itself.
       lock.unlock();
@@ -135,7 +137,7 @@ void PlaybackScheduler::Run(std::vector<uint64_t> times, bool circle, uint64_t g
     }
     if (stopRequested_) return;
     if (!circle) break;
-    passStart = DeadlineAfter(passStart, times.back());
+    passStart = DeadlineAfter(passStart, CirclePassMs(times));
   }
   running_ = false;
   lock.unlock();

@@ -3,92 +3,136 @@
 // off the user-interface thread, and reading back the journals left behind.
 #include "recording/RecordingJournal.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
+#include <new>
 
 #include "model/KeyData.h"
+#include "model/LittleEndian.h"
 
 namespace tangrel {
 namespace {
 
 constexpr char kMagic[4] = {'T', 'G', 'J', '1'};
-constexpr uint32_t kVersion = 1;
 // How long an event may sit in the kernel's cache before the disk has it.
 constexpr auto kFlushInterval = std::chrono::seconds(1);
 
-void PutLe(uint8_t* at, uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-uint64_t GetLe(const uint8_t* at, int bytes) {
-  uint64_t value = 0;
-  for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | at[i];
-  return value;
-}
-
-bool WriteAll(int fd, const void* data, size_t size, off_t at) {
-  const auto* bytes = static_cast<const uint8_t*>(data);
-  while (size > 0) {
-    const ssize_t n = pwrite(fd, bytes, size, at);
-    if (n <= 0) return false;
-    bytes += n;
-    size -= static_cast<size_t>(n);
-    at += n;
-  }
-  return true;
-}
-
-std::vector<uint8_t> ReadWhole(int fd) {
+std::vector<uint8_t> EncodeEvents(const PerformanceEvent* events, size_t count) {
   std::vector<uint8_t> bytes;
-  uint8_t buffer[65536];
-  for (;;) {
-    const ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n <= 0) break;
-    bytes.insert(bytes.end(), buffer, buffer + n);
-  }
+  bytes.reserve(count * kEventRecordSize);
+  le::Writer out(bytes);
+  for (size_t i = 0; i < count; ++i) WriteEvent(out, events[i]);
   return bytes;
+}
+
+// The whole records in `bytes`, as the header's version stored them.
+std::vector<PerformanceEvent> DecodeEvents(const uint8_t* bytes, size_t size, uint32_t version) {
+  std::vector<PerformanceEvent> events(size / kEventRecordSize);
+  if (version == 1) {
+    // The first journals held the events as they lay in the writer's memory.
+    if (!events.empty()) std::memcpy(events.data(), bytes, events.size() * kEventRecordSize);
+    return events;
+  }
+  le::Reader in(bytes, size);
+  for (PerformanceEvent& event : events) event = ReadEvent(in);
+  return events;
+}
+
+enum class Verdict { Take, Empty, Damaged, Held, Gone, Later };
+
+// Reads one journal with bounds: the header, then no more records than a
+// take can hold, nor than `budget` (what one start reads in all) has left.
+Verdict ReadLeftJournal(const platform::Handle& folder, const std::string& name, uint64_t budget,
+                        LeftTake& take) {
+  int error = 0;
+  platform::Handle file = platform::OpenInFolder(folder, name, platform::OpenMode::ReadOnly, error);
+  if (!file.Valid()) return Verdict::Gone;
+  // A running program holds its journal locked; the lock dies with it.
+  if (!platform::TryLock(file)) return Verdict::Held;
+  platform::FileInfo info;
+  if (!platform::Describe(file, info)) return Verdict::Gone;
+  uint8_t head[kJournalHeaderSize];
+  const long long got = platform::ReadAt(file, 0, head, sizeof head);
+  if (got < 0) return Verdict::Later;  // the disk failed to read; it may not next time
+  // A journal cut inside its header never got an event: the header goes first.
+  if (static_cast<size_t>(got) < sizeof head || info.size < kJournalHeaderSize) {
+    const bool ours = got < 4 || std::memcmp(head, kMagic, sizeof kMagic) == 0;
+    return ours ? Verdict::Empty : Verdict::Damaged;
+  }
+  const auto header = ParseJournalHeader(head, sizeof head);
+  const uint64_t records = (info.size - kJournalHeaderSize) / kEventRecordSize;
+  if (!header || records > kMostJournalEvents) return Verdict::Damaged;
+  if (records == 0) return Verdict::Empty;
+  if (records > budget) return Verdict::Later;
+  std::vector<uint8_t> bytes;
+  try {
+    bytes.resize(static_cast<size_t>(records * kEventRecordSize));
+    const long long read = platform::ReadAt(file, kJournalHeaderSize, bytes.data(), bytes.size());
+    if (read < 0) return Verdict::Later;
+    take.events = DecodeEvents(bytes.data(), static_cast<size_t>(read), header->version);
+  } catch (const std::bad_alloc&) {
+    return Verdict::Later;  // kept for a start with more memory to spare
+  }
+  if (take.events.empty()) return Verdict::Empty;
+  take.header = *header;
+  take.file = info.id;
+  take.name = name;
+  return Verdict::Take;
+}
+
+// The journal at `name` in `folder` if it is still the file `id`.
+platform::Handle OpenSameFile(const platform::Handle& folder, const std::string& name,
+                              const platform::FileId& id, platform::OpenMode mode, int& error) {
+  platform::Handle file = platform::OpenInFolder(folder, name, mode, error);
+  platform::FileInfo info;
+  if (file.Valid() && (!platform::Describe(file, info) || info.id != id)) {
+    error = ESTALE;
+    return {};
+  }
+  return file;
 }
 
 }  // namespace
 
 std::string DefaultJournalFolder() {
-  const char* state = std::getenv("XDG_STATE_HOME");
-  // The XDG rules ignore a relative path here.
-  if (state && state[0] == '/') return std::string(state) + "/tangrel";
-  const char* home = std::getenv("HOME");
-  if (home && home[0] == '/') return std::string(home) + "/.local/state/tangrel";
-  return {};
+  const std::string state = platform::UserStateFolder();
+  return state.empty() ? state : state + "/tangrel";
 }
 
 std::vector<uint8_t> JournalHeaderBytes(const JournalHeader& header) {
-  std::vector<uint8_t> bytes(kJournalHeaderSize, 0);
-  std::memcpy(bytes.data(), kMagic, sizeof kMagic);
-  PutLe(&bytes[4], kVersion, 4);
-  PutLe(&bytes[8], header.pid, 4);
-  PutLe(&bytes[12], static_cast<uint32_t>(header.mode), 4);
-  PutLe(&bytes[16], static_cast<uint32_t>(header.bourdon), 4);
-  PutLe(&bytes[24], header.startedMs, 8);
+  std::vector<uint8_t> bytes;
+  bytes.reserve(kJournalHeaderSize);
+  le::Writer out(bytes);
+  out.Bytes(kMagic, sizeof kMagic);
+  out.U32(header.version);
+  out.U32(header.pid);
+  out.I32(header.mode);
+  out.I32(header.bourdon);
+  out.U32(header.version == 1 ? 0 : kEventRecordSize);
+  out.U64(header.startedMs);
   return bytes;
 }
 
 std::optional<JournalHeader> ParseJournalHeader(const uint8_t* bytes, size_t size) {
-  if (size < kJournalHeaderSize || std::memcmp(bytes, kMagic, sizeof kMagic) != 0 ||
-      GetLe(bytes + 4, 4) != kVersion) {
-    return std::nullopt;
-  }
+  le::Reader in(bytes, size);
+  char magic[sizeof kMagic];
   JournalHeader header;
-  header.pid = static_cast<uint32_t>(GetLe(bytes + 8, 4));
-  header.mode = static_cast<int32_t>(GetLe(bytes + 12, 4));
-  header.bourdon = static_cast<int32_t>(GetLe(bytes + 16, 4));
-  header.startedMs = GetLe(bytes + 24, 8);
+  in.Bytes(magic, sizeof magic);
+  header.version = in.U32();
+  header.pid = in.U32();
+  header.mode = in.I32();
+  header.bourdon = in.I32();
+  const uint32_t recordSize = in.U32();
+  header.startedMs = in.U64();
+  const bool known = (header.version == 1 && recordSize == 0) ||
+                     (header.version == kJournalVersion && recordSize == kEventRecordSize);
+  if (!in.Ok() || std::memcmp(magic, kMagic, sizeof kMagic) != 0 || !known) return std::nullopt;
   return header;
 }
 
@@ -110,74 +154,93 @@ std::optional<LeftTake> ParseJournal(const uint8_t* bytes, size_t size) {
   LeftTake take;
   take.header = *header;
   // Only whole records count: the last one may have been cut by the crash.
-  const size_t whole = (size - kJournalHeaderSize) / sizeof(PerformanceEvent);
-  take.events.resize(whole);
-  if (whole) std::memcpy(take.events.data(), bytes + kJournalHeaderSize, whole * sizeof(PerformanceEvent));
+  take.events = DecodeEvents(bytes + kJournalHeaderSize, size - kJournalHeaderSize, header->version);
   return take;
 }
 
-std::vector<LeftTake> FindLeftTakes(const std::string& folder) {
-  std::vector<LeftTake> takes;
-  std::error_code error;
-  if (folder.empty()) return takes;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    const std::string path = entry.path().string();
-    if (entry.path().extension() != kJournalSuffix || !entry.is_regular_file(error)) continue;
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) continue;
-    // A running program holds its journal locked; the lock dies with it.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      close(fd);
-      continue;
+LeftJournals FindLeftJournals(const std::string& folder) {
+  LeftJournals found;
+  int error = 0;
+  const platform::Handle dir = platform::OpenPrivateFolder(folder, false, error);
+  if (!dir.Valid()) return found;
+  // Several journals together are read no further than one may be.
+  uint64_t budget = kMostJournalEvents;
+  for (const std::string& name : platform::FolderNames(dir)) {
+    if (!EndsWith(name, kJournalSuffix)) continue;
+    LeftTake take;
+    switch (ReadLeftJournal(dir, name, budget, take)) {
+      case Verdict::Take:
+        take.folder = folder;
+        budget -= take.events.size();
+        found.takes.push_back(std::move(take));
+        break;
+      case Verdict::Empty:
+        platform::RemoveInFolder(dir, name);
+        break;
+      case Verdict::Damaged: {
+        // Renamed, so that it is offered this once and never read again.
+        const std::string aside = name + kSetAsideSuffix;
+        found.damaged.push_back({name, platform::RenameInFolder(dir, name, aside) ? aside : ""});
+        break;
+      }
+      case Verdict::Held:
+      case Verdict::Gone:
+      case Verdict::Later:
+        break;
     }
-    const std::vector<uint8_t> bytes = ReadWhole(fd);
-    auto take = ParseJournal(bytes.data(), bytes.size());
-    close(fd);
-    // Journals of this very process were kept by an earlier window of it.
-    if (take && take->header.pid == static_cast<uint32_t>(getpid())) continue;
-    // A file this program cannot read (cut inside its header, or written by
-    // a later version) is left as it is; one with no whole event holds
-    // nothing to lose.
-    if (!take) continue;
-    if (take->events.empty()) {
-      std::filesystem::remove(entry.path(), error);
-      continue;
-    }
-    take->path = path;
-    takes.push_back(std::move(*take));
   }
-  std::stable_sort(takes.begin(), takes.end(), [](const LeftTake& a, const LeftTake& b) {
+  std::stable_sort(found.takes.begin(), found.takes.end(), [](const LeftTake& a, const LeftTake& b) {
     return a.header.startedMs > b.header.startedMs;
   });
-  return takes;
+  return found;
 }
 
-void DiscardLeftTake(const LeftTake& take) { unlink(take.path.c_str()); }
+void DiscardLeftTake(const LeftTake& take) {
+  int error = 0;
+  const platform::Handle dir = platform::OpenPrivateFolder(take.folder, false, error);
+  if (!dir.Valid()) return;
+  if (OpenSameFile(dir, take.name, take.file, platform::OpenMode::ReadOnly, error).Valid()) {
+    platform::RemoveInFolder(dir, take.name);
+  }
+}
+
+void RemoveSetAside(const std::string& folder, const DamagedJournal& damaged) {
+  int error = 0;
+  const platform::Handle dir = platform::OpenPrivateFolder(folder, false, error);
+  if (dir.Valid() && !damaged.setAsideAs.empty()) platform::RemoveInFolder(dir, damaged.setAsideAs);
+}
 
 // ---- Writing ------------------------------------------------------------------
 
 void RecordingJournal::Begin(int32_t mode, int32_t bourdon, uint64_t startedMs) {
   Discard();
-  header_ = JournalHeader{static_cast<uint32_t>(getpid()), mode, bourdon, startedMs};
+  header_ = JournalHeader{platform::ProcessId(), mode, bourdon, startedMs};
   begun_ = true;
   failed_ = false;
+  error_ = 0;
+}
+
+bool RecordingJournal::Fail(int error) {
+  failed_ = true;
+  error_ = error;
+  return false;
 }
 
 bool RecordingJournal::Create() {
-  if (folder_.empty()) return false;
-  std::error_code error;
-  std::filesystem::create_directories(folder_, error);
-  chmod(folder_.c_str(), 0700);
-  path_ = folder_ + "/take-" + std::to_string(header_.startedMs) + "-" +
-          std::to_string(header_.pid) + kJournalSuffix;
-  fd_ = open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd_ < 0) {
-    path_.clear();
-    return false;
-  }
-  flock(fd_, LOCK_EX | LOCK_NB);
+  int error = ENOENT;
+  folderHandle_ = platform::OpenPrivateFolder(folder_, true, error);
+  if (!folderHandle_.Valid()) return Fail(error);
+  name_ = "take-" + std::to_string(header_.startedMs) + "-" + std::to_string(header_.pid) +
+          kJournalSuffix;
+  file_ = platform::OpenInFolder(folderHandle_, name_, platform::OpenMode::CreateNew, error);
+  if (!file_.Valid()) return Fail(error);
+  path_ = folder_ + "/" + name_;
+  platform::TryLock(file_);
   const std::vector<uint8_t> header = JournalHeaderBytes(header_);
-  if (!WriteAll(fd_, header.data(), header.size(), 0)) return false;
+  if (!platform::WriteAt(file_, 0, header.data(), header.size(), error)) {
+    Close(true);  // a journal without a record holds nothing
+    return Fail(error);
+  }
   size_ = kJournalHeaderSize;
   folderSynced_ = false;
   StartFlusher();
@@ -186,81 +249,99 @@ bool RecordingJournal::Create() {
 
 void RecordingJournal::Append(const PerformanceEvent* events, size_t count) {
   if (!begun_ || failed_) return;
-  if (fd_ < 0 && !Create()) {
-    failed_ = true;
-    return;
-  }
+  if (!file_.Valid() && !Create()) return;
   // One write, at the end: the kernel has the events at once.
-  const size_t bytes = count * sizeof(PerformanceEvent);
-  const ssize_t n = pwrite(fd_, events, bytes, size_);
-  if (n != static_cast<ssize_t>(bytes)) {
-    // A record written in part would shift every later one; stop here, the
-    // whole records before it stay readable.
-    failed_ = true;
+  const std::vector<uint8_t> bytes = EncodeEvents(events, count);
+  int error = 0;
+  size_t written = 0;
+  if (!platform::WriteAt(file_, size_, bytes.data(), bytes.size(), error, &written)) {
+    // A record written in part would shift every later one: it goes, and the
+    // whole records before it stay readable. A journal that never got one goes
+    // whole. The take itself stays in memory.
+    if (written > 0) platform::Truncate(file_, size_);
+    if (size_ == kJournalHeaderSize) Close(true);
+    Fail(error);
     return;
   }
-  size_ += static_cast<off_t>(bytes);
+  size_ += bytes.size();
   dirty_.store(true, std::memory_order_relaxed);
 }
 
 void RecordingJournal::WriteHeader() {
   const std::vector<uint8_t> header = JournalHeaderBytes(header_);
-  if (!WriteAll(fd_, header.data(), header.size(), 0)) failed_ = true;
+  int error = 0;
+  if (!platform::WriteAt(file_, 0, header.data(), header.size(), error)) Fail(error);
   dirty_.store(true, std::memory_order_relaxed);
 }
 
 void RecordingJournal::SetModeAndBourdon(int32_t mode, int32_t bourdon) {
   header_.mode = mode;
   header_.bourdon = bourdon;
-  if (fd_ >= 0) WriteHeader();
+  if (file_.Valid()) WriteHeader();
 }
 
 void RecordingJournal::SyncSoon() {
-  if (fd_ < 0) return;
+  if (!file_.Valid()) return;
   std::lock_guard<std::mutex> lock(mutex_);
   syncNow_ = true;
   wake_.notify_one();
 }
 
-void RecordingJournal::Discard() {
-  const bool had = fd_ >= 0 || !path_.empty();
-  StopFlusher();
-  if (fd_ >= 0) close(fd_);
-  fd_ = -1;
-  if (had && !path_.empty()) unlink(path_.c_str());
+void RecordingJournal::Close(bool remove) {
+  StopFlusher();  // its last round syncs what is still in the cache
+  file_.Reset();
+  if (remove && folderHandle_.Valid() && !name_.empty()) {
+    platform::RemoveInFolder(folderHandle_, name_);
+  }
+  folderHandle_.Reset();
+  name_.clear();
   path_.clear();
+}
+
+void RecordingJournal::Discard() {
+  Close(true);
   begun_ = false;
+  failed_ = false;  // no take is left that the failure could concern
+  error_ = 0;
 }
 
 void RecordingJournal::Keep() {
-  StopFlusher();  // its last round syncs what is still in the cache
-  if (fd_ >= 0) close(fd_);
-  fd_ = -1;
-  path_.clear();
+  Close(false);
   begun_ = false;
 }
 
 bool RecordingJournal::Adopt(const LeftTake& take) {
   Discard();
-  fd_ = open(take.path.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd_ < 0 || flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-    return false;
-  }
-  path_ = take.path;
-  header_ = take.header;
-  header_.pid = static_cast<uint32_t>(getpid());
   begun_ = true;
   failed_ = false;
-  // A cut record at the end goes, so nothing could ever be appended behind it.
-  const off_t whole = static_cast<off_t>(kJournalHeaderSize + take.events.size() * sizeof(PerformanceEvent));
-  if (ftruncate(fd_, whole) != 0) failed_ = true;
-  size_ = whole;
+  header_ = take.header;
+  header_.pid = platform::ProcessId();
+  int error = 0;
+  folderHandle_ = platform::OpenPrivateFolder(take.folder, false, error);
+  if (!folderHandle_.Valid()) return Fail(error);
+  // Only the file that was read: a link or another file put at its name since
+  // is never opened for writing.
+  file_ = OpenSameFile(folderHandle_, take.name, take.file, platform::OpenMode::ReadWrite, error);
+  if (file_.Valid() && !platform::TryLock(file_)) error = EWOULDBLOCK;  // another start has it
+  if (error != 0) {
+    Close(false);
+    return Fail(error);
+  }
+  name_ = take.name;
+  path_ = take.folder + "/" + take.name;
+  size_ = kJournalHeaderSize + take.events.size() * kEventRecordSize;
+  // A cut record at the end goes, so nothing could ever be appended behind
+  // it; a journal of the first version is written again in this one's records.
+  if (!platform::Truncate(file_, size_)) Fail(EIO);
+  if (header_.version != kJournalVersion) {
+    header_.version = kJournalVersion;
+    const std::vector<uint8_t> bytes = EncodeEvents(take.events.data(), take.events.size());
+    if (!platform::WriteAt(file_, kJournalHeaderSize, bytes.data(), bytes.size(), error)) Fail(error);
+  }
   WriteHeader();
   folderSynced_ = true;
   StartFlusher();
-  return true;
+  return !failed_;
 }
 
 // ---- The flusher ----------------------------------------------------------------
@@ -288,15 +369,11 @@ void RecordingJournal::FlushLoop() {
     const bool last = stop_;
     syncNow_ = false;
     lock.unlock();
-    if (dirty_.exchange(false)) fdatasync(fd_);
+    if (dirty_.exchange(false)) platform::SyncData(file_);
     if (!folderSynced_) {
       // The new file's name must reach the disk too, or a power cut could
       // leave its events with no name to find them by.
-      const int dir = open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      if (dir >= 0) {
-        fsync(dir);
-        close(dir);
-      }
+      platform::SyncFolder(folderHandle_);
       folderSynced_ = true;
     }
     lock.lock();

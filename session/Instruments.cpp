@@ -2,6 +2,8 @@
 // The instrument table as data.
 #include "session/Instruments.h"
 
+#include <algorithm>
+
 #include "model/ExactTable.h"
 #include "session/CommandIds.h"
 #include "session/Texts.h"
@@ -192,6 +194,31 @@ const std::array<ToolbarButton, kToolbarButtonCount> ToolbarButtonTable =
         {14, 2},
         {15, 3},
     });
+
+// The kits' places among the programs as General MIDI 2 and GS number them
+// (from 0 here, from 1 on a synthesizer's panel); the Standard Kit first.
+const std::array<DrumKit, kDrumKitCount> DrumKitTable = ExactTable<kDrumKitCount, DrumKit>({
+    {0, QT_TRANSLATE_NOOP("Tangrel", "Standard Kit")},
+    {8, QT_TRANSLATE_NOOP("Tangrel", "Room Kit")},
+    {16, QT_TRANSLATE_NOOP("Tangrel", "Power Kit")},
+    {24, QT_TRANSLATE_NOOP("Tangrel", "Electronic Kit")},
+    {25, QT_TRANSLATE_NOOP("Tangrel", "TR-808 Kit")},
+    {32, QT_TRANSLATE_NOOP("Tangrel", "Jazz Kit")},
+    {40, QT_TRANSLATE_NOOP("Tangrel", "Brush Kit")},
+    {48, QT_TRANSLATE_NOOP("Tangrel", "Orchestra Kit")},
+    {56, QT_TRANSLATE_NOOP("Tangrel", "SFX Kit")},
+});
+
+const char* DrumKitName(int32_t program) {
+  const auto kit = std::find_if(DrumKitTable.begin(), DrumKitTable.end(),
+                                [program](const DrumKit& k) { return k.program == program; });
+  // FluidSynth plays the Standard Kit for a kit its SoundFont lacks.
+  return kit == DrumKitTable.end() ? DrumKitTable.front().name : kit->name;
+}
+
+const char* ProgramName(int32_t track, int32_t program) {
+  return track == kPercussionChannel ? DrumKitName(program) : InstrumentName(program);
+}
 
 const char* InstrumentName(int32_t program) {
   if (program < 0 || program > 127) return "";

@@ -38,6 +38,21 @@ int32_t ToolbarCommand(int button);
 // Channel 10 to the user: General MIDI's drum kit.
 constexpr int32_t kPercussionChannel = 9;
 
+// On the percussion channel a program chooses a drum kit, not an instrument.
+struct DrumKit {
+  int32_t program;
+  const char* name;
+};
+constexpr int kDrumKitCount = 9;
+extern const std::array<DrumKit, kDrumKitCount> DrumKitTable;
+
+// The kit a program plays on the percussion channel: the Standard Kit for a
+// program that names no kit, as a synthesizer falls back to it.
+const char* DrumKitName(int32_t program);
+
+// What the instrument line names: the kit on the percussion channel, else the instrument.
+const char* ProgramName(int32_t track, int32_t program);
+
 constexpr int kPictureCount = 15;  // 171 x 141 each, side by side
 constexpr int kPictureWidth = 171;
 constexpr int kPictureHeight = 141;

@@ -138,7 +138,7 @@ std::vector<MenuItem> BuildMenuBar(const std::vector<DeviceMenuItem>& devices) {
           Checkable(DeviceMenu(devices)),
           Checkable(TrackMenu()),
           Popup(QT_TRANSLATE_NOOP("Tangrel", "&Help"),
-                {Item(QT_TRANSLATE_NOOP("Tangrel", "&Help"), IDM_HELP),
+                {Item(QT_TRANSLATE_NOOP("Tangrel", "&Help\tF1"), IDM_HELP),
                  Item(QT_TRANSLATE_NOOP("Tangrel", "&About"), IDM_ABOUT)})};
 }
 

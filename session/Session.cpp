@@ -10,6 +10,7 @@
 #include <ctime>
 
 #include "files/MidiExport.h"
+#include "model/PlatformFile.h"
 #include "session/CommandIds.h"
 #include "session/DeviceMessages.h"
 #include "session/FailureTexts.h"
@@ -24,8 +25,24 @@ constexpr const char* kUntitled = QT_TRANSLATE_NOOP("Tangrel", "Untitle");
 constexpr const char* kPerformanceFilter = QT_TRANSLATE_NOOP("Tangrel", "TGI Files(*.TGI)");
 constexpr const char* kMidiFilter = QT_TRANSLATE_NOOP("Tangrel", "Midi Files(*.MID)");
 constexpr int32_t kLastInstrumentCommand = IDM_INSTRUMENT_BASE + 127;
-constexpr const char* kRecoverQuestion =
-    QT_TRANSLATE_NOOP("Tangrel", "Recover the take recorded at %s, %s min %s s, %s notes?");
+constexpr const char* kRecoverQuestion = QT_TRANSLATE_NOOP(
+    "Tangrel",
+    "Takes left unsaved when the program last ended, newest first:\n%s\nRecover the first one? "
+    "No deletes it; Cancel keeps them all for the next start.");
+constexpr const char* kRecordedAt = QT_TRANSLATE_NOOP("Tangrel", "recorded at %s");
+constexpr const char* kTakeLength = QT_TRANSLATE_NOOP("Tangrel", "%s min %s s");
+constexpr const char* kTakeNotes = QT_TRANSLATE_NOOP("Tangrel", "%s notes");
+constexpr const char* kDamagedJournals = QT_TRANSLATE_NOOP(
+    "Tangrel", "These journals cannot be read as a take and were set aside:\n%s");
+constexpr const char* kSetAsideAs = QT_TRANSLATE_NOOP("Tangrel", "%s, now %s");
+constexpr const char* kNoJournalFolder = QT_TRANSLATE_NOOP(
+    "Tangrel",
+    "The take cannot be written to a journal: neither XDG_STATE_HOME nor HOME names a folder. "
+    "It is kept only in memory until you save it.");
+// A take's start and length are shown only when they could be true: started
+// after this and not after now, and no longer than this.
+constexpr uint64_t kEarliestPlausibleStartMs = 946'684'800'000;  // 2000-01-01
+constexpr uint64_t kLongestPlausibleTakeMs = 7ull * 24 * 60 * 60 * 1000;
 
 constexpr const char* kSoundFontChanged = QT_TRANSLATE_NOOP(
     "Tangrel",
@@ -52,6 +69,12 @@ std::string NameOrUntitled(const std::string& name) {
   return name.empty() ? UserText(kUntitled) : name;
 }
 
+std::string Filled(const char* format, std::vector<std::string> values) {
+  const std::string first = values.empty() ? std::string() : values.front();
+  if (!values.empty()) values.erase(values.begin());
+  return FillMessage(UserText(format), MessageText{format, first, nullptr, std::move(values)});
+}
+
 bool InRange(int32_t id, int32_t first, int32_t last) { return id >= first && id <= last; }
 
 uint64_t WallClockMs() {
@@ -64,9 +87,8 @@ uint64_t WallClockMs() {
 std::string LocalStartText(uint64_t startedMs) {
   const time_t started = static_cast<time_t>(startedMs / 1000);
   const time_t now = time(nullptr);
-  tm then{}, today{};
-  localtime_r(&started, &then);
-  localtime_r(&now, &today);
+  const tm then = platform::LocalTime(started);
+  const tm today = platform::LocalTime(now);
   const bool sameDay = then.tm_year == today.tm_year && then.tm_yday == today.tm_yday;
   char text[32];
   strftime(text, sizeof text, sameDay ? "%H:%M" : "%Y-%m-%d %H:%M", &then);
@@ -145,32 +167,62 @@ bool Session::LoadCurrentFile(const std::string& shownName) {
   return true;
 }
 
+// One box lists every take left, newest first, and asks about the first;
+// after No it comes again with the rest. Damaged journals are said once.
 bool Session::OfferLeftTakes() {
-  for (LeftTake& take : FindLeftTakes(journal_.Folder())) {
-    const MessageAnswer answer = AskRecover(take);
+  LeftJournals left = FindLeftJournals(journal_.Folder());
+  if (!left.damaged.empty()) ShowDamagedJournals(left.damaged);
+  while (!left.takes.empty()) {
+    const MessageAnswer answer = AskRecover(left.takes);
     if (answer == MessageAnswer::Yes) {
-      TakeRecovered(take);
+      TakeRecovered(left.takes.front());
       return true;  // the others wait for the next start
     }
-    if (answer == MessageAnswer::No) DiscardLeftTake(take);
-    // Cancel is "later": the journal stays for the next start.
+    if (answer != MessageAnswer::No) break;  // Cancel is "later" for all of them
+    DiscardLeftTake(left.takes.front());
+    left.takes.erase(left.takes.begin());
   }
   return false;
 }
 
-MessageAnswer Session::AskRecover(const LeftTake& take) {
-  const uint64_t seconds = (take.DurationMs() + 500) / 1000;
-  return screen_.ShowMessage(
-      MessageIcon::Question, kCaption,
-      {kRecoverQuestion,
-       LocalStartText(take.header.startedMs),
-       nullptr,
-       {std::to_string(seconds / 60), std::to_string(seconds % 60), std::to_string(take.Notes())}},
-      MessageButtons::YesNoCancel);
+std::string Session::LeftTakeLine(const LeftTake& take) const {
+  const uint64_t now = WallClockMs();
+  const uint64_t started = take.header.startedMs;
+  const bool dated = started >= kEarliestPlausibleStartMs && started <= now;
+  const uint64_t length = take.DurationMs();
+  const bool timed = length <= kLongestPlausibleTakeMs && (!dated || length <= now - started);
+  std::string line = take.name;
+  if (dated) line += ", " + Filled(kRecordedAt, {LocalStartText(started)});
+  if (timed) {
+    const uint64_t seconds = (length + 500) / 1000;
+    line += ", " + Filled(kTakeLength, {std::to_string(seconds / 60), std::to_string(seconds % 60)});
+  }
+  return line + ", " + Filled(kTakeNotes, {std::to_string(take.Notes())});
+}
+
+MessageAnswer Session::AskRecover(const std::vector<LeftTake>& takes) {
+  std::string list;
+  for (const LeftTake& take : takes) list += LeftTakeLine(take) + "\n";
+  return screen_.ShowMessage(MessageIcon::Question, kCaption, {kRecoverQuestion, list},
+                             MessageButtons::YesNoCancel);
+}
+
+void Session::ShowDamagedJournals(const std::vector<DamagedJournal>& damaged) {
+  std::string list;
+  for (const DamagedJournal& journal : damaged) {
+    list += (journal.setAsideAs.empty() ? journal.name
+                                        : Filled(kSetAsideAs, {journal.name, journal.setAsideAs})) +
+            "\n";
+  }
+  screen_.ShowMessage(MessageIcon::Warning, kCaption, {kDamagedJournals, list}, MessageButtons::Ok);
 }
 
 void Session::TakeRecovered(LeftTake& take) {
-  // Held as this take's journal until it is saved or thrown away.
+  // A journal is checked as a loaded file is, and then holds what memory holds.
+  CheckLoadedEvents(take.events);
+  // Held as this take's journal until it is saved or thrown away; a journal
+  // that is no longer the file read leaves the take in memory alone.
+  journalWarned_ = false;
   journal_.Adopt(take);
   events_.events = std::move(take.events);
   if (!MakePlaybackCopy(copy_, events_.events.data(), events_.count())) ShowMemoryError();
@@ -187,6 +239,7 @@ void Session::TakeRecovered(LeftTake& take) {
   journal_.SetModeAndBourdon(settings_.mode, settings_.bourdon);
   ApplyEnableSet(EnableSet::FinishedWithEvents);
   screen_.Repaint();
+  WarnIfJournalFailed();
 }
 
 void Session::TakeLoaded(LoadedPerformance& loaded, const AcceptedPerformance& accepted) {
@@ -355,12 +408,13 @@ void Session::Record() {
   StartRecording(events_);
   recordStart_ = events_.clock();
   recorder_.NewTake();
+  journalWarned_ = false;
   journal_.Begin(settings_.mode, settings_.bourdon, WallClockMs());
   screen_.Repaint();
 }
 
 void Session::FinishRecord() {
-  recorder_.JournalRecorded();
+  recorder_.JournalRecorded();  // a failure is said below, after the enable set
   if (events_.count() != 0) {
     ApplyEnableSet(EnableSet::FinishedWithEvents);
   } else {
@@ -370,9 +424,27 @@ void Session::FinishRecord() {
   if (!FinishRecording(events_, copy_)) ShowMemoryError();
   screen_.Repaint();
   journal_.SyncSoon();
-  if (journal_.Failed() && events_.count() != 0) {
-    ShowFileWarning(Fail(FailureKind::JournalUnwritable, journal_.Folder()), journal_.Folder());
+  WarnIfJournalFailed();
+}
+
+void Session::JournalRecorded() {
+  recorder_.JournalRecorded();
+  WarnIfJournalFailed();
+}
+
+// Said the moment the journal fails, once per take: the status line from
+// then on, and a box.
+void Session::WarnIfJournalFailed() {
+  if (!journal_.Failed() || journalWarned_) return;
+  journalWarned_ = true;
+  screen_.Repaint();
+  if (journal_.Folder().empty()) {
+    screen_.Beep();
+    screen_.ShowMessage(MessageIcon::Warning, kCaption, {kNoJournalFolder, {}}, MessageButtons::Ok);
+    return;
   }
+  ShowFileWarning(Fail(FailureKind::JournalUnwritable, journal_.Folder(), journal_.Error()),
+                  journal_.Folder());
 }
 
 void Session::Play(bool circle) {
@@ -528,7 +600,7 @@ void Session::Key(uint32_t message, uint32_t keyData, Modifiers modifiers, bool 
   if (!settings_.switchOpen) return;
   PlayContext ctx = Context();
   PlayKey(live_, ctx, message, keyData, modifiers);
-  recorder_.JournalRecorded();
+  JournalRecorded();
   if (message == WM_KEYDOWN && s == kEscapeScanCode) {
     SilenceEverything(live_, ctx);
     screen_.Repaint();
@@ -541,7 +613,7 @@ void Session::FocusLost() {
   if (!settings_.switchOpen) return;
   PlayContext ctx = Context();
   ReleaseHeldKeys(live_, ctx);
-  recorder_.JournalRecorded();
+  JournalRecorded();
 }
 
 void Session::MousePress(int x, int y, Modifiers modifiers) {
@@ -601,7 +673,8 @@ std::string Session::TrackText() const {
 }
 
 std::string Session::SignatureText() const {
-  return KeySignatureText(settings_.mode, UserText(InstrumentName(settings_.program))).value_or("");
+  const char* name = ProgramName(settings_.track, settings_.program);
+  return KeySignatureText(settings_.mode, UserText(name)).value_or("");
 }
 
 ShownText Session::ActivityText() const {
@@ -615,14 +688,20 @@ ShownText Session::ActivityText() const {
                       [](const PerformanceEvent& e) { return e.message == WM_KEYDOWN; });
     char time[16];
     std::snprintf(time, sizeof time, "%u:%02u", seconds / 60, seconds % 60);
-    return {QT_TRANSLATE_NOOP("Tangrel", "Recording: %1, notes: %2"),
+    return {journal_.Failed()
+                ? QT_TRANSLATE_NOOP("Tangrel", "Recording: %1, notes: %2, in memory only")
+                : QT_TRANSLATE_NOOP("Tangrel", "Recording: %1, notes: %2"),
             {time, std::to_string(notes)}};
   }
   if (scheduler_.Running())
     return {circlePlaying_ ? QT_TRANSLATE_NOOP("Tangrel", "Playing in a loop")
                            : QT_TRANSLATE_NOOP("Tangrel", "Playing once"),
             {}};
-  if (state_.modified) return {QT_TRANSLATE_NOOP("Tangrel", "Take not saved"), {}};
+  if (state_.modified) {
+    return {journal_.Failed() ? QT_TRANSLATE_NOOP("Tangrel", "Take not saved, in memory only")
+                              : QT_TRANSLATE_NOOP("Tangrel", "Take not saved"),
+            {}};
+  }
   return {};
 }
 

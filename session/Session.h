@@ -183,8 +183,13 @@ class Session {
   // Offers back the takes that ended programs left unsaved, newest first;
   // true when one became the current take.
   bool OfferLeftTakes();
-  MessageAnswer AskRecover(const LeftTake& take);
+  std::string LeftTakeLine(const LeftTake& take) const;
+  MessageAnswer AskRecover(const std::vector<LeftTake>& takes);
+  void ShowDamagedJournals(const std::vector<DamagedJournal>& damaged);
   void TakeRecovered(LeftTake& take);
+  // Journals what live playing recorded, and says at once when it fails.
+  void JournalRecorded();
+  void WarnIfJournalFailed();
   // Loads CurrentFilePath; a failure is shown with `shownName` and clears the
   // title. True when the file became the current take.
   bool LoadCurrentFile(const std::string& shownName);
@@ -222,6 +227,7 @@ class Session {
   EventList events_;
   RecordingJournal journal_;  // the unsaved take on disk, until saved or discarded
   JournaledRecorder recorder_{events_, journal_};
+  bool journalWarned_ = false;  // the journal's failure was said for this take
   PlaybackCopy copy_;
   PlaybackEvents playing_;  // the copy the running playback reads
   uint64_t playGeneration_ = 0;

@@ -69,7 +69,7 @@ int RunRender(const ParsedCommand& command) {
 
   const std::vector<uint64_t> times = PlaybackTimesMs(take.events);
   const uint64_t frames = FramesAt((times.empty() ? 0 : times.back()) + kTailMs);
-  if (frames > kLongestWavFrames) {
+  if (frames > wav::kLongestFrames) {
     std::fprintf(stderr, "tangrel-tool: the take is too long for a WAV file (%.0f s)\n",
                  static_cast<double>(frames) / kRenderRate);
     return kExitFailure;

@@ -140,7 +140,7 @@ int RunInfo(const ParsedCommand& command) {
   std::printf("events: %zu\n", take.events.size());
   std::printf("mode: %d %s\n", take.mode, ModeName(take.mode).c_str());
   std::printf("bourdon: %d\n", take.bourdon);
-  // As playback times it: chords spread by the playback period.
+  // As playback times it: the recorded delays, end to end.
   std::printf("length: %.3f s\n", times.empty() ? 0.0 : static_cast<double>(times.back()) / 1000.0);
   if (command.Has("--events")) PrintEvents(take);
   return kExitOk;

@@ -7,21 +7,18 @@
 #include <vector>
 
 #include "files/SafeWrite.h"
+#include "model/WavFormat.h"
 
 namespace tangrel::tool {
-
-// The most frames a WAV's 32-bit sizes can describe in 16-bit stereo.
-constexpr uint64_t kLongestWavFrames = (UINT32_MAX - 36u) / 4u;
 
 class WavFile {
  public:
   explicit WavFile(FileWriter& out) : out_(out) {}
 
-  // The header announces `frames` frames, which the caller then writes
-  // exactly. False when the write failed.
+  // The header announces `frames` frames (at most wav::kLongestFrames), which
+  // the caller then writes exactly. False when the write failed.
   bool WriteHeader(uint32_t rate, uint32_t frames);
-  // Samples beyond -1..1 are clipped (the limiter before it keeps them
-  // inside). False when the write failed.
+  // False when the write failed.
   bool Write(const float* left, const float* right, uint32_t frames);
 
  private:

@@ -856,10 +856,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Recover the take recorded at %s, %s min %s s, %s notes?</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>The SoundFont %s changed on disk. The instruments already loaded play on; others stay silent until you close and open the Switch again.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -873,6 +869,89 @@
     </message>
     <message>
         <source>Licence: GNU GPL, version 3 or later</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Standard Kit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Room Kit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Power Kit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Electronic Kit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TR-808 Kit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Jazz Kit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Brush Kit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Orchestra Kit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>SFX Kit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Help	F1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Takes left unsaved when the program last ended, newest first:
+%s
+Recover the first one? No deletes it; Cancel keeps them all for the next start.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>recorded at %s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%s min %s s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%s notes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>These journals cannot be read as a take and were set aside:
+%s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%s, now %s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The take cannot be written to a journal: neither XDG_STATE_HOME nor HOME names a folder. It is kept only in memory until you save it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Recording: %1, notes: %2, in memory only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Take not saved, in memory only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Force: how hard the keys strike. Up and Down step it by 1, Page Up and Page Down by 8.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -904,6 +983,10 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>Sound output %s: there is no sound card.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Sound output %s did not start: %s</source>
         <translation type="unfinished"></translation>
     </message>
@@ -913,10 +996,6 @@
     </message>
     <message>
         <source>The MIDI port &quot;%s&quot; refused to open: %s</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Sound output %s: there is no sound card.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

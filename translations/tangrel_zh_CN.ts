@@ -856,10 +856,6 @@
         <translation>无法将演奏写入 %s 中的日志。在保存之前，它只保存在内存中。</translation>
     </message>
     <message>
-        <source>Recover the take recorded at %s, %s min %s s, %s notes?</source>
-        <translation>恢复 %s 录制的演奏（%s 分 %s 秒，%s 个音）吗？</translation>
-    </message>
-    <message>
         <source>The SoundFont %s changed on disk. The instruments already loaded play on; others stay silent until you close and open the Switch again.</source>
         <translation>音色库文件 %s 已在磁盘上被改动。已载入的乐器照常发声；其他乐器在关闭并重新打开开关之前不发声。</translation>
     </message>
@@ -874,6 +870,92 @@
     <message>
         <source>Licence: GNU GPL, version 3 or later</source>
         <translation>许可证：GNU GPL 第 3 版或更新版本</translation>
+    </message>
+    <message>
+        <source>Standard Kit</source>
+        <translation>标准鼓组</translation>
+    </message>
+    <message>
+        <source>Room Kit</source>
+        <translation>房间鼓组</translation>
+    </message>
+    <message>
+        <source>Power Kit</source>
+        <translation>强力鼓组</translation>
+    </message>
+    <message>
+        <source>Electronic Kit</source>
+        <translation>电子鼓组</translation>
+    </message>
+    <message>
+        <source>TR-808 Kit</source>
+        <translation>TR-808 鼓组</translation>
+    </message>
+    <message>
+        <source>Jazz Kit</source>
+        <translation>爵士鼓组</translation>
+    </message>
+    <message>
+        <source>Brush Kit</source>
+        <translation>鼓刷鼓组</translation>
+    </message>
+    <message>
+        <source>Orchestra Kit</source>
+        <translation>管弦乐鼓组</translation>
+    </message>
+    <message>
+        <source>SFX Kit</source>
+        <translation>音效鼓组</translation>
+    </message>
+    <message>
+        <source>&amp;Help	F1</source>
+        <translation>帮助(&amp;H)	F1</translation>
+    </message>
+    <message>
+        <source>Takes left unsaved when the program last ended, newest first:
+%s
+Recover the first one? No deletes it; Cancel keeps them all for the next start.</source>
+        <translation>程序上次结束时留下了未保存的演奏（最新的在前）：
+%s
+恢复第一个吗？选“否”删除它；选“取消”全部留到下次启动。</translation>
+    </message>
+    <message>
+        <source>recorded at %s</source>
+        <translation>录制于 %s</translation>
+    </message>
+    <message>
+        <source>%s min %s s</source>
+        <translation>%s 分 %s 秒</translation>
+    </message>
+    <message>
+        <source>%s notes</source>
+        <translation>%s 个音</translation>
+    </message>
+    <message>
+        <source>These journals cannot be read as a take and were set aside:
+%s</source>
+        <translation>以下日志无法作为演奏读取，已被搁置：
+%s</translation>
+    </message>
+    <message>
+        <source>%s, now %s</source>
+        <translation>%s，现名 %s</translation>
+    </message>
+    <message>
+        <source>The take cannot be written to a journal: neither XDG_STATE_HOME nor HOME names a folder. It is kept only in memory until you save it.</source>
+        <translation>无法将演奏写入日志：XDG_STATE_HOME 和 HOME 都没有指明文件夹。在保存之前，它只保存在内存中。</translation>
+    </message>
+    <message>
+        <source>Recording: %1, notes: %2, in memory only</source>
+        <translation>正在录音：%1，音符：%2，仅在内存中</translation>
+    </message>
+    <message>
+        <source>Take not saved, in memory only</source>
+        <translation>录音未保存，仅在内存中</translation>
+    </message>
+    <message>
+        <source>Force: how hard the keys strike. Up and Down step it by 1, Page Up and Page Down by 8.</source>
+        <translation>力度：击键有多重。Up 和 Down 每次改变 1，Page Up 和 Page Down 每次改变 8。</translation>
     </message>
     <message>
         <source>The SoundFont %s does not exist.</source>
@@ -904,6 +986,10 @@
         <translation>声音输出 %s：没有正在运行的声音服务器。</translation>
     </message>
     <message>
+        <source>Sound output %s: there is no sound card.</source>
+        <translation>声音输出 %s：没有声卡。</translation>
+    </message>
+    <message>
         <source>Sound output %s did not start: %s</source>
         <translation>声音输出 %s 未能启动：%s</translation>
     </message>
@@ -914,10 +1000,6 @@
     <message>
         <source>The MIDI port &quot;%s&quot; refused to open: %s</source>
         <translation>MIDI 端口“%s”拒绝打开：%s</translation>
-    </message>
-    <message>
-        <source>Sound output %s: there is no sound card.</source>
-        <translation>声音输出 %s：没有声卡。</translation>
     </message>
     <message>
         <source>Sound output lost: %1, the sound server does not answer</source>

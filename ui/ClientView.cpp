@@ -22,6 +22,7 @@
 #include "session/Instruments.h"
 #include "ui/Accessibility.h"
 #include "ui/KeyTranslation.h"
+#include "ui/OutlinedText.h"
 #include "ui/Translation.h"
 
 namespace tangrel {
@@ -147,6 +148,9 @@ void ClientView::CreateButtons() {
 void ClientView::CreateScrollBars() {
   velocityBar_ = new QScrollBar(Qt::Vertical, this);
   velocityBar_->setRange(VelocityThumb(kVelocityMax), VelocityThumb(kVelocityMin));
+  velocityBar_->setToolTip(Translated(QT_TRANSLATE_NOOP(
+      "Tangrel", "Force: how hard the keys strike. Up and Down step it by 1, Page Up and Page "
+                 "Down by 8.")));
   pitchBendBar_ = new QScrollBar(Qt::Vertical, this);
   pitchBendBar_->setRange(1, kBendTop);
   for (QScrollBar* bar : {velocityBar_, pitchBendBar_}) {
@@ -291,7 +295,7 @@ void ClientView::paintEvent(QPaintEvent* event) {
   if (!pictures_.instruments.isNull()) {
     painter.drawPixmap(Place(at.picture), InstrumentPicture(pictures_, session_->PictureIndex()));
   }
-  PaintTexts(painter);
+  PaintTexts(painter, event->rect());
 }
 
 ClientView::PaintedLine ClientView::Line(PaintedText which) const {
@@ -343,16 +347,17 @@ QRect ClientView::PictureRect() const {
   return QRect(at.x, at.y, kPictureWidth, kPictureHeight);
 }
 
-void ClientView::PaintTexts(QPainter& painter) const {
-  painter.setPen(QColor(255, 0, 0));
-  painter.setBackground(pictures_.background);
-  painter.setBackgroundMode(Qt::OpaqueMode);
-  painter.setFont(font());
-  const int ascent = QFontMetrics(font()).ascent();
-  // Texts stand with their top at their place, as the window system draws them.
+void ClientView::PaintTexts(QPainter& painter, const QRect& dirty) const {
+  // Red on the dark green, each glyph inside a dark outline that it stands out from.
+  const QColor red(255, 0, 0);
   for (int i = 0; i < kPaintedTextCount; ++i) {
-    const PaintedLine line = Line(static_cast<PaintedText>(i));
-    painter.drawText(line.at.x, line.at.y + ascent, line.text);
+    const auto which = static_cast<PaintedText>(i);
+    // A key drawn pressed repaints its own cell only; the outline reaches
+    // a few pixels beyond the line.
+    if (!LineRect(which).adjusted(-4, -4, 4, 4).intersects(dirty)) continue;
+    const PaintedLine line = Line(which);
+    // Texts stand with their top at their place, as the window system draws them.
+    DrawOutlinedText(painter, Place(line.at), line.text, font(), red);
   }
 }
 

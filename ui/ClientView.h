@@ -74,7 +74,7 @@ class ClientView : public QWidget {
     QString text;
   };
   PaintedLine Line(PaintedText which) const;
-  void PaintTexts(QPainter& painter) const;
+  void PaintTexts(QPainter& painter, const QRect& dirty) const;
   QString ActivityText() const;
   void RefreshActivity();
 

@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShortcut>
 #include <QUrl>
+#include <algorithm>
 
 #include "session/Locale.h"
 #include "ui/Translation.h"
@@ -19,13 +21,30 @@ QString ManualFolder() {
                                            : QStringLiteral(":/help/");
 }
 
+constexpr QSize kPreferredSize{820, 700};
+// Room for a title bar and borders, which the window system adds only once the
+// window shows: generous enough for the common desktops' decorations.
+constexpr QSize kFrameAllowance{16, 48};
+
 }  // namespace
 
 HelpWindow::HelpWindow(QWidget* parent) : QTextBrowser(parent) {
   setWindowTitle(Translated(QT_TRANSLATE_NOOP("Tangrel", "Tangrel Help")));
   setOpenExternalLinks(true);  // web addresses go to the desktop's browser
-  const QSize screen = QGuiApplication::primaryScreen()->availableSize();
-  resize(std::min(screen.width(), 820), std::min(screen.height(), 700));
+  for (const QKeySequence& keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+    connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
+  }
+  FitTo(*QGuiApplication::primaryScreen());
+}
+
+void HelpWindow::FitTo(const QScreen& screen) {
+  const QRect available = screen.availableGeometry();
+  const QSize size = kPreferredSize.boundedTo(available.size() - kFrameAllowance);
+  resize(size);
+  // A window's position is its frame's.
+  const QSize framed = size + kFrameAllowance;
+  move(available.topLeft() + QPoint(std::max(0, (available.width() - framed.width()) / 2),
+                                    std::max(0, (available.height() - framed.height()) / 2)));
 }
 
 bool HelpWindow::Load(const QString& topic) {

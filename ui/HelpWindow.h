@@ -5,6 +5,8 @@
 
 #include <QTextBrowser>
 
+class QScreen;
+
 namespace tangrel {
 
 class HelpWindow : public QTextBrowser {
@@ -14,6 +16,9 @@ class HelpWindow : public QTextBrowser {
   explicit HelpWindow(QWidget* parent = nullptr);
   // Shows a page of the manual; false when the manual does not have it.
   bool Load(const QString& topic);
+  // Sizes and places the window on `screen`: as large as it likes to be, or
+  // smaller where the screen is, its frame included, and centred.
+  void FitTo(const QScreen& screen);
 };
 
 }  // namespace tangrel

@@ -1,104 +1,75 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Reading key names from the X server's keymap with xkbcommon.
+// Naming the key caps after the keymap's keysyms.
 #include "ui/KeyboardLayout.h"
 
-#include <QCoreApplication>
-#include <QGuiApplication>
-#include <QTimer>
-#include <memory>
-
-#include <xkbcommon/xkbcommon-x11.h>
-
 #include "session/KeyCaps.h"
-#include "ui/XkbConnection.h"
+#include "ui/KeymapSource.h"
 
 namespace tangrel {
 namespace {
 
-template <typename T, void (*Free)(T*)>
-struct Freed {
-  void operator()(T* p) const { Free(p); }
+// Keysyms whose cap differs from what they type. A dead key types nothing by
+// itself: its cap shows the accent, as keyboards engrave it. The sharp s is
+// engraved small: xkbcommon's capital of it would not be.
+struct EngravedKeysym {
+  xkb_keysym_t keysym;
+  const char* cap;
 };
-using Context = std::unique_ptr<xkb_context, Freed<xkb_context, xkb_context_unref>>;
-using Keymap = std::unique_ptr<xkb_keymap, Freed<xkb_keymap, xkb_keymap_unref>>;
-using State = std::unique_ptr<xkb_state, Freed<xkb_state, xkb_state_unref>>;
+constexpr EngravedKeysym kEngraved[] = {
+    {XKB_KEY_dead_grave, "`"},         {XKB_KEY_dead_acute, "\u00B4"},
+    {XKB_KEY_dead_circumflex, "^"},    {XKB_KEY_dead_tilde, "~"},
+    {XKB_KEY_dead_macron, "\u00AF"},   {XKB_KEY_dead_breve, "\u02D8"},
+    {XKB_KEY_dead_abovedot, "\u02D9"}, {XKB_KEY_dead_diaeresis, "\u00A8"},
+    {XKB_KEY_dead_abovering, "\u02DA"}, {XKB_KEY_dead_doubleacute, "\u02DD"},
+    {XKB_KEY_dead_caron, "\u02C7"},    {XKB_KEY_dead_cedilla, "\u00B8"},
+    {XKB_KEY_dead_ogonek, "\u02DB"},   {XKB_KEY_ssharp, "\u00DF"},
+};
 
-// What the key types with no modifier in the group now in use, in capitals
-// where the keysym has them.
-std::string TypedByKey(xkb_keymap* keymap, xkb_state* state, xkb_keycode_t key) {
-  const xkb_layout_index_t group = xkb_state_key_get_layout(state, key);
-  const xkb_keysym_t* syms = nullptr;
-  if (group == XKB_LAYOUT_INVALID ||
-      xkb_keymap_key_get_syms_by_level(keymap, key, group, 0, &syms) != 1) {
-    return {};
+// What the cap shows for a key's unshifted keysym, before KeyCapName keeps
+// its first printable character.
+std::string EngravingOf(xkb_keysym_t keysym) {
+  for (const EngravedKeysym& e : kEngraved) {
+    if (e.keysym == keysym) return e.cap;
   }
   char text[16];
-  if (xkb_keysym_to_utf8(xkb_keysym_to_upper(syms[0]), text, sizeof text) <= 0) return {};
+  if (xkb_keysym_to_utf8(xkb_keysym_to_upper(keysym), text, sizeof text) <= 0) return {};
   return text;
 }
 
 }  // namespace
 
-KeyboardLayout::KeyboardLayout(QObject* parent) : QObject(parent) {
-  xcb_connection_t* connection = QtConnection();
-  if (!connection) return;
-  const xcb_query_extension_reply_t* xkb = xcb_get_extension_data(connection, &xcb_xkb_id);
-  if (!xkb || !xkb->present) return;
-  xkbFirstEvent_ = xkb->first_event;
-  QCoreApplication::instance()->installNativeEventFilter(this);
-  Read();
-}
-
-KeyboardLayout::~KeyboardLayout() {
-  if (xkbFirstEvent_ >= 0 && QCoreApplication::instance()) {
-    QCoreApplication::instance()->removeNativeEventFilter(this);
-  }
-}
-
-void KeyboardLayout::Read() {
-  readPending_ = false;
-  xcb_connection_t* connection = QtConnection();
-  if (!connection) return;
-  const Context context(xkb_context_new(XKB_CONTEXT_NO_FLAGS));
-  const int32_t device = context ? xkb_x11_get_core_keyboard_device_id(connection) : -1;
-  if (device < 0) return;
-  const Keymap keymap(xkb_x11_keymap_new_from_device(context.get(), connection, device,
-                                                     XKB_KEYMAP_COMPILE_NO_FLAGS));
-  const State state(keymap ? xkb_x11_state_new_from_device(keymap.get(), connection, device)
-                           : nullptr);
-  if (!state) return;
-  std::array<QString, kKeyMapSize> names;
+CapNameArray CapNamesOf(xkb_keymap* keymap, xkb_layout_index_t group) {
+  CapNameArray names;
+  xkb_state* state = keymap ? xkb_state_new(keymap) : nullptr;
+  if (!state) return names;
+  // The group as locked: a key with fewer groups wraps it as the keymap says.
+  xkb_state_update_mask(state, 0, 0, 0, 0, 0, group);
   for (uint32_t s = 0; s < names.size(); ++s) {
     if (!LookupNoteKey(s)) continue;
-    const std::string typed = TypedByKey(keymap.get(), state.get(), NativeKeyCodeOf(s));
-    names[s] = QString::fromStdString(KeyCapName(typed));
+    const xkb_keycode_t key = NativeKeyCodeOf(s);
+    const xkb_layout_index_t keyGroup = xkb_state_key_get_layout(state, key);
+    const xkb_keysym_t* syms = nullptr;
+    if (keyGroup == XKB_LAYOUT_INVALID ||
+        xkb_keymap_key_get_syms_by_level(keymap, key, keyGroup, 0, &syms) != 1) {
+      continue;
+    }
+    names[s] = QString::fromStdString(KeyCapName(EngravingOf(syms[0])));
   }
-  group_ = static_cast<int>(xkb_state_serialize_layout(state.get(), XKB_STATE_LAYOUT_EFFECTIVE));
-  if (names == names_) return;
-  names_ = names;
-  emit Changed();
+  xkb_state_unref(state);
+  return names;
 }
 
-void KeyboardLayout::ReadSoon() {
-  // A new layout comes as several notifications at once: read it once.
-  if (readPending_) return;
-  readPending_ = true;
-  QTimer::singleShot(0, this, &KeyboardLayout::Read);
+KeyboardLayout::KeyboardLayout(QObject* parent) : QObject(parent) {
+  auto show = [this](const SharedKeymap& keymap, xkb_layout_index_t group) {
+    CapNameArray names = CapNamesOf(keymap.get(), group);
+    if (names == names_) return;
+    names_ = std::move(names);
+    emit Changed();
+  };
+  source_ = WatchX11Keymap(show);
+  if (!source_) source_ = WatchWaylandKeymap(show);
 }
 
-bool KeyboardLayout::nativeEventFilter(const QByteArray& type, void* message, qintptr*) {
-  if (type != "xcb_generic_event_t") return false;
-  const auto* event = static_cast<const xcb_generic_event_t*>(message);
-  if ((event->response_type & 0x7F) != xkbFirstEvent_) return false;
-  // Every XKB event carries its own kind in the byte after the response type.
-  const uint8_t kind = event->pad0;
-  if (kind == XCB_XKB_NEW_KEYBOARD_NOTIFY || kind == XCB_XKB_MAP_NOTIFY) {
-    ReadSoon();
-  } else if (kind == XCB_XKB_STATE_NOTIFY) {
-    const auto* state = reinterpret_cast<const xcb_xkb_state_notify_event_t*>(event);
-    if (state->group != group_) ReadSoon();
-  }
-  return false;  // Qt needs them as much as we do
-}
+KeyboardLayout::~KeyboardLayout() = default;
 
 }  // namespace tangrel

@@ -88,8 +88,10 @@ void MainWindow::AddAccelerators() {
     QKeySequence keys;
     int32_t command;
   };
+  // F1 lies outside the key map: it plays no note.
   const Accelerator accelerators[] = {{QKeySequence(Qt::ALT | Qt::Key_C), IDM_SWITCH_CLOSE},
-                                      {QKeySequence(Qt::ALT | Qt::Key_O), IDM_SWITCH_OPEN}};
+                                      {QKeySequence(Qt::ALT | Qt::Key_O), IDM_SWITCH_OPEN},
+                                      {QKeySequence(Qt::Key_F1), IDM_HELP}};
   for (const Accelerator& a : accelerators) {
     auto* shortcut = new QShortcut(a.keys, this);
     shortcut->setContext(Qt::ApplicationShortcut);
@@ -235,6 +237,8 @@ void MainWindow::ShowHelp(const char* topic) {
     help_.reset();
     return;
   }
+  // On the screen the player is looking at.
+  if (!help_->isVisible()) help_->FitTo(*screen());
   help_->show();
   help_->raise();
   help_->activateWindow();

@@ -18,6 +18,7 @@
 #include "files/PerformanceFile.h"
 #include "session/FailureTexts.h"
 #include "files/Riff.h"
+#include "model/LittleEndian.h"
 #include "tests/support/InChild.h"
 #include "tests/support/TempDir.h"
 
@@ -48,7 +49,7 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 }
 
 uint32_t U32At(const std::vector<uint8_t>& bytes, size_t offset) {
-  return riff::GetU32LE(bytes.data() + offset);
+  return tangrel::le::GetU32(bytes.data() + offset);
 }
 std::string TextAt(const std::vector<uint8_t>& bytes, size_t offset, size_t size) {
   return std::string(bytes.begin() + static_cast<long>(offset),
@@ -69,7 +70,7 @@ std::vector<PerformanceEvent> Take(uint32_t count) {
 std::vector<uint8_t> Chunk(const char* id, const std::vector<uint8_t>& body,
                            uint32_t claimed = UINT32_MAX) {
   std::vector<uint8_t> out(id, id + 4);
-  riff::AppendU32LE(out, claimed == UINT32_MAX ? static_cast<uint32_t>(body.size()) : claimed);
+  tangrel::le::Writer(out).U32(claimed == UINT32_MAX ? static_cast<uint32_t>(body.size()) : claimed);
   out.insert(out.end(), body.begin(), body.end());
   if (body.size() % 2) out.push_back(0);
   return out;
@@ -82,7 +83,7 @@ std::vector<uint8_t> Cat(std::initializer_list<std::vector<uint8_t>> parts) {
 std::vector<uint8_t> Text(const std::string& text) { return {text.begin(), text.end()}; }
 std::vector<uint8_t> Words(std::initializer_list<uint32_t> words) {
   std::vector<uint8_t> out;
-  for (uint32_t word : words) riff::AppendU32LE(out, word);
+  for (uint32_t word : words) tangrel::le::Writer(out).U32(word);
   return out;
 }
 std::vector<uint8_t> Form(const char* type, const std::vector<uint8_t>& children) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "files/Riff.h"
+#include "model/LittleEndian.h"
 
 using namespace tangrel::riff;
 
@@ -15,7 +16,7 @@ std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text
 // A chunk header with any claimed size, followed by the given body.
 std::vector<uint8_t> RawChunk(const char* id, uint32_t claimed, const std::vector<uint8_t>& body) {
   std::vector<uint8_t> out(id, id + 4);
-  AppendU32LE(out, claimed);
+  tangrel::le::Writer(out).U32(claimed);
   out.insert(out.end(), body.begin(), body.end());
   return out;
 }

@@ -104,21 +104,30 @@ TEST(WriterEdges, AReadOnlyDiskAndAFullDiskSayWhyAndKeepTheOldFile) {
   EXPECT_EQ(code, 0);
 }
 
+// Only names the writer made are swept: a user's hidden file of any age, one
+// that looks like an older version's name, and a writer's name with one digit
+// changed all stay.
 TEST(WriterEdges, AWriteSweepsOnlyTheWritersOwnOldHiddenNames) {
   TempDir dir;
   const time_t twoHours = 2 * 60 * 60;
-  MakeFile(dir.File(".tgk3m9x0qa"), twoHours);  // a killed writer's: swept
-  MakeFile(dir.File(".tgk3m9x0qb"), 60);        // a writer may still be at work
-  MakeFile(dir.File(".tgK3M9X0QA"), twoHours);  // not a name the writer makes
-  MakeFile(dir.File(".tgk3m9x0q"), twoHours);
+  const std::string stale = TemporaryName(), recent = TemporaryName(), folder = TemporaryName();
+  std::string altered = TemporaryName();
+  altered.back() = altered.back() == '0' ? '1' : '0';
+  MakeFile(dir.File(stale), twoHours);      // a killed writer's: swept
+  MakeFile(dir.File(recent), 60);           // a writer may still be at work
+  MakeFile(dir.File(altered), twoHours);
+  MakeFile(dir.File(".tgsettings"), twoHours);
+  MakeFile(dir.File(".tgk3m9x0qa"), twoHours);
   MakeFile(dir.File("notes.txt"), twoHours);
-  fs::create_directory(dir.File(".tgk3m9x0qc"));  // only regular files are swept
+  fs::create_directory(dir.File(folder));  // only regular files are swept
   const timespec old[2] = {{time(nullptr) - twoHours, 0}, {time(nullptr) - twoHours, 0}};
-  ASSERT_EQ(utimensat(AT_FDCWD, dir.File(".tgk3m9x0qc").c_str(), old, 0), 0);
+  ASSERT_EQ(utimensat(AT_FDCWD, dir.File(folder).c_str(), old, 0), 0);
   ASSERT_FALSE(WriteBytes(dir.File("take.tgi")));
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(dir.Path())) names.push_back(entry.path().filename());
+  std::vector<std::string> kept = {recent, altered, folder, ".tgsettings", ".tgk3m9x0qa",
+                                   "notes.txt", "take.tgi"};
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{".tgK3M9X0QA", ".tgk3m9x0q", ".tgk3m9x0qb",
-                                             ".tgk3m9x0qc", "notes.txt", "take.tgi"}));
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(names, kept);
 }

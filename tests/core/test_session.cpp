@@ -344,6 +344,22 @@ TEST(SessionBars, ArrowAndPageKeysStepTheForceAndPlayNothing) {
   EXPECT_TRUE(rig.device->Words().empty());
 }
 
+// Kits lie at programs 1, 9, 17, 25, 26, 33, 41, 49 and 57 of a synthesizer's
+// panel; between them a synthesizer plays its Standard Kit.
+TEST(SessionInstruments, TheDrumTrackNamesTheKitOfItsProgram) {
+  SessionRig rig;
+  rig.session.OnCommand(IDM_INSTRUMENT_BASE + 25);
+  EXPECT_EQ(rig.session.SignatureText(), "Acoustic Guitar (steel)    1=C");
+  rig.session.OnCommand(IDM_TRACK_BASE + kPercussionChannel);
+  EXPECT_EQ(rig.session.SignatureText(), "TR-808 Kit    1=C");
+  const std::pair<int32_t, const char*> kits[] = {
+      {0, "Standard Kit"}, {8, "Room Kit"}, {9, "Standard Kit"}, {56, "SFX Kit"}, {127, "Standard Kit"}};
+  for (const auto& [program, kit] : kits) {
+    rig.session.OnCommand(IDM_INSTRUMENT_BASE + program);
+    EXPECT_EQ(rig.session.SignatureText(), std::string(kit) + "    1=C") << program;
+  }
+}
+
 TEST(SessionActivity, RecordingCountsTimeAndNotesPlayingSaysHowAndAnUnsavedTakeIsMarked) {
   SessionRig rig;
   EXPECT_EQ(std::string(rig.session.ActivityText().format), "");

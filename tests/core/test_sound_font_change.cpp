@@ -4,7 +4,11 @@
 // synthesizer never crashes and never plays the new bytes as sound.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <fstream>
 
 #include "devices/SynthEngine.h"
 #include "model/MidiOut.h"
@@ -44,43 +48,68 @@ bool SoundsMiddleC(const std::vector<float>& sound) {
   return std::fabs(testaudio::Cents(pitch.frequency, 261.63)) < 20.0;
 }
 
-TEST(SoundFontChange, ARemovedOrReplacedFilePlaysOnFromWhatWasLoaded) {
+// A copy of the test SoundFont in a folder of its own, loaded.
+struct LoadedCopy {
+  LoadedCopy() {
+    std::filesystem::copy_file(kTestSoundFont, path);
+    engine = SynthEngine::Create(path, 48000, &reports);
+  }
   TempDir dir;
   const std::string path = dir.File("gm.sf2");
-  std::filesystem::copy_file(kTestSoundFont, path);
   CountedReports reports;
-  auto engine = SynthEngine::Create(path, 48000, &reports);
-  ASSERT_TRUE(engine);
-  std::filesystem::remove(path);
-  EXPECT_TRUE(SoundsMiddleC(PlayNewInstrument(*engine, 40))) << "removed";
-  std::ofstream(dir.File("new.sf2")) << std::string(4096, 'x');
-  std::filesystem::rename(dir.File("new.sf2"), path);
-  EXPECT_TRUE(SoundsMiddleC(PlayNewInstrument(*engine, 56))) << "renamed over";
-  EXPECT_EQ(reports.changes, 0);
+  std::unique_ptr<SynthEngine> engine;
+};
+
+TEST(SoundFontChange, ARemovedOrReplacedFilePlaysOnFromWhatWasLoaded) {
+  LoadedCopy copy;
+  ASSERT_TRUE(copy.engine);
+  std::filesystem::remove(copy.path);
+  EXPECT_TRUE(SoundsMiddleC(PlayNewInstrument(*copy.engine, 40))) << "removed";
+  std::ofstream(copy.dir.File("new.sf2")) << std::string(4096, 'x');
+  std::filesystem::rename(copy.dir.File("new.sf2"), copy.path);
+  EXPECT_TRUE(SoundsMiddleC(PlayNewInstrument(*copy.engine, 56))) << "renamed over";
+  EXPECT_EQ(copy.reports.changes, 0);
 }
 
 // Run in a child: a crash inside FluidSynth must fail the test, not end it.
 // The channel keeps its instrument: the piano plays on, never noise.
 TEST(SoundFontChange, AFileChangedInPlaceIsSaidOnceAndTheChannelKeepsItsInstrument) {
   const int result = RunInChild([] {
-    TempDir dir;
-    const std::string path = dir.File("gm.sf2");
-    std::filesystem::copy_file(kTestSoundFont, path);
-    CountedReports reports;
-    auto engine = SynthEngine::Create(path, 48000, &reports);
-    if (!engine) return 1;
-    std::filesystem::resize_file(path, 1000);  // truncated
-    if (!SoundsMiddleC(PlayNewInstrument(*engine, 40))) return 2;
-    std::filesystem::resize_file(path, std::filesystem::file_size(kTestSoundFont));
-    std::ofstream(path, std::ios::in | std::ios::out | std::ios::binary)
+    LoadedCopy copy;
+    if (!copy.engine) return 1;
+    std::filesystem::resize_file(copy.path, 1000);  // truncated
+    if (!SoundsMiddleC(PlayNewInstrument(*copy.engine, 40))) return 2;
+    std::filesystem::resize_file(copy.path, std::filesystem::file_size(kTestSoundFont));
+    std::ofstream(copy.path, std::ios::in | std::ios::out | std::ios::binary)
         << std::string(1 << 20, '\x5a');  // rewritten
-    if (!SoundsMiddleC(PlayNewInstrument(*engine, 56))) return 3;
-    engine->Send(ShortMessageWord(midi::kNoteOn, kPercussionChannel, 38, 127));
+    if (!SoundsMiddleC(PlayNewInstrument(*copy.engine, 56))) return 3;
+    copy.engine->Send(ShortMessageWord(midi::kNoteOn, kPercussionChannel, 38, 127));
     std::vector<float> left(4800), right(4800);
-    engine->RenderFloat(left.data(), right.data(), 4800);  // drums not read: silent, no crash
-    return reports.changes == 1 ? 0 : 4;
+    copy.engine->RenderFloat(left.data(), right.data(), 4800);  // drums not read: silent, no crash
+    return copy.reports.changes == 1 ? 0 : 4;
   });
   EXPECT_EQ(result, 0) << "1: no engine, 2/3: not an instrument, 4: not said once, "
+                          "above 128: a signal";
+}
+
+// Size and times put back as they were: only the notification tells. In
+// TimGM6mb the samples fill all but the first 112 bytes and the last 200 KB;
+// read again, they would be noise.
+TEST(SoundFontChange, ARewriteThatKeepsSizeAndTimesRefusesTheNewInstrument) {
+  const int result = RunInChild([] {
+    LoadedCopy copy;
+    struct stat before {};
+    if (!copy.engine || stat(copy.path.c_str(), &before) != 0) return 1;
+    std::fstream file(copy.path, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(4096);
+    file << std::string(before.st_size - 4096 - 256 * 1024, '\x5a');
+    file.close();
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    if (utimensat(AT_FDCWD, copy.path.c_str(), times, 0) != 0) return 1;
+    if (!SoundsMiddleC(PlayNewInstrument(*copy.engine, 40))) return 2;
+    return copy.reports.changes == 1 ? 0 : 4;
+  });
+  EXPECT_EQ(result, 0) << "1: no engine, 2: not the instrument it had, 4: not said once, "
                           "above 128: a signal";
 }
 

@@ -155,13 +155,13 @@ std::vector<std::string> Lines(const std::string& text) {
 }  // namespace
 
 TEST_F(ToolTest, InfoPrintsTheCountModeBourdonAndPlaybackLength) {
-  // The chord's second key is stretched to 5 ms: 300, 500, 505, 605.
+  // A's release and S's press share their time: 300, 500, 500, 600.
   auto file =
       Save("take.tgi", {Press(300, kA), Release(200, kA), Press(0, kS, 1), Release(100, kS, 1)},
            1302, 1);
   Outcome r = Run({"info", file});
   EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out, "events: 4\nmode: 1302 A Major\nbourdon: 1\nlength: 0.605 s\n");
+  EXPECT_EQ(r.out, "events: 4\nmode: 1302 A Major\nbourdon: 1\nlength: 0.600 s\n");
   EXPECT_EQ(r.err, "");
 }
 
@@ -389,14 +389,14 @@ TEST_F(ToolTest, TheLoudChordRendersThroughTheLimiterWithNoSampleAtFullScale) {
   EXPECT_GT(peak, 0.5f);
 }
 
-TEST_F(ToolTest, RenderLengthIncludesTheStretchOfChords) {
-  // Four events 0, 1, 1, 1 ms apart play 5 ms apart: the last at 20 ms.
+TEST_F(ToolTest, RenderLengthKeepsTheRecordedTimeOfFastNotes) {
+  // Four events 0, 1, 1, 1 ms apart play so: the last at 3 ms.
   auto file =
       Save("chord.tgi", {Press(0, kA), Press(1, kS), Release(1, kA), Release(1, kS)}, 1297, 0);
   Outcome r = Run({"render", file, Path("chord.wav"), "--track", "9", "--velocity", "90",
                    "--soundfont", testaudio::kTestSoundFont});
   ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(fs::file_size(Path("chord.wav")), 44u + (20 + 1500) * 441 / 10 * 4);
+  EXPECT_EQ(fs::file_size(Path("chord.wav")), 44u + (3 + 1500) * 441 / 10 * 4);
 }
 
 TEST_F(ToolTest, OutputsThatAreNotRegularFilesAreWrittenInPlace) {

@@ -128,6 +128,11 @@ class WindowUnderX(unittest.TestCase):
             # The key that sounds middle C is where QWERTY has A: French calls it Q.
             self.assertTrue(wait_for(lambda: self.named("push button", "Key Q, degree 1, C4"), 10),
                             self.named("push button", "Key "))
+            # German's dead acute shows its accent, and its sharp s stays small.
+            subprocess.run(["setxkbmap", "-display", self.display, "de"], check=True)
+            self.assertTrue(wait_for(lambda: self.named("push button", "Key \u00df, ")
+                                     and self.named("push button", "Key \u00b4, "), 10),
+                            self.named("push button", "Key "))
         finally:
             subprocess.run(["setxkbmap", "-display", self.display, "us"], check=True)
         self.assertTrue(wait_for(lambda: self.named("push button", "Key A, degree 1, C4"), 10))

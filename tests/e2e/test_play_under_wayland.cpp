@@ -68,6 +68,23 @@ std::string ReadFile(const std::string& path) {
 
 std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 
+// The accessible name of the key that sounds middle C, as a screen reader
+// reads it from the accessibility bus.
+constexpr const char* kMiddleCName = R"(
+import pyatspi
+for app in pyatspi.Registry.getDesktop(0):
+    if app is None or app.name != "tangrel":
+        continue
+    stack = list(app)
+    while stack:
+        node = stack.pop()
+        if node is None:
+            continue
+        if node.name.endswith(", degree 1, C4"):
+            print(node.name)
+        stack.extend(node)
+)";
+
 // Evdev codes of the keys typed.
 constexpr int kA = 30, kK = 37, kZ = 44, kSlash = 53, kShift = 42;
 
@@ -142,7 +159,38 @@ class PlayUnderWayland : public ::testing::Test {
   }
   void TearDown() override {
     StopProcess(app_pid_);
+    StopProcess(atSpi_);
+    StopProcess(bus_);
     StopProcess(sway_);
+  }
+
+  // A D-Bus session of the compositor's user with the accessibility bus on
+  // it; gives the environment that puts a program on it.
+  std::vector<std::string> StartAccessibilityBus() {
+    const std::vector<std::string> env = {"DBUS_SESSION_BUS_ADDRESS=unix:path=" + dir_.File("bus"),
+                                          "XDG_RUNTIME_DIR=" + dir_.Path(), "HOME=" + dir_.Path(),
+                                          "DISPLAY=", "WAYLAND_DISPLAY="};
+    bus_ = Spawn(AsUser({"dbus-daemon", "--session", "--nofork", "--nopidfile",
+                         "--address=" + env[0].substr(env[0].find('=') + 1)}),
+                 env);
+    EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(dir_.File("bus")); },
+                        std::chrono::seconds(10)));
+    atSpi_ = Spawn(AsUser({"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"}), env);
+    const std::vector<std::string> owned = AsUser(
+        {"dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus", "/",
+         "org.freedesktop.DBus.NameHasOwner", "string:org.a11y.Bus"});
+    EXPECT_TRUE(WaitFor([&] { return RunProgram(owned, env).out.find("true") != std::string::npos; },
+                        std::chrono::seconds(10)));
+    return {env[0], "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1"};
+  }
+  // With what went wrong, if anything.
+  std::string MiddleCName() const {
+    const ProgramOutput read = RunProgram(
+        AsUser({"sh", "-c", "python3 -c \"$0\" 2>&1", kMiddleCName}),
+        {"DBUS_SESSION_BUS_ADDRESS=unix:path=" + dir_.File("bus"), "HOME=" + dir_.Path(),
+         "XDG_RUNTIME_DIR=" + dir_.Path()},
+        10000);
+    return read.out;
   }
 
   std::vector<std::string> AsUser(const std::vector<std::string>& argv) const {
@@ -274,6 +322,7 @@ class PlayUnderWayland : public ::testing::Test {
   std::string socket_, ipc_, xDisplay_;
   pid_t sway_ = -1;
   pid_t app_pid_ = -1;
+  pid_t bus_ = -1, atSpi_ = -1;
 };
 
 // The same places sound the same notes whatever the layout: on AZERTY the A
@@ -296,6 +345,29 @@ TEST_P(NativeLayouts, KeysSoundByPlace) {
 }
 
 INSTANTIATE_TEST_SUITE_P(PlayUnderWayland, NativeLayouts, ::testing::Values("us", "fr", "de"));
+
+// The caps name the keys after the keymap the compositor sends, and follow it
+// when a keyboard of another layout takes over the seat, and when Caps Lock
+// switches a keymap of two layouts to its second.
+TEST_F(PlayUnderWayland, TheCapsFollowTheCompositorsKeymap) {
+  ASSERT_NO_FATAL_FAILURE(Launch(StartAccessibilityBus()));
+  struct Step {
+    const char* layout;
+    std::vector<std::string> keys;
+    const char* wanted;
+  };
+  const Step steps[] = {{"us", {}, "Key A, degree 1, C4"},
+                        {"fr", {}, "Key Q, degree 1, C4"},
+                        {"de", {}, "Key A, degree 1, C4"},
+                        {"us,fr/grp:caps_toggle", {"+58", "-58"}, "Key Q, degree 1, C4"}};
+  std::string said;
+  for (const auto& [layout, keys, wanted] : steps) {
+    ASSERT_NO_FATAL_FAILURE(Type(layout, keys));
+    EXPECT_TRUE(WaitFor([&] { return (said = MiddleCName()).find(wanted) != std::string::npos; },
+                        std::chrono::seconds(15)))
+        << layout << ": the reader said\n" << said << "Tangrel said:\n" << Said();
+  }
+}
 
 // Wayland repeats a held key in the client: a repeat must neither strike the
 // note again nor, once Shift is up, drop the chord an octave.

@@ -400,7 +400,7 @@ class TakeUnderX : public PlayUnderX {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
   }
 
-  std::vector<tangrel::LeftTake> LeftTakes() { return tangrel::FindLeftTakes(dir_.File("tangrel")); }
+  std::vector<tangrel::LeftTake> LeftTakes() { return tangrel::FindLeftJournals(dir_.File("tangrel")).takes; }
 
   // The take left behind holds exactly the first `count` keys, pressed and released.
   void ExpectLeftTakeOf(size_t count) {

@@ -4,7 +4,7 @@
 # what lintian says of it (no error).
 #   test_deb.sh BUILD_DIR SOURCE_DIR APP_ID
 set -euo pipefail
-build="$1" app_id="$3"
+build="$1" source="$2" app_id="$3"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -39,6 +39,9 @@ for wanted in 'libfluidsynth[0-9]' 'librtmidi[0-9]' 'libqt6widgets6' 'libc6' \
   'timgm6mb-soundfont | sf3-soundfont-gm' 'fonts-liberation2' 'fonts-wqy-microhei'; do
   grep -q -- "$wanted" <<<"$depends" || fail "Depends lacks $wanted: $depends"
 done
+
+python3 "$source/tests/install/check_packages.py" "$source" --depends "$depends" ||
+  fail "Depends asks for more than the player's packages"
 
 [[ "$(field Recommends)" == *qt6-wayland* ]] || fail "Recommends lacks qt6-wayland: $(field Recommends)"
 

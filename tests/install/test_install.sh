@@ -37,6 +37,12 @@ check "tangrel-tool info from the prefix" \
   bash -c '"$1/bin/tangrel-tool" info "$2" | grep -q "^events: 6"' - "$prefix" \
   "$source/fuzz/corpus/valid-6-bourdon.tgi"
 
+echo "== the tool links no sound server"
+# It renders into memory through FluidSynth alone; the servers are the window's.
+servers="$(objdump -p "$prefix/bin/tangrel-tool" | awk '/NEEDED/ {print $2}' |
+  grep -E 'libjack|libasound|libpulse|libpipewire' || true)"
+[ -z "$servers" ] || fail "tangrel-tool links $servers"
+
 echo "== desktop entry"
 check "desktop-file-validate" desktop-file-validate "$prefix/$desktop"
 mime_type="$(sed -n 's/.*mime-type type="\([^"]*\)".*/\1/p' "$share/mime/packages/tangrel.xml")"

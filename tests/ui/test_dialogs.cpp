@@ -15,6 +15,8 @@
 
 #include "WindowHarness.h"
 #include "session/CommandIds.h"
+#include "session/Instruments.h"
+#include "ui/ClientView.h"
 #include "ui/HelpWindow.h"
 #include "ui/Messages.h"
 #include "ui/Translation.h"
@@ -73,8 +75,9 @@ QStringList DialogTexts(const std::function<void()>& request) {
   return texts;
 }
 
-// The menu titles, two items, the buttons, the manual's window and first
-// page, a question box and the Save As dialog, under the locale.
+// The menu titles, two items, the buttons, the drum track's kit line, the
+// manual's window and first page, a question box and the Save As dialog,
+// under the locale.
 QStringList WindowTexts(const char* locale) {
   setenv("LC_ALL", locale, 1);
   EXPECT_TRUE(InstallTranslation(*qApp));
@@ -87,6 +90,9 @@ QStringList WindowTexts(const char* locale) {
     for (int32_t id : {IDM_RECORD, IDM_END_RECORD, IDM_PLAY, IDM_CIRCLE_PLAY, IDM_END_PLAY}) {
       texts << h.window->Button(id)->text();
     }
+    h.window->OnCommand(IDM_TRACK_BASE + kPercussionChannel);
+    h.window->OnCommand(IDM_INSTRUMENT_BASE + 8);
+    texts << h.window->Client()->LineText(PaintedText::Signature);
   }
   HelpWindow help;
   EXPECT_TRUE(help.Load(QStringLiteral("default.htm")));
@@ -104,13 +110,14 @@ QStringList WindowTexts(const char* locale) {
 
 TEST(Dialogs, UnderAChineseLocaleTheWindowAndQtsDialogsSpeakChineseElseEnglish) {
   const QStringList chinese = WindowTexts("zh_CN.UTF-8");
-  EXPECT_GE(chinese.size(), 8 + 2 + 5 + 2 + 3 + 3);
+  EXPECT_GE(chinese.size(), 8 + 2 + 5 + 1 + 2 + 3 + 3);
   for (const QString& text : chinese) {
     if (text == QStringLiteral("?")) continue;  // the question box's own text
     EXPECT_TRUE(IsChinese(text)) << text.toStdString();
   }
   const QStringList english = WindowTexts("C");
   EXPECT_TRUE(english.contains(QStringLiteral("&Switch")));
+  EXPECT_TRUE(english.contains(QStringLiteral("Room Kit    1=C")));
   EXPECT_TRUE(english.contains(QStringLiteral("&Cancel")) ||
               english.contains(QStringLiteral("Cancel")));
   for (const QString& text : english) EXPECT_FALSE(IsChinese(text)) << text.toStdString();

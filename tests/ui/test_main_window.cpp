@@ -6,11 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSet>
 #include <QTemporaryDir>
@@ -18,14 +21,17 @@
 #include <QTimer>
 #include <QToolBar>
 #include <algorithm>
+#include <cmath>
 #include <chrono>
 #include <functional>
 #include <thread>
 
 #include "WindowHarness.h"
 #include "tests/support/FakePlaybackClock.h"
+#include "model/KeyMap.h"
 #include "session/CommandIds.h"
 #include "ui/AboutBox.h"
+#include "ui/ClientView.h"
 #include "ui/HelpWindow.h"
 
 namespace tangrel::test {
@@ -134,6 +140,7 @@ TEST(WindowScrollBars, QtsSliderActionsStepTheForceAndDragTheBend) {
   bend->setSliderDown(false);  // and let go: it springs back
   EXPECT_EQ(bend->sliderPosition(), 8192);
   EXPECT_EQ(h.Words(), (std::vector<uint32_t>{0x7F7EE0u, 0x3F7FE0u}));
+  EXPECT_TRUE(h.window->ScrollBar(IDC_VELOCITY)->toolTip().contains(QStringLiteral("Page Up")));
 }
 
 TEST(WindowHelp, HelpOpensTheManualInOneWindowAndAboutIsModal) {
@@ -154,6 +161,57 @@ TEST(WindowHelp, HelpOpensTheManualInOneWindowAndAboutIsModal) {
   });
   h.window->OnCommand(IDM_ABOUT);
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// F1 lies outside the key map (scan code 59 of 0..53): it opens the manual
+// and plays nothing; Esc and Ctrl+W close the manual.
+TEST(WindowHelp, F1OpensTheManualAndEscOrCtrlWClosesIt) {
+  constexpr uint32_t kScanF1 = 59;
+  static_assert(kScanF1 >= kKeyMapSize);
+  WindowHarness h;
+  QApplication::setActiveWindow(h.window.get());
+  QTest::keyClick(h.window->Client(), Qt::Key_F1);
+  h.Key(QEvent::KeyPress, kScanF1, {}, false, Qt::Key_F1);  // had it reached the keys
+  HelpWindow* help = h.window->Help();
+  ASSERT_NE(help, nullptr);
+  EXPECT_TRUE(help->isVisible());
+  EXPECT_TRUE(h.Words().empty());
+  for (const QKeySequence& keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+    help->show();
+    QApplication::setActiveWindow(help);
+    QTest::keySequence(help, keys);
+    EXPECT_FALSE(help->isVisible()) << keys.toString().toStdString();
+  }
+}
+
+// On a 1024 x 600 screen, as on a small laptop, the manual and its frame fit:
+// the test runs again in a child on such a screen.
+TEST(WindowHelp, TheManualFitsASmallScreen) {
+  if (qEnvironmentVariableIsSet("TANGREL_TEST_SMALL_SCREEN")) {
+    WindowHarness h;
+    h.window->OnCommand(IDM_HELP);
+    const QRect screen = h.window->Help()->screen()->availableGeometry();
+    ASSERT_EQ(screen.size(), QSize(1024, 600));
+    EXPECT_TRUE(screen.contains(h.window->Help()->frameGeometry()));
+    return;
+  }
+  QTemporaryDir dir;
+  QFile config(dir.filePath(QStringLiteral("screen.json")));
+  ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+  config.write(R"({"screens": [{"name": "small", "x": 0, "y": 0, "width": 1024, "height": 600,
+                   "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+  config.close();
+  QProcess child;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), "offscreen:configfile=" + config.fileName());
+  environment.insert(QStringLiteral("TANGREL_TEST_SMALL_SCREEN"), QStringLiteral("1"));
+  child.setProcessEnvironment(environment);
+  child.setProcessChannelMode(QProcess::MergedChannels);
+  child.start(QCoreApplication::applicationFilePath(),
+              {QStringLiteral("--gtest_filter=WindowHelp.TheManualFitsASmallScreen")});
+  ASSERT_TRUE(child.waitForFinished(60000));
+  EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
 }
 
 // The licence is named in full: the line is not cut at the box's edge.
@@ -242,6 +300,55 @@ void ExpectDrawn(const QImage& image, const char* name, QSize size = {}) {
     for (int x = 0; x < image.width(); x += 3) colours.insert(image.pixel(x, y));
   }
   EXPECT_GT(colours.size(), 8) << name << " looks blank";
+}
+
+// WCAG's relative luminance of a colour, 0 (black) to 1 (white).
+double Luminance(QRgb c) {
+  auto linear = [](int v) {
+    const double s = v / 255.0;
+    return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(qRed(c)) + 0.7152 * linear(qGreen(c)) + 0.0722 * linear(qBlue(c));
+}
+
+double Contrast(QRgb a, QRgb b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The texts on the green are red; a pixel redder than it is green belongs to a
+// glyph, and the glyph's red is measured against every other pixel touching it.
+TEST(WindowLook, EveryTextOnTheGreenStandsOutFromThePixelsTouchingIt) {
+  WindowHarness h;
+  h.Click(IDM_RECORD);  // the activity line has something to say
+  h.Press(kScanA);
+  QApplication::processEvents();
+  ClientView* client = h.window->Client();
+  const QImage shot = client->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const QRgb red = qRgb(255, 0, 0);
+  auto isGlyph = [](QRgb c) { return qRed(c) > qGreen(c); };
+  for (int i = 0; i < kPaintedTextCount; ++i) {
+    const QRect line = client->LineRect(static_cast<PaintedText>(i)) & shot.rect();
+    int pureRed = 0;
+    double worst = 21;
+    for (int y = line.top(); y <= line.bottom(); ++y) {
+      for (int x = line.left(); x <= line.right(); ++x) {
+        if (!isGlyph(shot.pixel(x, y))) continue;
+        pureRed += shot.pixel(x, y) == red;
+        for (int dy = -1; dy <= 1; ++dy) {
+          for (int dx = -1; dx <= 1; ++dx) {
+            const QPoint p(x + dx, y + dy);
+            if (shot.valid(p) && !isGlyph(shot.pixel(p))) {
+              worst = std::min(worst, Contrast(red, shot.pixel(p)));
+            }
+          }
+        }
+      }
+    }
+    EXPECT_GT(pureRed, 0) << "text " << i << " keeps its red";
+    EXPECT_GE(worst, 4.5) << "text " << i << ": " << client->LineText(static_cast<PaintedText>(i)).toStdString();
+    RecordProperty("contrast" + std::to_string(i), std::to_string(worst));
+  }
 }
 
 // Draws the README's screenshots and checks each; with TANGREL_SCREENSHOT_DIR

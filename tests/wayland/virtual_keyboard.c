@@ -3,8 +3,10 @@
  * keymap of one layout, as a real keyboard's driver would, and sends raw evdev
  * key codes, so the program under test sees the events of a physical keyboard.
  *
- *   tangrel_virtual_keyboard LAYOUT STEP...
+ *   tangrel_virtual_keyboard LAYOUT[/OPTIONS] STEP...
  *
+ * LAYOUT and OPTIONS as XKB names them: "fr", or "us,fr/grp:caps_toggle" for
+ * two groups that Caps Lock switches between.
  * Steps: "+CODE" presses the evdev key CODE, "-CODE" releases it, "MS" waits
  * that many milliseconds. Ends with 0 once every step has reached the
  * compositor; 1 with a message when something is missing. */
@@ -66,7 +68,7 @@ static int keymap_file(const char *text, uint32_t *size) {
 }
 
 int main(int argc, char **argv) {
-  if (argc < 2) return fail("usage: tangrel_virtual_keyboard LAYOUT STEP...");
+  if (argc < 2) return fail("usage: tangrel_virtual_keyboard LAYOUT[/OPTIONS] STEP...");
   struct wl_display *display = wl_display_connect(NULL);
   if (!display) return fail("no Wayland display");
   struct globals g = {0};
@@ -76,7 +78,9 @@ int main(int argc, char **argv) {
   if (!g.seat || !g.manager) return fail("the compositor offers no seat or no virtual keyboards");
 
   struct xkb_context *context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-  const struct xkb_rule_names names = {"evdev", "pc105", argv[1], "", ""};
+  char *options = strchr(argv[1], '/');
+  if (options) *options++ = '\0';
+  const struct xkb_rule_names names = {"evdev", "pc105", argv[1], "", options ? options : ""};
   struct xkb_keymap *keymap =
       context ? xkb_keymap_new_from_names(context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS) : NULL;
   if (!keymap) return fail("the layout does not compile");
