@@ -79,7 +79,9 @@ int EnvironmentInt(const char* name, int low, int high, std::vector<Failure>& pr
 // "pipewire, pulseaudio, alsa, jack, oss, file": what TANGREL_AUDIO_DRIVER may name.
 std::string KnownOutputNames() {
   std::string names;
-  for (const Driver& driver : kDrivers) names += (names.empty() ? "" : ", ") + std::string(driver.name);
+  for (const Driver& driver : kDrivers) {
+    names += (names.empty() ? "" : ", ") + std::string(driver.name);
+  }
   return names;
 }
 

@@ -87,8 +87,10 @@ struct LostOutputRow {
   const char* text;
 };
 constexpr LostOutputRow kLostOutputs[] = {
-    {ETIMEDOUT, QT_TRANSLATE_NOOP("Tangrel", "Sound output lost: %1, the sound server does not answer")},
-    {ECONNREFUSED, QT_TRANSLATE_NOOP("Tangrel", "Sound output lost: %1, no sound server is running")},
+    {ETIMEDOUT,
+     QT_TRANSLATE_NOOP("Tangrel", "Sound output lost: %1, the sound server does not answer")},
+    {ECONNREFUSED,
+     QT_TRANSLATE_NOOP("Tangrel", "Sound output lost: %1, no sound server is running")},
     {kAnyError, QT_TRANSLATE_NOOP("Tangrel", "Sound output lost: %1")},
 };
 
