@@ -48,9 +48,11 @@ std::unique_ptr<AudioOutput> StartFluidDriver(const OutputRequest& request, Fail
 // said nothing within the time limit.
 constexpr const char* kServerDidNotAnswer = "the server did not answer";
 
-// What a sound system said when it did not start, as a failure.
-inline Failure OutputFailure(const std::string& driver, std::string cause) {
-  return Fail(FailureKind::NoSoundOutput, driver, 0, std::move(cause));
+// What a sound system said when it did not start, as a failure. `error` is
+// ETIMEDOUT for a server that did not answer, ECONNREFUSED for one that is
+// not running, when the sound system tells these apart.
+inline Failure OutputFailure(const std::string& driver, std::string cause, int error = 0) {
+  return Fail(FailureKind::NoSoundOutput, driver, error, std::move(cause));
 }
 
 // The buffer plan's news, said through `reports`.

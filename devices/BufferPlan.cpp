@@ -57,7 +57,7 @@ void ReportSettled(DeviceReports* reports, const std::string& driver, int period
   char text[160];
   std::snprintf(text, sizeof text, "%d x %d frames (%.1f ms) after %d underruns", periods,
                 periodSize, 1000.0 * periods * periodSize / rate, underruns);
-  reports->Report(Fail(FailureKind::BufferSettled, driver, 0, text));
+  reports->Tell({NewsKind::BufferSettled, driver, text});
 }
 
 }  // namespace tangrel

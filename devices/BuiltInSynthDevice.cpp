@@ -76,6 +76,24 @@ int EnvironmentInt(const char* name, int low, int high, std::vector<Failure>& pr
   return 0;
 }
 
+// "pipewire, pulseaudio, alsa, jack, oss, file": what TANGREL_AUDIO_DRIVER may name.
+std::string KnownOutputNames() {
+  std::string names;
+  for (const Driver& driver : kDrivers) {
+    names += (names.empty() ? "" : ", ") + std::string(driver.name);
+  }
+  return names;
+}
+
+// Why the output that went silent does not start again: what its own sound
+// system answered this time (ETIMEDOUT, ECONNREFUSED ...), else 0.
+int LostOutputError(const std::vector<Failure>& attempts, const std::string& driver) {
+  for (const Failure& attempt : attempts) {
+    if (attempt.detail == driver) return attempt.error;
+  }
+  return 0;
+}
+
 }  // namespace
 
 AudioOutputSettings AudioOutputSettingsFromEnvironment() {
@@ -117,13 +135,15 @@ bool BuiltInSynthDevice::Open() {
                   ? loading_.get()
                   : SynthEngine::Create(soundFontPath_, kBuiltInSynthSampleRate, reports_);
   }
+  whyNot_.clear();
   if (!engine_) {
-    if (reports_) reports_->Report(SoundFontFailure(soundFontPath_));
+    whyNot_ = {SoundFontFailure(soundFontPath_)};
+    if (reports_) reports_->Report(whyNot_.front());
     return false;
   }
   std::string name;
   Failure failure;
-  std::unique_ptr<AudioOutput> output = StartOutput(name, failure);
+  std::unique_ptr<AudioOutput> output = StartOutput(name, failure, &whyNot_);
   if (!output) {
     if (reports_) reports_->Report(failure);
     return false;
@@ -142,7 +162,8 @@ bool BuiltInSynthDevice::Open() {
 
 // The loaded synth stays when no output starts, for the next try.
 std::unique_ptr<AudioOutput> BuiltInSynthDevice::StartOutput(std::string& driverName,
-                                                             Failure& failure) {
+                                                             Failure& failure,
+                                                             std::vector<Failure>* attempts) {
   const AudioOutputSettings audio = AudioOutputSettingsFromEnvironment();
   // Said at the open; a restart after a lost server says them no more.
   for (const Failure& problem : audio.problems) {
@@ -155,7 +176,7 @@ std::unique_ptr<AudioOutput> BuiltInSynthDevice::StartOutput(std::string& driver
     Failure tried;
     std::unique_ptr<AudioOutput> output;
     if (!driver) {
-      tried = OutputFailure(name, "not a sound output of Tangrel");
+      tried = Fail(FailureKind::UnknownSoundOutput, name, 0, KnownOutputNames());
     } else if (driver->throughServer && serverStalled) {
       tried = OutputFailure(name, "not tried: it would go through the stalled server");
     } else {
@@ -173,6 +194,11 @@ std::unique_ptr<AudioOutput> BuiltInSynthDevice::StartOutput(std::string& driver
       return output;
     }
     serverStalled = serverStalled || tried.cause == kServerDidNotAnswer;
+    if (attempts) attempts->push_back(tried);
+    if (audio.drivers.size() == 1) {
+      failure = tried;
+      return nullptr;
+    }
     answers += (answers.empty() ? "" : "; ") + name + ": " + tried.cause;
   }
   failure = Fail(FailureKind::NoSoundOutput, "", 0, answers);
@@ -204,7 +230,8 @@ void BuiltInSynthDevice::Watch() {
     watch.unlock();  // a start may take its time limit; Close must not wait on the lock meanwhile
     std::string name;
     Failure failure;
-    std::unique_ptr<AudioOutput> output = StartOutput(name, failure);
+    std::vector<Failure> attempts;
+    std::unique_ptr<AudioOutput> output = StartOutput(name, failure, &attempts);
     watch.lock();
     if (stopWatching_) return;  // the new output goes with this scope
     std::lock_guard<std::mutex> lock(outputMutex_);
@@ -213,11 +240,12 @@ void BuiltInSynthDevice::Watch() {
       driverName_ = name;
       missing = false;
       if (lost_.exchange(false) && reports_) {
-        reports_->Report(Fail(FailureKind::SoundOutputBack, name));
+        reports_->Tell({NewsKind::SoundOutputBack, name});
       }
     } else if (Clock::now() - missingSince >= kSayLostAfter && !lost_.exchange(true) &&
                reports_) {
-      reports_->Report(Fail(FailureKind::SoundOutputLost, lostDriver, 0, failure.cause));
+      reports_->Report(Fail(FailureKind::SoundOutputLost, lostDriver,
+                            LostOutputError(attempts, lostDriver), failure.cause));
     }
   }
 }

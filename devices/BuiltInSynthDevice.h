@@ -38,8 +38,6 @@ struct OutputShape {
   int periods;
 };
 
-// True when the path names a plain file.
-
 class BuiltInSynthDevice : public MidiOutputDevice {
  public:
   // `reports` hears why an open failed and what became of the output while
@@ -54,6 +52,8 @@ class BuiltInSynthDevice : public MidiOutputDevice {
   // Loads the SoundFont and starts a sound output; false when either fails,
   // with a report that says why.
   bool Open() override;
+  // The SoundFont that did not load, or each sound output that did not start.
+  std::vector<Failure> WhyNotOpened() const override { return whyNot_; }
   void Send(uint32_t word) override;
   void Close() override;
 
@@ -65,7 +65,9 @@ class BuiltInSynthDevice : public MidiOutputDevice {
   int Underruns() const;
 
  private:
-  std::unique_ptr<AudioOutput> StartOutput(std::string& driverName, Failure& failure);
+  // `attempts`, when given, hears the failure of each output tried.
+  std::unique_ptr<AudioOutput> StartOutput(std::string& driverName, Failure& failure,
+                                           std::vector<Failure>* attempts = nullptr);
   void Watch();
 
   std::string soundFontPath_;
@@ -74,6 +76,7 @@ class BuiltInSynthDevice : public MidiOutputDevice {
   std::unique_ptr<SynthEngine> engine_;
   std::atomic<bool> open_{false};
   std::atomic<bool> lost_{false};
+  std::vector<Failure> whyNot_;  // the caller's thread's, as Open is
 
   // The output is swapped by the watcher when its server goes away.
   mutable std::mutex outputMutex_;

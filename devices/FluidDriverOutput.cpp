@@ -2,7 +2,9 @@
 // FluidSynth's own audio drivers that take a render callback (alsa, jack,
 // oss), and our own WAV writer in place of FluidSynth's file driver: every
 // output renders through the limiter.
+#include <alsa/asoundlib.h>
 #include <fcntl.h>
+#include <jack/jack.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -33,6 +35,21 @@ void PrepareDriver(const OutputRequest& request) {
   }
   fluid_settings_setint(settings, "audio.period-size", request.periodSize);
   fluid_settings_setint(settings, "audio.periods", request.periods);
+}
+
+// Why a driver did not start, where the system can say it in a word:
+// ECONNREFUSED when no JACK server runs, ENODEV when ALSA has no sound card;
+// else 0, and the libraries' words say the rest.
+int WhyNotStarted(const std::string& driver) {
+  if (driver == "jack") {
+    jack_client_t* client = jack_client_open("Tangrel-probe", JackNoStartServer, nullptr);
+    if (!client) return ECONNREFUSED;
+    jack_client_close(client);
+  } else if (driver == "alsa") {
+    int card = -1;
+    if (snd_card_next(&card) < 0 || card < 0) return ENODEV;
+  }
+  return 0;
 }
 
 class FluidDriverOutput : public AudioOutput {
@@ -79,7 +96,8 @@ class FileOutput : public AudioOutput {
   bool Start(const std::string& path, Failure& failure) {
     fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd_ < 0 || !WriteHeader(0)) {
-      failure = Fail(FailureKind::NoSoundOutput, "file", errno, path);
+      const int error = errno;
+      failure = OutputFailure("file", path + ": " + ErrorText(error), error);
       return false;
     }
     thread_ = std::thread([this] { Run(); });
@@ -125,11 +143,10 @@ class FileOutput : public AudioOutput {
 }  // namespace
 
 std::unique_ptr<AudioOutput> StartFluidDriver(const OutputRequest& request, Failure& failure) {
-  // alsa-lib and libjack say why they failed in messages of their own, kept
-  // for the failure instead of printed.
+  // FluidSynth, alsa-lib and libjack say why they failed in messages of their
+  // own, kept for this attempt's failure instead of printed.
   KeepLibraryMessages();
-  TakeLibraryMessages();
-  TakeFluidError();
+  MessageCapture said;
   if (fluid_settings_setstr(request.engine->Settings(), "audio.driver", request.driver.c_str()) ==
       FLUID_FAILED) {
     failure = OutputFailure(request.driver, "not an audio driver of this FluidSynth");
@@ -138,11 +155,9 @@ std::unique_ptr<AudioOutput> StartFluidDriver(const OutputRequest& request, Fail
   PrepareDriver(request);
   auto output = std::make_unique<FluidDriverOutput>(request);
   if (!output->Start(request)) {
-    const std::string said = TakeFluidError();
-    const std::string libraries = TakeLibraryMessages();
-    std::string cause = said.empty() ? "did not start" : said;
-    if (!libraries.empty()) cause += " (" + libraries + ")";
-    failure = OutputFailure(request.driver, cause);
+    const std::string cause = WithLibraryWords("", said);
+    failure = OutputFailure(request.driver, cause.empty() ? "did not start" : cause,
+                            WhyNotStarted(request.driver));
     return nullptr;
   }
   return output;

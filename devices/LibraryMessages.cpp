@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The message hooks of alsa-lib and libjack, and the few latest messages.
+// The message hooks of alsa-lib and libjack.
 #include "devices/LibraryMessages.h"
 
 #include <alsa/asoundlib.h>
@@ -7,35 +7,16 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <deque>
 #include <mutex>
+
+#include "model/Failure.h"
 
 namespace tangrel {
 namespace {
 
-constexpr size_t kKeptMessages = 8;
-
-// libjack calls from its own threads too.
-std::mutex& Lock() {
-  static std::mutex mutex;
-  return mutex;
-}
-
-std::deque<std::string>& Kept() {
-  static auto* const kept = new std::deque<std::string>;
-  return *kept;
-}
-
-void Keep(std::string message) {
-  while (!message.empty() && message.back() == '\n') message.pop_back();
-  if (message.empty()) return;
-  std::lock_guard<std::mutex> lock(Lock());
-  if (!Kept().empty() && Kept().back() == message) return;  // libjack repeats itself
-  Kept().push_back(std::move(message));
-  if (Kept().size() > kKeptMessages) Kept().pop_front();
-}
-
-void KeepJackMessage(const char* message) { Keep(std::string("JACK: ") + message); }
+// libjack also calls from its own threads, where no capture lives: those
+// messages belong to no attempt and are dropped.
+void KeepJackMessage(const char* message) { MessageCapture::Keep(std::string("JACK: ") + message); }
 
 // alsa-lib's own handler prints "ALSA lib file:line:(function) text: error".
 void KeepAlsaMessage(const char*, int, const char* function, int error, const char* format, ...) {
@@ -45,8 +26,11 @@ void KeepAlsaMessage(const char*, int, const char* function, int error, const ch
   std::vsnprintf(text, sizeof text, format, args);
   va_end(args);
   std::string message = std::string("ALSA: ") + (function ? function : "") + ": " + text;
-  if (error != 0) message += std::string(": ") + snd_strerror(error);
-  Keep(std::move(message));
+  // snd_strerror takes errno values to strerror, which is not safe off
+  // the window's thread.
+  const int code = error < 0 ? -error : error;
+  if (code != 0) message += ": " + (code < SND_ERROR_BEGIN ? ErrorText(code) : snd_strerror(code));
+  MessageCapture::Keep(std::move(message));
 }
 
 }  // namespace
@@ -58,14 +42,6 @@ void KeepLibraryMessages() {
     jack_set_error_function(&KeepJackMessage);
     jack_set_info_function(&KeepJackMessage);
   });
-}
-
-std::string TakeLibraryMessages() {
-  std::lock_guard<std::mutex> lock(Lock());
-  std::string all;
-  for (const std::string& message : Kept()) all += (all.empty() ? "" : "; ") + message;
-  Kept().clear();
-  return all;
 }
 
 }  // namespace tangrel

@@ -1,19 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What alsa-lib and libjack have to say. Left alone they print on standard
 // error, even while merely finding out that there is no ALSA sequencer or no
-// JACK server; here their messages are kept instead, for a failure to tell why.
+// JACK server; here their messages go to the MessageCapture of the thread
+// that made the call instead, for its failure to tell why.
 #pragma once
 
-#include <string>
+#include "devices/MessageCapture.h"
 
 namespace tangrel {
 
 // Gives alsa-lib and libjack functions of ours for their messages; once per
 // process, later calls do nothing.
 void KeepLibraryMessages();
-
-// The messages kept since the last call (only the latest few), newest last,
-// on one line; then forgets them.
-std::string TakeLibraryMessages();
 
 }  // namespace tangrel

@@ -63,8 +63,8 @@ class PipeWireOutput : public AudioOutput {
 
  private:
   std::string Latency() const;
-  bool Connect(std::string& why);
-  bool AwaitStream(std::string& why);
+  bool Connect(std::string& why, int& error);
+  bool AwaitStream(std::string& why, int& error);
   void Process();
   void PlanTick();
 
@@ -121,14 +121,15 @@ bool PipeWireOutput::Start(Failure& failure) {
   static std::once_flag once;
   std::call_once(once, [] { pw_init(nullptr, nullptr); });
   std::string why;
+  int error = 0;
   loop_ = pw_thread_loop_new("tangrel-pipewire", nullptr);
   if (!loop_ || pw_thread_loop_start(loop_) < 0) {
     failure = OutputFailure("pipewire", "no thread loop");
     return false;
   }
   ThreadLoopLock lock(loop_);
-  if (!Connect(why) || !AwaitStream(why)) {
-    failure = OutputFailure("pipewire", why);
+  if (!Connect(why, error) || !AwaitStream(why, error)) {
+    failure = OutputFailure("pipewire", why, error);
     return false;
   }
   timer_ = pw_loop_add_timer(pw_thread_loop_get_loop(loop_), &PipeWireOutput::OnPlanTimer, this);
@@ -139,7 +140,7 @@ bool PipeWireOutput::Start(Failure& failure) {
 
 // A desktop's server is always running, so none is started: a machine
 // without one fails at once.
-bool PipeWireOutput::Connect(std::string& why) {
+bool PipeWireOutput::Connect(std::string& why, int& error) {
   // The real-time client setup: the data thread that renders asks for a
   // real-time priority, as the server's own threads have.
   context_ = pw_context_new(pw_thread_loop_get_loop(loop_),
@@ -150,7 +151,9 @@ bool PipeWireOutput::Connect(std::string& why) {
   }
   core_ = pw_context_connect(context_, nullptr, 0);
   if (!core_) {
-    why = std::strerror(errno);
+    why = ErrorText(errno);
+    // No socket, or nothing listening on it: no server runs.
+    error = errno == ENOENT || errno == EHOSTDOWN ? ECONNREFUSED : errno;
     return false;
   }
   coreEvents_.version = PW_VERSION_CORE_EVENTS;
@@ -191,7 +194,7 @@ bool PipeWireOutput::Connect(std::string& why) {
 
 // Ready once the stream has a format and a place in the graph, within the
 // time limit.
-bool PipeWireOutput::AwaitStream(std::string& why) {
+bool PipeWireOutput::AwaitStream(std::string& why, int& error) {
   timespec deadline{};
   pw_thread_loop_get_time(loop_, &deadline, kAnswerMilliseconds * SPA_NSEC_PER_MSEC);
   while (state_ != PW_STREAM_STATE_PAUSED && state_ != PW_STREAM_STATE_STREAMING) {
@@ -201,6 +204,7 @@ bool PipeWireOutput::AwaitStream(std::string& why) {
     }
     if (pw_thread_loop_timed_wait_full(loop_, &deadline) != 0) {
       why = kServerDidNotAnswer;
+      error = ETIMEDOUT;
       return false;
     }
   }

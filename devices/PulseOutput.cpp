@@ -8,6 +8,7 @@
 #include <sched.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <atomic>
 
 #include "devices/AudioOutput.h"
@@ -126,8 +127,12 @@ bool PulseOutput::Start(Failure& failure) {
   const bool started = Connect() && OpenStream();
   if (deadline) pa_threaded_mainloop_get_api(loop_)->time_free(deadline);
   if (!started) {
-    failure = OutputFailure("pulseaudio", timedOut_ ? kServerDidNotAnswer
-                                                    : pa_strerror(pa_context_errno(context_)));
+    const int said = pa_context_errno(context_);
+    const int error = timedOut_                              ? ETIMEDOUT
+                      : said == PA_ERR_CONNECTIONREFUSED ? ECONNREFUSED
+                                                         : 0;
+    failure = OutputFailure("pulseaudio", timedOut_ ? kServerDidNotAnswer : pa_strerror(said),
+                            error);
   }
   ready_ = started;
   return started;

@@ -5,25 +5,28 @@
 // they said, so that nothing is printed unless an open fails.
 #include "devices/RtMidiDevices.h"
 
+#include <alsa/asoundlib.h>
 #include <jack/jack.h>
 #include <rtmidi/RtMidi.h>
 
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
-#include <iostream>
 #include <mutex>
 #include <optional>
-#include <sstream>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "devices/LibraryMessages.h"
+#include "devices/MessageCapture.h"
 
 namespace tangrel {
 namespace {
 
 constexpr const char* kClientName = "Tangrel";
+constexpr const char* kPortGone = "the port is gone";
 
 // The MIDI systems on which RtMidi can open a virtual output port.
 constexpr std::array<RtMidi::Api, 3> kVirtualPortApis = {
@@ -40,7 +43,8 @@ bool OffersVirtualPorts(RtMidi::Api api) {
 // wait without end for room in a buffer that nothing drains any more, and
 // libjack frees its client as soon as this process opens another one, which
 // RtMidi would close again later. A client of our own, without ports, hears
-// the shutdown instead.
+// the shutdown instead. Made before RtMidi's, it first tells whether a server
+// answers at all, and it lists the other clients' ports.
 //
 // It also counts the server's cycles. RtMidi's JACK send waits, spinning, for
 // room in a 16 KB buffer that its client drains once a cycle; a server that
@@ -66,7 +70,24 @@ class JackShutdownWatch {
   JackShutdownWatch(const JackShutdownWatch&) = delete;
   JackShutdownWatch& operator=(const JackShutdownWatch&) = delete;
 
+  // False when no server answered the client's opening.
+  bool Answered() const { return client_ != nullptr; }
   bool ServerGone() const { return gone_; }
+
+  // The clients that have a MIDI output port of this name, by client name.
+  std::set<std::string> ClientsWithPort(const std::string& portName) const {
+    std::set<std::string> clients;
+    if (gone_) return clients;
+    const std::string pattern = ":" + portName + "$";
+    const char** ports =
+        jack_get_ports(client_, pattern.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput);
+    for (const char** port = ports; port && *port; ++port) {
+      const std::string name = *port;
+      clients.insert(name.substr(0, name.rfind(':')));
+    }
+    if (ports) jack_free(ports);
+    return clients;
+  }
 
   // True when a message of `bytes` fits in what this cycle may carry.
   bool Room(size_t bytes) {
@@ -103,81 +124,74 @@ void Abandon(std::unique_ptr<RtMidiOut> out) {
   abandoned->push_back(std::move(out));
 }
 
-// A summary followed by what the libraries said meanwhile.
-std::string Reason(const std::string& summary) {
-  const std::string said = TakeLibraryMessages();
-  return said.empty() ? summary : summary + " (" + said + ")";
-}
-
 // RtMidi's constructors report on std::cerr, before an error callback can be
 // set: the ALSA one when there is no sequencer (and then throws), the JACK one
-// when there is no server. What they write is caught here instead. Nothing
-// else in Tangrel writes on std::cerr, from any thread.
-class CerrCatch {
- public:
-  CerrCatch() : saved_(std::cerr.rdbuf(caught_.rdbuf())) {}
-  ~CerrCatch() { std::cerr.rdbuf(saved_); }
-  CerrCatch(const CerrCatch&) = delete;
-  CerrCatch& operator=(const CerrCatch&) = delete;
-
-  // RtMidi frames each report in blank lines.
-  std::string Text() const {
-    std::string text = caught_.str();
-    const size_t first = text.find_first_not_of('\n');
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of('\n') - first + 1);
+// when there is no server. So the MIDI system is asked first, without RtMidi,
+// whether it answers (JACK through the watch's client); RtMidi is only made
+// where it does.
+bool AlsaSequencerAnswers(std::string& why) {
+  snd_seq_t* sequencer = nullptr;
+  const int error = snd_seq_open(&sequencer, "default", SND_SEQ_OPEN_OUTPUT, SND_SEQ_NONBLOCK);
+  if (error < 0) {
+    why = "no ALSA sequencer: " + ErrorText(-error);
+    return false;
   }
-
- private:
-  std::ostringstream caught_;
-  std::streambuf* saved_;
-};
+  snd_seq_close(sequencer);
+  return true;
+}
 
 class RtMidiConnection {
  public:
   // Null when the MIDI system cannot be used here, with the reason in `why`.
   static std::unique_ptr<RtMidiConnection> Create(RtMidi::Api api, std::string& why) {
-    TakeLibraryMessages();  // older messages say nothing about this attempt
+    MessageCapture said;
     auto connection = std::unique_ptr<RtMidiConnection>(new RtMidiConnection);
-    CerrCatch reported;
+    if (api == RtMidi::UNIX_JACK) {
+      connection->watch_ = std::make_unique<JackShutdownWatch>();
+      if (!connection->watch_->Answered()) why = "no JACK server is running";
+    } else if (api == RtMidi::LINUX_ALSA) {
+      AlsaSequencerAnswers(why);
+    }
+    if (!why.empty()) {
+      why = WithLibraryWords(why, said);
+      return nullptr;
+    }
     try {
       connection->out_ = std::make_unique<RtMidiOut>(api, kClientName);
     } catch (const RtMidiError& error) {
-      why = Reason(error.getMessage());
+      why = WithLibraryWords(error.getMessage(), said);
       return nullptr;
     }
-    // A warning leaves an output that can do nothing (JACK without a server).
-    if (!reported.Text().empty()) {
-      why = Reason(reported.Text());
-      return nullptr;
-    }
-    // From here on RtMidi calls the callback instead of throwing.
+    // From here on RtMidi calls the callback instead of throwing or printing.
     connection->out_->setErrorCallback(&RtMidiConnection::OnError, connection.get());
     return connection;
   }
 
   ~RtMidiConnection() {
-    if (ServerGone()) Abandon(std::move(out_));
+    if (out_ && ServerGone()) Abandon(std::move(out_));
   }
 
-  // From an opened port on: learn when a JACK server shuts down.
-  void WatchServer() {
-    if (out_->getCurrentApi() == RtMidi::UNIX_JACK) watch_ = std::make_unique<JackShutdownWatch>();
+  // The JACK clients with a virtual port of our name; none on other systems.
+  std::set<std::string> VirtualPortClients() const {
+    return watch_ ? watch_->ClientsWithPort(kVirtualPortName) : std::set<std::string>();
   }
   bool ServerGone() const { return watch_ && watch_->ServerGone(); }
   // False when the MIDI system has no room for the message now.
   bool Room(size_t bytes) { return !watch_ || watch_->Room(bytes + sizeof(int)); }
 
   // Runs one call on the output; false when RtMidi reported an error or a
-  // warning during it (JACK warns when no server runs).
+  // warning during it (JACK warns when no server runs). The libraries' words
+  // said during the call go with the failure.
   template <typename Call>
   bool Run(Call&& call) {
+    MessageCapture said;
     failed_ = false;
     try {
       call(*out_);
     } catch (const RtMidiError& error) {
       Fail(error.getMessage());
     }
+    if (failed_) why_ = WithLibraryWords(why_, said);
     return !failed_;
   }
 
@@ -187,13 +201,14 @@ class RtMidiConnection {
  private:
   RtMidiConnection() = default;
 
+  // Called on the thread of the call that failed.
   static void OnError(RtMidiError::Type type, const std::string& text, void* self) {
     if (type != RtMidiError::DEBUG_WARNING) static_cast<RtMidiConnection*>(self)->Fail(text);
   }
 
   void Fail(const std::string& text) {
     failed_ = true;
-    why_ = Reason(text);
+    why_ = text;
   }
 
   std::unique_ptr<RtMidiOut> out_;
@@ -209,7 +224,8 @@ int MessageLength(uint32_t status) {
   return (status >= 0x80 && status < 0xF0) ? kLengths[(status >> 4) - 8] : 0;
 }
 
-// An RtMidi device opens its own connection on Open and drops it on Close.
+// An RtMidi device opens its own connection on Open and drops it on Close;
+// the virtual port keeps its own from the listing on.
 class RtMidiDevice : public MidiOutputDevice {
  public:
   RtMidiDevice(RtMidi::Api api, std::string name, DeviceReports* reports)
@@ -217,25 +233,24 @@ class RtMidiDevice : public MidiOutputDevice {
 
   std::string Name() const override { return name_; }
 
-  // A port that cannot be opened says why through the reports, once per try;
-  // the window only says that it could not.
+  // A port that cannot be opened says why through the reports, once per try,
+  // and to the one who opened it through WhyNotOpened.
   bool Open() override {
+    whyNot_.clear();
     std::string why;
-    connection_ = RtMidiConnection::Create(api_, why);
-    if (connection_ && !Connect(*connection_)) {
-      why = connection_->Why().empty() ? "the port is gone" : connection_->Why();
-      connection_.reset();
-    }
-    if (!connection_) {
-      if (reports_) reports_->Report(Fail(FailureKind::DeviceUnavailable, name_, 0, why));
+    if (!Connected(why)) {
+      whyNot_ = {Fail(FailureKind::DeviceUnavailable, name_, why == kPortGone ? ENOENT : 0, why)};
+      if (reports_) reports_->Report(whyNot_.front());
       return false;
     }
-    connection_->WatchServer();
+    open_ = true;
     return true;
   }
 
+  std::vector<Failure> WhyNotOpened() const override { return whyNot_; }
+
   void Send(uint32_t word) override {
-    if (!connection_ || connection_->ServerGone()) return;
+    if (!open_ || !connection_ || connection_->ServerGone()) return;
     const unsigned char bytes[3] = {static_cast<unsigned char>(word & 0xFF),
                                     static_cast<unsigned char>((word >> 8) & 0xFF),
                                     static_cast<unsigned char>((word >> 16) & 0xFF)};
@@ -251,6 +266,8 @@ class RtMidiDevice : public MidiOutputDevice {
 
   void Close() override {
     SayDropped();
+    open_ = false;
+    if (KeepsPort() && connection_ && !connection_->ServerGone()) return;
     if (connection_ && !connection_->ServerGone()) {
       connection_->Run([](RtMidiOut& out) { out.closePort(); });
     }
@@ -266,26 +283,62 @@ class RtMidiDevice : public MidiOutputDevice {
   }
 
  protected:
+  // True with a connection whose port is open; else false with why in `why`.
+  bool Connected(std::string& why) {
+    if (connection_ && connection_->ServerGone()) connection_.reset();  // a new server: anew
+    if (connection_) return true;
+    connection_ = RtMidiConnection::Create(api_, why);
+    if (connection_ && !Connect(*connection_)) {
+      why = connection_->Why().empty() ? kPortGone : connection_->Why();
+      connection_.reset();
+    }
+    return connection_ != nullptr;
+  }
+
   virtual bool Connect(RtMidiConnection& connection) = 0;
+  // The port stays open, with the connections other programs made to it,
+  // while the output is closed.
+  virtual bool KeepsPort() const { return false; }
   const std::string& PortName() const { return name_; }
+  void Rename(std::string name) { name_ = std::move(name); }
 
  private:
   RtMidi::Api api_;
   std::string name_;
   DeviceReports* reports_;
   std::unique_ptr<RtMidiConnection> connection_;
+  bool open_ = false;
   int dropped_ = 0;
+  std::vector<Failure> whyNot_;
 };
 
+// Other programs connect to it, so it is there from the listing on, and
+// Close only stops its notes: their connections stay. It goes with the
+// program, or with a JACK server that goes away (Open then makes it anew).
 class VirtualPortDevice : public RtMidiDevice {
  public:
   VirtualPortDevice(RtMidi::Api api, DeviceReports* reports)
-      : RtMidiDevice(api, kVirtualPortName, reports) {}
+      : RtMidiDevice(api, kVirtualPortName, reports) {
+    std::string why;  // said when the player opens it
+    Connected(why);
+  }
 
  protected:
+  // A JACK server names a second client "Tangrel" as "Tangrel-01": the port
+  // goes by the name its client got.
   bool Connect(RtMidiConnection& connection) override {
-    return connection.Run([](RtMidiOut& out) { out.openVirtualPort(kVirtualPortName); });
+    const std::set<std::string> before = connection.VirtualPortClients();
+    if (!connection.Run([](RtMidiOut& out) { out.openVirtualPort(kVirtualPortName); })) {
+      return false;
+    }
+    std::set<std::string> added;
+    for (const std::string& client : connection.VirtualPortClients()) {
+      if (!before.count(client)) added.insert(client);
+    }
+    if (added.size() == 1) Rename(*added.begin());
+    return true;
   }
+  bool KeepsPort() const override { return true; }
 };
 
 class OutputPortDevice : public RtMidiDevice {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "devices/ContentWatch.h"
+#include "devices/MessageCapture.h"
 
 namespace tangrel {
 namespace {
@@ -38,14 +39,10 @@ constexpr std::array<ChannelCall, 8> kChannelCalls = {
     nullptr,  // system messages
 };
 
-std::mutex fluidErrorMutex;
-std::string fluidError;
-
+// FluidSynth's errors go to the capture of the thread that made the call;
+// nothing of it is printed.
 void KeepFluidMessage(int level, const char* message, void*) {
-  if (level == FLUID_PANIC || level == FLUID_ERR) {
-    std::lock_guard<std::mutex> lock(fluidErrorMutex);
-    fluidError = message;
-  }
+  if (level == FLUID_PANIC || level == FLUID_ERR) MessageCapture::Keep(message);
 }
 
 void KeepFluidMessages() {
@@ -132,7 +129,7 @@ bool AsLoaded(const std::string& path, KeptSoundFont& kept) {
                     now.st_mtim.tv_nsec == kept.modified.tv_nsec;
   if (!same && !kept.changed) {
     kept.changed = true;
-    if (kept.reports) kept.reports->Report(Fail(FailureKind::SoundFontChanged, path));
+    if (kept.reports) kept.reports->Tell({NewsKind::SoundFontChanged, path});
   }
   return same;
 }
@@ -198,17 +195,11 @@ int CloseKept(void* handle) {
 
 }  // namespace
 
-std::string TakeFluidError() {
-  KeepFluidMessages();
-  std::lock_guard<std::mutex> lock(fluidErrorMutex);
-  return std::exchange(fluidError, std::string());
-}
-
 Failure SoundFontFailure(const std::string& path) {
   struct stat info {};
   if (stat(path.c_str(), &info) != 0) return Fail(FailureKind::SoundFontUnreadable, path, errno);
   if (S_ISDIR(info.st_mode)) {
-    return Fail(FailureKind::SoundFontUnreadable, path, 0, "a folder, not a file");
+    return Fail(FailureKind::SoundFontUnreadable, path, EISDIR);
   }
   if (!S_ISREG(info.st_mode)) {
     return Fail(FailureKind::SoundFontUnreadable, path, 0, "not a plain file");

@@ -26,13 +26,12 @@ constexpr const char* kBuiltInSynthName = "Built-in synthesizer";
 std::string DefaultSoundFontPath();
 
 // Why a SoundFont path cannot be loaded: the system's errno when it cannot be
-// found, else "a folder, not a file" or "not a SoundFont FluidSynth can read".
+// found (EISDIR for a folder), else "not a plain file" or "not a SoundFont
+// FluidSynth can read".
 Failure SoundFontFailure(const std::string& path);
 
-// FluidSynth's own messages are kept, not printed: the built-in synthesizer
-// says in one line of its own why it failed. The last error message since the
-// previous call, or "" when there was none.
-std::string TakeFluidError();
+// FluidSynth's error messages go to the MessageCapture of the thread that
+// made the call, never to standard error; Create sets this up.
 
 // The synth's output gain: one piano note at full velocity with the system
 // SoundFont (TimGM6mb) peaks near 0.28 (-11 dBFS), as loud as other

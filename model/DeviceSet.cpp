@@ -30,8 +30,12 @@ std::optional<std::string> DeviceSet::DeviceName(int32_t deviceId) const {
 
 bool DeviceSet::Open(int32_t deviceId) {
   MidiOutputDevice* device = Device(deviceId);
+  whyNot_.clear();
   if (!device || open_) return false;
-  if (!device->Open()) return false;
+  if (!device->Open()) {
+    whyNot_ = device->WhyNotOpened();
+    return false;
+  }
   open_ = device;
   return true;
 }

@@ -22,11 +22,11 @@ enum class FailureKind {
   // MIDI devices and the built-in synthesizer's sound outputs.
   DeviceUnavailable,
   SoundFontUnreadable,
-  NoSoundOutput,
-  SoundOutputLost,    // the server went away and has not come back; detail: the driver
-  SoundOutputBack,    // the output plays again after it was lost
-  BufferSettled,      // not a failure: the buffer grew and held; detail says to what
-  SoundFontChanged,   // the file changed under the program; what is loaded plays on
+  NoSoundOutput,      // detail: the output tried; error: ETIMEDOUT when its server did not
+                      // answer, ECONNREFUSED when none runs, ENODEV without a sound card
+  UnknownSoundOutput, // detail: a name that is no sound output; cause: the names there are
+  SoundOutputLost,    // the server went away and has not come back; detail: the driver;
+                      // error: what it answers now, as for NoSoundOutput
   MessagesDropped,    // a stalled port took nothing; error: how many were dropped
   BadAudioSetting,    // detail: NAME=value; cause: the range it must lie in
 };
@@ -39,6 +39,9 @@ struct Failure {
 
   explicit operator bool() const { return kind != FailureKind::None; }
 };
+
+// The system's words for an errno, safe on any thread (strerror is not).
+std::string ErrorText(int error);
 
 inline Failure Fail(FailureKind kind, std::string detail, int error = 0, std::string cause = {}) {
   return Failure{kind, std::move(detail), error, std::move(cause)};

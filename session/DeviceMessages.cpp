@@ -3,16 +3,15 @@
 #include "session/DeviceMessages.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "session/Session.h"
 
 namespace tangrel {
 namespace {
 
-// The system's words when it gave an errno, else the library's.
+// The library's words when it gave some, else the system's.
 std::string Why(const Failure& failure) {
-  return failure.error != 0 ? std::strerror(failure.error) : failure.cause;
+  return failure.cause.empty() ? ErrorText(failure.error) : failure.cause;
 }
 
 }  // namespace
@@ -26,17 +25,11 @@ std::string DeviceMessage(const Failure& f) {
     case FailureKind::NoSoundOutput:
       if (!f.detail.empty()) return "the " + f.detail + " output did not start: " + Why(f);
       return "the built-in synthesizer found no sound output (" + f.cause + ")";
+    case FailureKind::UnknownSoundOutput:
+      return "\"" + f.detail + "\" is not a sound output; the outputs are " + f.cause;
     case FailureKind::SoundOutputLost:
       return "the built-in synthesizer's sound output is lost (" + f.cause +
              "); it comes back when a sound server answers";
-    case FailureKind::SoundOutputBack:
-      return "the built-in synthesizer plays again through " + f.detail;
-    case FailureKind::BufferSettled:
-      return "the built-in synthesizer's buffer settled at " + f.cause;
-    case FailureKind::SoundFontChanged:
-      return "the SoundFont " + f.detail +
-             " changed on disk; the instruments already loaded play on, new ones stay silent "
-             "until the built-in synthesizer is opened again";
     case FailureKind::MessagesDropped:
       return "the MIDI port \"" + f.detail + "\" is stalled; " + std::to_string(f.error) +
              " messages were dropped";
@@ -47,14 +40,38 @@ std::string DeviceMessage(const Failure& f) {
   }
 }
 
+std::string DeviceMessage(const DeviceNews& news) {
+  switch (news.kind) {
+    case NewsKind::SoundOutputBack:
+      return "the built-in synthesizer plays again through " + news.detail;
+    case NewsKind::BufferSettled:
+      return "the built-in synthesizer's buffer settled at " + news.text;
+    case NewsKind::SoundFontChanged:
+      return "the SoundFont " + news.detail +
+             " changed on disk; the instruments already loaded play on, new ones stay silent "
+             "until the built-in synthesizer is opened again";
+  }
+  return news.detail;
+}
+
 void PrintedDeviceReports::Report(const Failure& failure) {
   std::fprintf(stderr, "tangrel: %s\n", DeviceMessage(failure).c_str());
+}
+
+void PrintedDeviceReports::Tell(const DeviceNews& news) {
+  std::fprintf(stderr, "tangrel: %s\n", DeviceMessage(news).c_str());
 }
 
 void ShownDeviceReports::Report(const Failure& failure) {
   PrintedDeviceReports::Report(failure);
   std::lock_guard<std::mutex> lock(mutex_);
   if (session_) session_->HandOverReport(failure);
+}
+
+void ShownDeviceReports::Tell(const DeviceNews& news) {
+  PrintedDeviceReports::Tell(news);
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (session_) session_->HandOverNews(news);
 }
 
 void ShownDeviceReports::Listen(Session* session) {

@@ -14,11 +14,13 @@ class Session;
 
 // One line, without the "tangrel: " that starts it.
 std::string DeviceMessage(const Failure& failure);
+std::string DeviceMessage(const DeviceNews& news);
 
 // Says each report on standard error as one "tangrel: ..." line.
 class PrintedDeviceReports : public DeviceReports {
  public:
   void Report(const Failure& failure) override;
+  void Tell(const DeviceNews& news) override;
 };
 
 // Says each report on standard error, and hands it to the session listening,
@@ -27,6 +29,7 @@ class PrintedDeviceReports : public DeviceReports {
 class ShownDeviceReports : public PrintedDeviceReports {
  public:
   void Report(const Failure& failure) override;
+  void Tell(const DeviceNews& news) override;
   // The session calls it itself: with null as it goes, after which no report
   // reaches it.
   void Listen(Session* session);

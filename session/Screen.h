@@ -28,6 +28,7 @@ struct MessageText {
   std::string argument;
   const char* cause = nullptr;  // why, translated too and shown on a line of its own
   std::vector<std::string> more = {};  // the later "%s" of a format with several
+  std::string shownCause = {};  // why, already in the user's language, on lines of its own
 };
 
 // The format filled as above; a format with several "%s" and no `more` has

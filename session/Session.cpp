@@ -310,10 +310,18 @@ void Session::ShowFileWarning(const Failure& failure, const std::string& name) {
 }
 
 void Session::ShowOpenFailure() {
+  // Under the message, one line for each thing the device tried: the output
+  // or port, and why it did not open.
+  MessageText text{QT_TRANSLATE_NOOP("Tangrel", "Cannot open MIDI device"), {}};
+  for (const Failure& failure : devices_.WhyNotOpened()) {
+    const DeviceCauseLine line = DeviceCause(failure);
+    if (!line.format) continue;
+    const MessageText filled{line.format, line.arguments[0], nullptr, {line.arguments[1]}};
+    text.shownCause += (text.shownCause.empty() ? "" : "\n") +
+                       FillMessage(UserText(line.format), filled);
+  }
   screen_.Beep();
-  screen_.ShowMessage(MessageIcon::Warning, kCaption,
-                      {QT_TRANSLATE_NOOP("Tangrel", "Cannot open MIDI device"), {}},
-                      MessageButtons::Ok);
+  screen_.ShowMessage(MessageIcon::Warning, kCaption, text, MessageButtons::Ok);
 }
 
 void Session::ShowMemoryError() {
@@ -671,10 +679,8 @@ std::string Session::SignatureText() const {
 
 ShownText Session::ActivityText() const {
   // Silence the player cannot explain matters more than the take's progress.
-  if (lostOutput_) {
-    if (lostOutput_->empty()) return {QT_TRANSLATE_NOOP("Tangrel", "Sound output lost"), {}};
-    return {QT_TRANSLATE_NOOP("Tangrel", "Sound output lost: %1"), {*lostOutput_}};
-  }
+  if (lostOutput_ && lostOutput_->detail.empty()) return {LostOutputText(*lostOutput_), {}};
+  if (lostOutput_) return {LostOutputText(*lostOutput_), {lostOutput_->detail}};
   if (events_.recording) {
     const uint32_t seconds = (events_.clock() - recordStart_) / 1000;
     const auto notes =
@@ -730,23 +736,35 @@ void Session::ListenTo(ShownDeviceReports& reports) {
   reports.Listen(this);
 }
 
-void Session::HandOverReport(const Failure& failure) {
-  screen_.Post([this, alive = std::weak_ptr<bool>(alive_), failure] {
-    if (alive.lock()) DeviceReported(failure);
+void Session::PostWhileAlive(std::function<void()> work) {
+  screen_.Post([alive = std::weak_ptr<bool>(alive_), work = std::move(work)] {
+    if (alive.lock()) work();
   });
+}
+
+void Session::HandOverReport(const Failure& failure) {
+  PostWhileAlive([this, failure] { DeviceReported(failure); });
+}
+
+void Session::HandOverNews(const DeviceNews& news) {
+  PostWhileAlive([this, news] { DeviceNewsArrived(news); });
 }
 
 void Session::DeviceReported(const Failure& failure) {
   if (failure.kind == FailureKind::SoundOutputLost) {
     // A report still queued when the output was closed belongs to that output.
     if (!settings_.switchOpen) return;
-    lostOutput_ = failure.detail;
+    lostOutput_ = failure;
     screen_.Repaint();
-  } else if (failure.kind == FailureKind::SoundOutputBack) {
+  }
+}
+
+void Session::DeviceNewsArrived(const DeviceNews& news) {
+  if (news.kind == NewsKind::SoundOutputBack) {
     lostOutput_.reset();
     screen_.Repaint();
-  } else if (failure.kind == FailureKind::SoundFontChanged) {
-    screen_.ShowMessage(MessageIcon::Warning, kCaption, {kSoundFontChanged, failure.detail},
+  } else if (news.kind == NewsKind::SoundFontChanged) {
+    screen_.ShowMessage(MessageIcon::Warning, kCaption, {kSoundFontChanged, news.detail},
                         MessageButtons::Ok);
   }
 }
@@ -756,12 +774,12 @@ void Session::DeviceReported(const Failure& failure) {
 
 void Session::PostingSink::PlayEvent(uint64_t generation, uint32_t index) {
   Session* s = &session_;
-  s->screen_.Post([s, generation, index] { s->ReplayHandedOver(generation, index); });
+  s->PostWhileAlive([s, generation, index] { s->ReplayHandedOver(generation, index); });
 }
 
 void Session::PostingSink::EndOfPlayback(uint64_t generation) {
   Session* s = &session_;
-  s->screen_.Post([s, generation] { s->EndOfPlaybackHandedOver(generation); });
+  s->PostWhileAlive([s, generation] { s->EndOfPlaybackHandedOver(generation); });
 }
 
 bool Session::IsCurrentPlayback(uint64_t generation) const {

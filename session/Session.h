@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -113,9 +114,11 @@ class Session {
   // From any thread: the report is queued for the UI thread, and dropped if
   // the session has gone by the time it would run.
   void HandOverReport(const Failure& failure);
+  void HandOverNews(const DeviceNews& news);
   // On the UI thread: a lost sound output is shown until it is back or the
   // output is closed or opened; a SoundFont changed on disk is said in a box.
   void DeviceReported(const Failure& failure);
+  void DeviceNewsArrived(const DeviceNews& news);
 
   void Resize(int clientWidth, int clientHeight);
   // The Force bar: the velocity of the next note-ons, kept within 1..127.
@@ -164,6 +167,9 @@ class Session {
   };
 
   PlayContext Context() { return PlayContext{out_, recorder_, keys_}; }
+  // Queues `work` for the UI thread, to run only if the session is still
+  // there by then. Everything handed over to the UI thread goes through it.
+  void PostWhileAlive(std::function<void()> work);
   void UpdateTitle(const std::string& name);
   void ApplyEnableSet(EnableSet set);
   void MoveCheck(int32_t from, int32_t to);
@@ -236,9 +242,10 @@ class Session {
   bool circlePlaying_ = false;
   uint32_t recordStart_ = 0;  // the recording clock when Record began
   ShownDeviceReports* reports_ = nullptr;
-  // Hand-overs still queued when the session goes find this gone.
+  // Hand-overs still queued when the session goes find this gone (see
+  // PostWhileAlive).
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
-  std::optional<std::string> lostOutput_;  // the driver that went silent
+  std::optional<Failure> lostOutput_;  // the driver that went silent, and why
 };
 
 }  // namespace tangrel

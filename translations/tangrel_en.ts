@@ -954,5 +954,57 @@ Recover the first one? No deletes it; Cancel keeps them all for the next start.<
         <source>Force: how hard the keys strike. Up and Down step it by 1, Page Up and Page Down by 8.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The SoundFont %s does not exist.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The SoundFont %s may not be read: permission denied.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The SoundFont %s is a folder, not a file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file %s is not a SoundFont that can be read.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TANGREL_AUDIO_DRIVER names the sound output &quot;%s&quot;, which does not exist; the outputs are %s.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sound output %s: the sound server did not answer.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sound output %s: no sound server is running.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sound output %s: there is no sound card.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sound output %s did not start: %s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The MIDI port &quot;%s&quot; is no longer there.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The MIDI port &quot;%s&quot; refused to open: %s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sound output lost: %1, the sound server does not answer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sound output lost: %1, no sound server is running</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

@@ -957,5 +957,57 @@ Recover the first one? No deletes it; Cancel keeps them all for the next start.<
         <source>Force: how hard the keys strike. Up and Down step it by 1, Page Up and Page Down by 8.</source>
         <translation>力度：击键有多重。Up 和 Down 每次改变 1，Page Up 和 Page Down 每次改变 8。</translation>
     </message>
+    <message>
+        <source>The SoundFont %s does not exist.</source>
+        <translation>音色库 %s 不存在。</translation>
+    </message>
+    <message>
+        <source>The SoundFont %s may not be read: permission denied.</source>
+        <translation>无权读取音色库 %s。</translation>
+    </message>
+    <message>
+        <source>The SoundFont %s is a folder, not a file.</source>
+        <translation>音色库 %s 是一个文件夹，不是文件。</translation>
+    </message>
+    <message>
+        <source>The file %s is not a SoundFont that can be read.</source>
+        <translation>文件 %s 不是可以读取的音色库。</translation>
+    </message>
+    <message>
+        <source>TANGREL_AUDIO_DRIVER names the sound output &quot;%s&quot;, which does not exist; the outputs are %s.</source>
+        <translation>TANGREL_AUDIO_DRIVER 指定的声音输出“%s”不存在；可用的输出有 %s。</translation>
+    </message>
+    <message>
+        <source>Sound output %s: the sound server did not answer.</source>
+        <translation>声音输出 %s：声音服务器没有应答。</translation>
+    </message>
+    <message>
+        <source>Sound output %s: no sound server is running.</source>
+        <translation>声音输出 %s：没有正在运行的声音服务器。</translation>
+    </message>
+    <message>
+        <source>Sound output %s: there is no sound card.</source>
+        <translation>声音输出 %s：没有声卡。</translation>
+    </message>
+    <message>
+        <source>Sound output %s did not start: %s</source>
+        <translation>声音输出 %s 未能启动：%s</translation>
+    </message>
+    <message>
+        <source>The MIDI port &quot;%s&quot; is no longer there.</source>
+        <translation>MIDI 端口“%s”已不存在。</translation>
+    </message>
+    <message>
+        <source>The MIDI port &quot;%s&quot; refused to open: %s</source>
+        <translation>MIDI 端口“%s”拒绝打开：%s</translation>
+    </message>
+    <message>
+        <source>Sound output lost: %1, the sound server does not answer</source>
+        <translation>声音输出已丢失：%1，声音服务器没有应答</translation>
+    </message>
+    <message>
+        <source>Sound output lost: %1, no sound server is running</source>
+        <translation>声音输出已丢失：%1，没有正在运行的声音服务器</translation>
+    </message>
 </context>
 </TS>

@@ -43,8 +43,10 @@ class CheckMarkOnlyStyle : public QProxyStyle {
 };
 
 QString Filled(const MessageText& text) {
-  const QString format = QString::fromStdString(FillMessage(Text(text.format).toStdString(), text));
-  return text.cause ? format + QLatin1Char('\n') + Text(text.cause) : format;
+  QString filled = QString::fromStdString(FillMessage(Text(text.format).toStdString(), text));
+  if (text.cause) filled += QLatin1Char('\n') + Text(text.cause);
+  if (!text.shownCause.empty()) filled += QLatin1Char('\n') + QString::fromStdString(text.shownCause);
+  return filled;
 }
 
 }  // namespace

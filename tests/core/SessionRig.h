@@ -41,6 +41,7 @@ class ScriptedScreen : public Screen {
                             MessageButtons kind) override {
     std::string filled = FillMessage(text.format, text);
     if (text.cause) filled += std::string("\n") + text.cause;
+    if (!text.shownCause.empty()) filled += "\n" + text.shownCause;
     boxes.push_back({icon, boxCaption, filled, kind});
     if (kind == MessageButtons::Ok) return MessageAnswer::Ok;
     EXPECT_FALSE(answers.empty()) << "unexpected question: " << filled;

@@ -25,6 +25,7 @@ class KeptReports : public DeviceReports {
     kinds_.push_back(failure.kind);
     details_.push_back(failure.detail);
   }
+  void Tell(const DeviceNews&) override {}
   int Count(FailureKind kind) {
     std::lock_guard<std::mutex> lock(mutex_);
     return int(std::count(kinds_.begin(), kinds_.end(), kind));

@@ -167,8 +167,10 @@ TEST(BuiltInSynth, OpenFailsWhenNoAudioDriverStartsAndWorksLater) {
     ::testing::internal::CaptureStderr();
     EXPECT_FALSE(synth.Open());
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "tangrel: the built-in synthesizer found no sound output "
-              "(pulseaudio: Connection refused)\n");
+              "tangrel: the pulseaudio output did not start: Connection refused\n");
+    const std::vector<Failure> why = synth.WhyNotOpened();
+    ASSERT_EQ(why.size(), 1u);
+    EXPECT_EQ(why[0].error, ECONNREFUSED) << "no server runs";
   }
   ScopedEnv driver("TANGREL_AUDIO_DRIVER", "no-such-driver");
   BuiltInSynthDevice synth;

@@ -61,6 +61,7 @@ std::string ReadText(const std::string& path) {
 
 struct KeptDeviceReports : DeviceReports {
   void Report(const Failure& failure) override { failures.push_back(failure); }
+  void Tell(const DeviceNews&) override {}
   std::vector<Failure> failures;
 };
 
@@ -134,31 +135,39 @@ void SendPastTheBuffer(MidiDevices& devices) {
   }
 }
 
-TEST_F(JackPorts, VirtualPortComesAfterTheSynthesizerAndOtherProgramsReceiveFromIt) {
+// The virtual port is there from the listing on, as other programs expect,
+// under the name its client got; Close stops its notes but keeps the
+// connections other programs made to it.
+TEST_F(JackPorts, VirtualPortKeepsItsConnectionsAcrossCloseAndASecondOneShowsItsName) {
+  const auto before = server_.Ports();
   auto devices = MakeSystemDevices();
   ASSERT_GE(devices->DeviceCount(), 2);
   EXPECT_EQ(devices->DeviceName(0), "Built-in synthesizer");
   ASSERT_EQ(devices->DeviceName(1), kVirtualPortName);
-
-  const auto before = server_.Ports();
-  ASSERT_TRUE(devices->Open(1));
   std::vector<std::string> added;
   for (const auto& [port, attributes] : server_.Ports()) {
     if (!before.count(port)) added.push_back(port + "\n" + attributes);
   }
   ASSERT_EQ(added.size(), 1u) << ::testing::PrintToString(added);
-  const std::string port = added[0].substr(0, added[0].find('\n'));
-  EXPECT_EQ(port.substr(port.find(':') + 1), kVirtualPortName) << port;
+  const std::string port = "Tangrel:Tangrel";
+  EXPECT_EQ(added[0].rfind(port + "\n", 0), 0u) << added[0];
   EXPECT_NE(added[0].find("output"), std::string::npos) << added[0];
   EXPECT_NE(added[0].find("midi"), std::string::npos) << added[0];
 
   ScopedProcess dump = StartDump();
   ASSERT_TRUE(server_.Connect(port, PrivateJackServer::kMidiDumpPort));
-  SendAll(*devices);
-  EXPECT_EQ(Dumped(std::size(kMessages)), ExpectedBytes());
-
+  ASSERT_TRUE(devices->Open(1));
   devices->Close();
-  EXPECT_EQ(server_.Ports().count(port), 0u) << "the virtual port outlives Close";
+  ASSERT_TRUE(devices->Open(1));
+  SendAll(*devices);
+  EXPECT_EQ(Dumped(std::size(kMessages)), ExpectedBytes()) << "the connection did not hold";
+  devices->Close();
+  EXPECT_EQ(server_.Ports().count(port), 1u);
+
+  auto second = MakeSystemDevices();
+  EXPECT_EQ(second->DeviceName(1), "Tangrel-01");  // the status line's name
+  EXPECT_EQ(ListMidiOutDevices(*second)[1].name, "Tangrel-01");  // the Device menu's
+  EXPECT_EQ(server_.Ports().count("Tangrel-01:Tangrel"), 1u);
 }
 
 TEST_F(JackPorts, AnotherProgramsPortIsADeviceThatReceives) {

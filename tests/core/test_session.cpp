@@ -391,13 +391,15 @@ TEST(SessionDeviceReports, ALostOutputShowsUntilBackOrClosedAndAChangedSoundFont
     return std::string(shown.format) + (shown.arguments.empty() ? "" : "|" + shown.arguments[0]);
   };
   // Reports come from the output's own thread and wait for the UI thread.
-  std::thread([&reports] { reports.Report(Fail(FailureKind::SoundOutputLost, "pulse")); }).join();
+  std::thread([&reports] {
+    reports.Report(Fail(FailureKind::SoundOutputLost, "pulse", ECONNREFUSED));
+  }).join();
   EXPECT_EQ(activity(), "");
   rig.screen.RunPosted();
-  EXPECT_EQ(activity(), "Sound output lost: %1|pulse");
+  EXPECT_EQ(activity(), "Sound output lost: %1, no sound server is running|pulse");
   rig.RecordTake();  // the silence matters more than the take's progress
-  EXPECT_EQ(activity(), "Sound output lost: %1|pulse");
-  reports.Report(Fail(FailureKind::SoundOutputBack, "pipewire"));
+  EXPECT_EQ(activity(), "Sound output lost: %1, no sound server is running|pulse");
+  reports.Tell({NewsKind::SoundOutputBack, "pipewire"});
   rig.screen.RunPosted();
   EXPECT_EQ(activity(), "Take not saved");
 
@@ -411,7 +413,7 @@ TEST(SessionDeviceReports, ALostOutputShowsUntilBackOrClosedAndAChangedSoundFont
   EXPECT_EQ(activity(), "Take not saved");
 
   ASSERT_TRUE(rig.screen.boxes.empty());
-  reports.Report(Fail(FailureKind::SoundFontChanged, "/sf/TimGM6mb.sf2"));
+  reports.Tell({NewsKind::SoundFontChanged, "/sf/TimGM6mb.sf2"});
   rig.screen.RunPosted();
   ASSERT_EQ(rig.screen.boxes.size(), 1u);
   EXPECT_EQ(rig.screen.boxes[0].icon, MessageIcon::Warning);
@@ -427,9 +429,9 @@ TEST(SessionDeviceReports, ReportsAfterTheSessionWentReachNothing) {
   {
     Session session(devices, screen, nullptr, 8, 16);
     session.ListenTo(reports);
-    reports.Report(Fail(FailureKind::SoundFontChanged, "/sf/a.sf2"));  // queued, not yet run
+    reports.Tell({NewsKind::SoundFontChanged, "/sf/a.sf2"});  // queued, not yet run
   }
-  reports.Report(Fail(FailureKind::SoundFontChanged, "/sf/b.sf2"));  // only said
+  reports.Tell({NewsKind::SoundFontChanged, "/sf/b.sf2"});  // only said
   screen.RunPosted();
   EXPECT_TRUE(screen.boxes.empty());
 }

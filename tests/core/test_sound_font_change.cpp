@@ -25,8 +25,9 @@ using tangrel::testing::TempDir;
 
 class CountedReports : public DeviceReports {
  public:
-  void Report(const Failure& failure) override {
-    if (failure.kind == FailureKind::SoundFontChanged) ++changes;
+  void Report(const Failure&) override {}
+  void Tell(const DeviceNews& news) override {
+    if (news.kind == NewsKind::SoundFontChanged) ++changes;
   }
   int changes = 0;
 };

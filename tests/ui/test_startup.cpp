@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Start-up paths: no device, a device that will not open, a device that does.
+// Start-up paths: no device, a device that will not open (and why), a device that does.
 #include <gtest/gtest.h>
 
 #include "WindowHarness.h"
+#include "devices/BuiltInSynthDevice.h"
 
 namespace tangrel::test {
 namespace {
@@ -51,6 +52,19 @@ TEST(Startup, ADeviceThatFailsToOpenWarnsAndLeavesTheKeysSilent) {
   EXPECT_EQ(h.CapColour(kScanS), Harness::StripColour(0));
   h.Mouse(QEvent::MouseButtonRelease, s.center());
   EXPECT_EQ(h.device->OpenCount(), 0);
+}
+
+// The window's box says why on a line of its own: here, the SoundFont.
+TEST(Startup, ADeviceThatFailsToOpenSaysWhyUnderTheMessage) {
+  DeviceSet devices;
+  devices.Add(std::make_unique<BuiltInSynthDevice>("/nonexistent/tangrel.sf2"));
+  RecordedMessages messages;
+  const Pictures pictures = LoadPictures();
+  const auto window = CreateMainWindow(devices, messages, pictures);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].text,
+            QStringLiteral("Cannot open MIDI device\n"
+                           "The SoundFont /nonexistent/tangrel.sf2 does not exist."));
 }
 
 }  // namespace
