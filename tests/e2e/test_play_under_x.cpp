@@ -89,7 +89,9 @@ class PlayUnderX : public ::testing::Test {
           alive = Alive(app_, status);
           return !window_.empty() || !alive;
         },
-        std::chrono::seconds(30)));
+        std::chrono::seconds(30)))
+        << "no window \"" << title << "\"; the windows shown: "
+        << Xdo("search --onlyvisible --name '.'") << "\n" << Said();
     if (!alive) {
       app_ = -1;
       FAIL() << "Tangrel ended at start, " << Describe(status) << ":\n" << Said();

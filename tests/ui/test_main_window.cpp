@@ -318,6 +318,8 @@ double Contrast(QRgb a, QRgb b) {
 
 // The texts on the green are red; a pixel redder than it is green belongs to a
 // glyph, and the glyph's red is measured against every other pixel touching it.
+// Thin strokes of small fonts blend with their outline, so a text keeps its red
+// where some pixel is still a strong red, not necessarily 255, 0, 0.
 TEST(WindowLook, EveryTextOnTheGreenStandsOutFromThePixelsTouchingIt) {
   WindowHarness h;
   h.Click(IDM_RECORD);  // the activity line has something to say
@@ -329,12 +331,13 @@ TEST(WindowLook, EveryTextOnTheGreenStandsOutFromThePixelsTouchingIt) {
   auto isGlyph = [](QRgb c) { return qRed(c) > qGreen(c); };
   for (int i = 0; i < kPaintedTextCount; ++i) {
     const QRect line = client->LineRect(static_cast<PaintedText>(i)) & shot.rect();
-    int pureRed = 0;
+    int strongRed = 0;
     double worst = 21;
     for (int y = line.top(); y <= line.bottom(); ++y) {
       for (int x = line.left(); x <= line.right(); ++x) {
         if (!isGlyph(shot.pixel(x, y))) continue;
-        pureRed += shot.pixel(x, y) == red;
+        strongRed += qRed(shot.pixel(x, y)) >= 192 && qGreen(shot.pixel(x, y)) < 64 &&
+                     qBlue(shot.pixel(x, y)) < 64;
         for (int dy = -1; dy <= 1; ++dy) {
           for (int dx = -1; dx <= 1; ++dx) {
             const QPoint p(x + dx, y + dy);
@@ -345,7 +348,7 @@ TEST(WindowLook, EveryTextOnTheGreenStandsOutFromThePixelsTouchingIt) {
         }
       }
     }
-    EXPECT_GT(pureRed, 0) << "text " << i << " keeps its red";
+    EXPECT_GT(strongRed, 0) << "text " << i << " keeps its red";
     EXPECT_GE(worst, 4.5) << "text " << i << ": " << client->LineText(static_cast<PaintedText>(i)).toStdString();
     RecordProperty("contrast" + std::to_string(i), std::to_string(worst));
   }
