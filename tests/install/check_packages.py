@@ -93,11 +93,18 @@ def closure(packages):
     return names
 
 
+def providers(name):
+    """The packages that provide a virtual one (qt6-base-abi: libqt6core6)."""
+    out = subprocess.run(["apt-cache", "showpkg", name], capture_output=True, text=True)
+    lines = out.stdout.split("Reverse Provides:", 1)[-1].splitlines() if out.returncode == 0 else []
+    return {line.split()[0] for line in lines[1:] if line.strip()}
+
+
 def check_depends(field, reach):
     faults = []
     for dependency in field.split(","):
         name = dependency.split("|")[0].split("(")[0].strip()
-        if name not in reach:
+        if name not in reach and not providers(name) & reach:
             faults.append(f"Depends: {name} is not installed by play.txt")
     return faults
 
