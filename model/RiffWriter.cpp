@@ -22,8 +22,7 @@ void OpenForm(RiffWriter& writer, FourCC id, FourCC type) {
 }
 
 void WriteBytes(RiffWriter& writer, const void* data, size_t size) {
-  const auto* bytes = static_cast<const uint8_t*>(data);
-  writer.bytes.insert(writer.bytes.end(), bytes, bytes + size);
+  le::Writer(writer.bytes).Bytes(data, size);
 }
 
 void WriteU16(RiffWriter& writer, uint16_t value) { le::Writer(writer.bytes).U16(value); }

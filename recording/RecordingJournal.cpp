@@ -204,12 +204,6 @@ void DiscardLeftTake(const LeftTake& take) {
   }
 }
 
-void RemoveSetAside(const std::string& folder, const DamagedJournal& damaged) {
-  int error = 0;
-  const platform::Handle dir = platform::OpenPrivateFolder(folder, false, error);
-  if (dir.Valid() && !damaged.setAsideAs.empty()) platform::RemoveInFolder(dir, damaged.setAsideAs);
-}
-
 // ---- Writing ------------------------------------------------------------------
 
 void RecordingJournal::Begin(int32_t mode, int32_t bourdon, uint64_t startedMs) {

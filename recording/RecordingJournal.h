@@ -89,8 +89,6 @@ LeftJournals FindLeftJournals(const std::string& folder);
 // The user does not want a left take back: its journal goes, if it is still
 // the file that was read.
 void DiscardLeftTake(const LeftTake& take);
-// A damaged journal that the user lets go.
-void RemoveSetAside(const std::string& folder, const DamagedJournal& damaged);
 
 class RecordingJournal {
  public:

@@ -316,9 +316,7 @@ void Session::ShowOpenFailure() {
   for (const Failure& failure : devices_.WhyNotOpened()) {
     const DeviceCauseLine line = DeviceCause(failure);
     if (!line.format) continue;
-    const MessageText filled{line.format, line.arguments[0], nullptr, {line.arguments[1]}};
-    text.shownCause += (text.shownCause.empty() ? "" : "\n") +
-                       FillMessage(UserText(line.format), filled);
+    text.shownCause += (text.shownCause.empty() ? "" : "\n") + Filled(line.format, line.arguments);
   }
   screen_.Beep();
   screen_.ShowMessage(MessageIcon::Warning, kCaption, text, MessageButtons::Ok);
@@ -734,12 +732,6 @@ int Session::PictureIndex() const {
 void Session::ListenTo(ShownDeviceReports& reports) {
   reports_ = &reports;
   reports.Listen(this);
-}
-
-void Session::PostWhileAlive(std::function<void()> work) {
-  screen_.Post([alive = std::weak_ptr<bool>(alive_), work = std::move(work)] {
-    if (alive.lock()) work();
-  });
 }
 
 void Session::HandOverReport(const Failure& failure) {

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -168,8 +167,14 @@ class Session {
 
   PlayContext Context() { return PlayContext{out_, recorder_, keys_}; }
   // Queues `work` for the UI thread, to run only if the session is still
-  // there by then. Everything handed over to the UI thread goes through it.
-  void PostWhileAlive(std::function<void()> work);
+  // there by then. Everything handed over to the UI thread goes through it;
+  // a template, so that a replayed event is wrapped once, not twice.
+  template <typename Work>
+  void PostWhileAlive(Work work) {
+    screen_.Post([alive = std::weak_ptr<bool>(alive_), work = std::move(work)] {
+      if (alive.lock()) work();
+    });
+  }
   void UpdateTitle(const std::string& name);
   void ApplyEnableSet(EnableSet set);
   void MoveCheck(int32_t from, int32_t to);

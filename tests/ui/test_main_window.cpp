@@ -294,7 +294,9 @@ namespace {
 // colours (a blank or failed grab is one or two).
 void ExpectDrawn(const QImage& image, const char* name, QSize size = {}) {
   ASSERT_FALSE(image.isNull()) << name;
-  if (size.isValid()) EXPECT_EQ(image.size(), size) << name;
+  if (size.isValid()) {
+    EXPECT_EQ(image.size(), size) << name;
+  }
   QSet<QRgb> colours;
   for (int y = 0; y < image.height(); y += 3) {
     for (int x = 0; x < image.width(); x += 3) colours.insert(image.pixel(x, y));
