@@ -93,8 +93,10 @@ if(TANGREL_BUILD_UI)
   target_compile_definitions(tangrel_e2e_tests PRIVATE TANGREL_APP_PATH="$<TARGET_FILE:tangrel>"
     TANGREL_VERSION="${PROJECT_VERSION}")
   add_dependencies(tangrel_e2e_tests tangrel)
+  # Each e2e test starts the program, which looks for JACK's ports as it
+  # lists its devices: it takes the `jack` lock (tests/TestLabels.cmake says why).
   gtest_discover_tests(tangrel_e2e_tests TEST_PREFIX "e2e." DISCOVERY_TIMEOUT 30
-    PROPERTIES TIMEOUT 120 LABELS e2e)
+    PROPERTIES TIMEOUT 120 LABELS e2e RESOURCE_LOCK jack)
 
   # The accessibility tree as screen readers see it, read with the system's
   # pyatspi on a D-Bus session of the test's own.
@@ -103,12 +105,12 @@ if(TANGREL_BUILD_UI)
   add_test(NAME e2e.accessibility COMMAND ${TANGREL_OWN_HOME} ${TANGREL_DBUS_RUN_SESSION} --
     ${TANGREL_SYSTEM_PYTHON} ${PROJECT_SOURCE_DIR}/tests/e2e/test_accessibility_under_x.py
     $<TARGET_FILE:tangrel>)
-  set_tests_properties(e2e.accessibility PROPERTIES TIMEOUT 120 LABELS e2e)
+  set_tests_properties(e2e.accessibility PROPERTIES TIMEOUT 120 LABELS e2e RESOURCE_LOCK jack)
   # A journal and a settings file in the home a test run starts from stay
   # untouched: a few tests that read or write a home, run through ctest.
   add_test(NAME e2e.own_home COMMAND ${TANGREL_OWN_HOME} bash
     ${PROJECT_SOURCE_DIR}/tests/e2e/test_own_home.sh ${PROJECT_BINARY_DIR})
-  set_tests_properties(e2e.own_home PROPERTIES TIMEOUT 300 LABELS e2e)
+  set_tests_properties(e2e.own_home PROPERTIES TIMEOUT 300 LABELS e2e RESOURCE_LOCK jack)
 
   # The README, the man pages and the manual against the program's sources
   # and its --help.

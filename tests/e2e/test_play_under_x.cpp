@@ -91,7 +91,8 @@ class PlayUnderX : public ::testing::Test {
         },
         std::chrono::seconds(30)))
         << "no window \"" << title << "\"; the windows shown: "
-        << Xdo("search --onlyvisible --name '.'") << "\n" << Said();
+        << Xdo("search --onlyvisible --name '.'") << "; named Tangrel, shown or not: "
+        << Xdo("search --name 'Tangrel'") << "\n" << Said() << StacksOf(app_);
     if (!alive) {
       app_ = -1;
       FAIL() << "Tangrel ended at start, " << Describe(status) << ":\n" << Said();
@@ -138,6 +139,13 @@ class PlayUnderX : public ::testing::Test {
   std::string Said() const {
     const std::vector<char> output = ReadAll(log_);
     return std::string(output.begin(), output.end());
+  }
+
+  // Where each thread of a program that hangs stands, where gdb is there.
+  static std::string StacksOf(pid_t pid) {
+    if (!OnPath("gdb")) return "";
+    return "\n" + Capture("gdb -p " + std::to_string(pid) +
+                          " -batch -ex 'thread apply all bt 12' 2>/dev/null | grep '^#\\|^Thread'");
   }
 
   std::string display_;
@@ -297,9 +305,12 @@ class PlayUnderOpenbox : public PlayUnderX {
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(PlayUnderX::SetUp());
     ASSERT_TRUE(OnPath("openbox")) << "run scripts/install-deps.sh";
-    openbox_ = Spawn({"openbox", "--sm-disable"}, {"DISPLAY=" + display_});
-    // Desktops are a window manager's to say.
-    ASSERT_TRUE(WaitFor([&] { return !Xdo("get_num_desktops").empty(); }, std::chrono::seconds(10)))
+    // openbox runs its start-up command once it manages windows: a window
+    // mapped while it still starts may never be shown.
+    const std::string ready = dir_.File("openbox-ready");
+    openbox_ = Spawn({"openbox", "--sm-disable", "--startup", "touch " + ready},
+                     {"DISPLAY=" + display_});
+    ASSERT_TRUE(WaitFor([&] { return access(ready.c_str(), F_OK) == 0; }, std::chrono::seconds(10)))
         << "openbox did not start";
   }
   void TearDown() override {
